@@ -1,0 +1,54 @@
+#pragma once
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "tq/zero/Runtime.h"
+
+namespace tq::zero {
+
+namespace detail {
+
+struct NodeChange {
+    NodePtr node;
+    std::vector<const PropertyInfo*> changedProperties;  // in order of first change
+};
+using ChangeSet = std::vector<NodeChange>;  // in order of each element's first change
+
+}  // namespace detail
+
+// What one commit changed on elements of class E and its subclasses, element by element.
+template <class E>
+class ShallowChangeReport {
+public:
+    struct Entry {
+        E element;
+        std::vector<const PropertyInfo*> changedProperties;
+
+        bool isChanged(const PropertyInfo& property) const {
+            return std::find(changedProperties.begin(), changedProperties.end(), &property) !=
+                   changedProperties.end();
+        }
+    };
+
+    ShallowChangeReport() = default;
+    explicit ShallowChangeReport(const detail::ChangeSet& changes) {
+        for (const auto& change : changes) {
+            if (detail::Runtime::metaOf(*change.node).isA(E::meta())) {
+                entries_.push_back(Entry{E::fromNode(change.node), change.changedProperties});
+            }
+        }
+    }
+
+    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return entries_.size(); }
+    const std::vector<Entry>& entries() const { return entries_; }
+    auto begin() const { return entries_.begin(); }
+    auto end() const { return entries_.end(); }
+
+private:
+    std::vector<Entry> entries_;
+};
+
+}  // namespace tq::zero

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <boost/uuid/nil_generator.hpp>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "tq/zero/Model.h"
+#include "tq/zero/Runtime.h"
+
+namespace tq::zero {
+
+inline Uuid nilUuid() { return boost::uuids::nil_uuid(); }
+
+class Element;
+
+namespace detail {
+
+// Conversion between typed property values and the untyped Value.
+template <class T, class = void>
+struct ValueTraits {
+    static Value toValue(const T& v) { return Value(v); }
+    static T fromValue(const Value& v) {
+        if (const T* p = std::get_if<T>(&v)) return *p;
+        return T{};
+    }
+};
+
+template <class T>
+struct ValueTraits<T, std::enable_if_t<std::is_enum_v<T>>> {
+    static Value toValue(const T& v) { return Value(static_cast<std::int32_t>(v)); }
+    static T fromValue(const Value& v) {
+        if (const auto* p = std::get_if<std::int32_t>(&v)) return static_cast<T>(*p);
+        return T{};
+    }
+};
+
+template <class T>
+struct ValueTraits<T, std::enable_if_t<std::is_base_of_v<Element, T>>> {
+    static Value toValue(const T& v) { return Value(v.node_); }
+    static T fromValue(const Value& v) {
+        if (const auto* p = std::get_if<NodePtr>(&v)) return T::fromNode(*p);
+        return T{};
+    }
+};
+
+}  // namespace detail
+
+// A shared handle to one element of a model; copies refer to the same element. A handle
+// may be null (an absent child): reading or writing through it throws std::logic_error
+// naming what is absent.
+class Element {
+public:
+    static constexpr const char* QualifiedName = "tq::zero::Element";
+    static const MetaClass& meta() {
+        static const MetaClass& m = MetaClass::intern(QualifiedName, nullptr, {});
+        return m;
+    }
+
+    Element() = default;
+
+    bool isNull() const { return !node_; }
+    explicit operator bool() const { return static_cast<bool>(node_); }
+    const MetaClass& metaClass() const { return detail::Runtime::metaOf(node()); }
+    const Uuid& id() const { return detail::Runtime::idOf(node()); }
+    Model model() const { return detail::Runtime::modelOf(node()); }
+
+    friend bool operator==(const Element& a, const Element& b) { return a.node_ == b.node_; }
+
+protected:
+    template <class T, class>
+    friend struct detail::ValueTraits;
+    template <class T>
+    friend class Sequence;
+    template <class T>
+    friend class Set;
+
+    const detail::Node& node() const {
+        if (!node_) throw std::logic_error("data model element is absent: " + absent_);
+        return *node_;
+    }
+    const detail::NodePtr& nodePtr() const {
+        node();
+        return node_;
+    }
+
+    template <class T>
+    T read(const PropertyInfo& property) const {
+        return detail::ValueTraits<T>::fromValue(detail::Runtime::read(node(), property));
+    }
+    template <class T>
+    void write(const PropertyInfo& property, const T& value) const {
+        detail::Runtime::write(nodePtr(), property, detail::ValueTraits<T>::toValue(value));
+    }
+    // A child element; a null handle naming `description` when absent.
+    template <class T>
+    T readChild(const PropertyInfo& property, const char* description) const {
+        const detail::Value v = detail::Runtime::read(node(), property);
+        if (const auto* p = std::get_if<detail::NodePtr>(&v); p && *p) return T::fromNode(*p);
+        return T::absent(description);
+    }
+
+    detail::NodePtr node_;
+    std::string absent_ = "null element handle";
+};
+
+}  // namespace tq::zero

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <boost/optional.hpp>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+#include "tq/zero/ChangeReport.h"
+#include "tq/zero/Listener.h"
+
+namespace tq::zero {
+
+// Outcome of a commit: accepted, or rejected by a validator with its reason.
+class CommitResult {
+public:
+    static CommitResult accepted() { return CommitResult(std::nullopt); }
+    static CommitResult rejected(std::string reason) { return CommitResult(std::move(reason)); }
+
+    bool isAccepted() const { return !rejection_; }
+    const std::string& rejectionReason() const {
+        static const std::string none;
+        return rejection_ ? *rejection_ : none;
+    }
+
+private:
+    explicit CommitResult(std::optional<std::string> rejection) : rejection_(std::move(rejection)) {}
+    std::optional<std::string> rejection_;
+};
+
+namespace detail {
+
+struct Subscription {
+    const Listener* key = nullptr;
+    bool observer = false;
+    bool modifier = false;
+    bool validator = false;
+    std::function<void(const ChangeSet&)> committed;
+    std::function<void(const ChangeSet&)> committing;
+    std::function<std::optional<std::string>(const ChangeSet&)> validate;
+    std::function<void()> removed;
+};
+
+template <class F>
+struct ReportArgument;
+template <class L, class E>
+struct ReportArgument<void (L::*)(const ShallowChangeReport<E>&)> {
+    using Element = E;
+};
+template <class L, class E>
+struct ReportArgument<void (L::*)(const ShallowChangeReport<E>&) const> {
+    using Element = E;
+};
+template <class L, class E>
+struct ReportArgument<std::optional<std::string> (L::*)(const ShallowChangeReport<E>&)> {
+    using Element = E;
+};
+template <class L, class E>
+struct ReportArgument<std::optional<std::string> (L::*)(const ShallowChangeReport<E>&) const> {
+    using Element = E;
+};
+
+}  // namespace detail
+
+// A handle to one model; copies share it. All operations are thread-safe.
+//
+// Transactions belong to the calling thread and nest. Writes take effect at once; the commit
+// of the innermost transaction runs modifiers and validators, then (outside any lock) tells
+// the observers what changed. Ending a transaction that was not committed, or whose commit
+// was rejected, rolls its changes back. A write made while the thread holds no transaction
+// commits itself.
+class Model {
+public:
+    Model();  // a new, empty model
+
+    bool isValid() const { return static_cast<bool>(state_); }
+    friend bool operator==(const Model& a, const Model& b) { return a.state_ == b.state_; }
+
+    // readOnly: a write inside the transaction throws std::logic_error.
+    void beginTransaction(bool readOnly) const;
+    // `value` travels with the commit to the validators (a label of the change).
+    CommitResult commit(const boost::optional<std::string>& value = boost::none) const;
+    void endTransaction() const;
+    bool isInTransaction() const;
+
+    // Subscribes a listener once; a second subscription of the same object is ignored.
+    template <class L>
+    void addListener(L& listener) const {
+        static_assert(std::is_base_of_v<Listener, L>);
+        detail::Subscription s;
+        s.key = &listener;
+        s.observer = L::IsObserver;
+        s.modifier = L::IsModifier;
+        s.validator = L::IsValidator;
+        if constexpr (L::IsObserver) {
+            using E = typename detail::ReportArgument<decltype(&L::transactionCommitted)>::Element;
+            s.committed = [&listener](const detail::ChangeSet& changes) {
+                ShallowChangeReport<E> report(changes);
+                if (!report.empty()) listener.transactionCommitted(report);
+            };
+        }
+        if constexpr (L::IsModifier) {
+            using E = typename detail::ReportArgument<decltype(&L::transactionCommitting)>::Element;
+            s.committing = [&listener](const detail::ChangeSet& changes) {
+                ShallowChangeReport<E> report(changes);
+                if (!report.empty()) listener.transactionCommitting(report);
+            };
+        }
+        if constexpr (L::IsValidator) {
+            using E = typename detail::ReportArgument<decltype(&L::validateTransaction)>::Element;
+            s.validate = [&listener](const detail::ChangeSet& changes) -> std::optional<std::string> {
+                ShallowChangeReport<E> report(changes);
+                if (report.empty()) return std::nullopt;
+                return listener.validateTransaction(report);
+            };
+        }
+        s.removed = [&listener] { listener.listenerRemoved(); };
+        subscribe(std::move(s));
+    }
+    bool hasListener(const Listener& listener) const;
+    // Removes the subscription, also from the notifications of a transaction in progress.
+    void removeListener(const Listener& listener) const;
+
+private:
+    friend struct detail::Runtime;
+    explicit Model(std::shared_ptr<detail::ModelState> state) : state_(std::move(state)) {}
+    void subscribe(detail::Subscription subscription) const;
+
+    std::shared_ptr<detail::ModelState> state_;
+};
+
+}  // namespace tq::zero

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <boost/uuid/uuid.hpp>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "tq/zero/MetaClass.h"
+
+namespace tq::zero {
+
+class Model;
+using Uuid = boost::uuids::uuid;
+
+namespace detail {
+
+class Node;
+class ModelState;
+using NodePtr = std::shared_ptr<Node>;
+
+// Everything a property or a collection slot can hold. Enumerations are stored as int32.
+using Value =
+    std::variant<std::monostate, bool, std::int8_t, std::int32_t, std::uint64_t, std::u16string, NodePtr>;
+
+struct CollectionEdit {
+    enum class Op { Append, Insert, Erase, EraseAt, Clear };
+    Op op;
+    std::size_t index = 0;
+    Value value;
+};
+
+// The untyped core the typed element classes are generated over. Implemented by the
+// model framework library; every call is thread-safe.
+struct Runtime {
+    static NodePtr createNode(const Model& model, const MetaClass& meta, const Uuid& id);
+    static const MetaClass& metaOf(const Node& node);
+    static const Uuid& idOf(const Node& node);
+    static Model modelOf(const Node& node);
+
+    static Value read(const Node& node, const PropertyInfo& property);
+    static void write(const NodePtr& node, const PropertyInfo& property, Value value);
+
+    static std::vector<Value> readCollection(const Node& node, const PropertyInfo& property);
+    static std::size_t collectionSize(const Node& node, const PropertyInfo& property);
+    // Applies all edits at once as one committed change of the property.
+    static void modifyCollection(const NodePtr& node, const PropertyInfo& property,
+                                 const std::vector<CollectionEdit>& edits);
+};
+
+}  // namespace detail
+}  // namespace tq::zero
