@@ -1,0 +1,30 @@
+# Shared by the set-up scripts: installs what the build needs (only when missing), then
+# configures and builds one build folder.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+PACKAGES=(build-essential cmake ninja-build pkg-config libboost-dev libboost-log-dev libarchive-dev
+          libcurl4-openssl-dev libpugixml-dev nlohmann-json3-dev libfmt-dev libgtest-dev libgmock-dev
+          libbenchmark-dev libarchive-tools zip)
+
+install_missing_packages() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing missing packages: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    fi
+}
+
+# configure_and_build BUILD_DIR [cmake arguments...]
+configure_and_build() {
+    local dir="$1"
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j "$(nproc)"
+}
