@@ -32,9 +32,13 @@ InstallerException::~InstallerException() = default;
 
 const std::string& InstallerException::getErrorCode() const noexcept { return errorCode_; }
 
-const std::string& InstallerException::getPrimaryErrorMessage() const noexcept { return primaryErrorMessage_; }
+const std::string& InstallerException::getPrimaryErrorMessage() const noexcept {
+    return primaryErrorMessage_;
+}
 
-const std::string& InstallerException::getSecondaryErrorMessage() const noexcept { return secondaryErrorMessage_; }
+const std::string& InstallerException::getSecondaryErrorMessage() const noexcept {
+    return secondaryErrorMessage_;
+}
 
 const std::string& InstallerException::getLocation() const noexcept { return location_; }
 

@@ -12,7 +12,9 @@ void close_log_file() { InstallerLog::instance().closeFile(); }
 
 std::filesystem::path log_file() { return InstallerLog::instance().file(); }
 
-ScopedCapture::ScopedCapture() : buffer_(std::make_shared<Buffer>()) { InstallerLog::instance().addCapture(buffer_); }
+ScopedCapture::ScopedCapture() : buffer_(std::make_shared<Buffer>()) {
+    InstallerLog::instance().addCapture(buffer_);
+}
 
 ScopedCapture::~ScopedCapture() { InstallerLog::instance().removeCapture(buffer_); }
 

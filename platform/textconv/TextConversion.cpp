@@ -104,8 +104,8 @@ std::u16string to_u16string(std::string_view text) {
                 break;
             }
             const auto byte = static_cast<unsigned char>(text[i + consumed]);
-            const bool inRange = consumed == 1 ? (byte >= info.secondMin && byte <= info.secondMax)
-                                               : isContinuation(byte);
+            const bool inRange =
+                consumed == 1 ? (byte >= info.secondMin && byte <= info.secondMax) : isContinuation(byte);
             if (!inRange) {
                 complete = false;
                 break;

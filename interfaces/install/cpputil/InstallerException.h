@@ -13,8 +13,8 @@ namespace install::cpputil {
 // service unchanged.
 class COMPONENT_API InstallerException : public std::exception {
 public:
-    InstallerException(std::string errorCode, std::string primaryErrorMessage, std::string secondaryErrorMessage,
-                       std::string location);
+    InstallerException(std::string errorCode, std::string primaryErrorMessage,
+                       std::string secondaryErrorMessage, std::string location);
     ~InstallerException() override;
 
     const std::string& getErrorCode() const noexcept;

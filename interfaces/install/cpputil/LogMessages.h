@@ -7,7 +7,8 @@
 // own copy, as the log's callers expect.
 namespace install::cpputil::logger {
 
-constexpr std::u16string_view kUnableToCreateLogFile = u"Unable to create specified file for installation log ";
+constexpr std::u16string_view kUnableToCreateLogFile =
+    u"Unable to create specified file for installation log ";
 constexpr std::u16string_view kUnableToCreateLogFolder =
     u"Unable to create specified folder for installation log ";
 constexpr std::u16string_view kResetDestinationFileLog = u"Reset destination file log ";
