@@ -1,0 +1,52 @@
+#include "tq_zero/Frame.h"
+
+#include <algorithm>
+
+namespace tq::zero::detail {
+
+void Frame::noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property,
+                      const Slot& current, std::uint64_t version) {
+    auto [point, first] = restorePoints_.try_emplace(Key{node.get(), slot});
+    if (first) {
+        point->second.node = node;
+        point->second.slot = slot;
+        point->second.before = current;
+    }
+    point->second.lastVersion = version;
+
+    auto [index, newNode] = changeIndex_.try_emplace(node.get(), changes_.size());
+    if (newNode) changes_.push_back(NodeChange{node, {}});
+    auto& properties = changes_[index->second].changedProperties;
+    if (std::find(properties.begin(), properties.end(), &property) == properties.end()) {
+        properties.push_back(&property);
+    }
+}
+
+ChangeSet Frame::takeChanges() {
+    restorePoints_.clear();
+    changeIndex_.clear();
+    return std::exchange(changes_, {});
+}
+
+void Frame::rollBack(const std::function<void(const RestorePoint&)>& handOver) {
+    for (auto& [key, point] : restorePoints_) {
+        Slot& slot = point.node->slot(point.slot);
+        if (slot.version == point.lastVersion) {
+            slot = std::move(point.before);
+        } else {
+            handOver(point);
+        }
+    }
+    restorePoints_.clear();
+    changes_.clear();
+    changeIndex_.clear();
+}
+
+bool Frame::adoptRestorePoint(const RestorePoint& superseded) {
+    const auto it = restorePoints_.find(Key{superseded.node.get(), superseded.slot});
+    if (it == restorePoints_.end() || it->second.before.version != superseded.lastVersion) return false;
+    it->second.before = superseded.before;
+    return true;
+}
+
+}  // namespace tq::zero::detail

@@ -1,0 +1,44 @@
+#include "tq_zero/Node.h"
+
+#include <unordered_set>
+
+#include "tq_zero/ModelState.h"
+
+namespace tq::zero::detail {
+
+Node::Node(const std::shared_ptr<ModelState>& model, const InternedMetaClass& meta, const Uuid& id)
+    : model_(model), meta_(meta), id_(id), slots_(meta.slotCount()) {
+    model->nodeCreated();
+}
+
+Node::~Node() {
+    if (auto model = model_.lock()) model->nodeDestroyed();
+}
+
+std::string Node::describe(const PropertyInfo& property) const {
+    return meta_.name() + "." + property.name();
+}
+
+bool Node::reaches(const Node& other) const {
+    // Iterative, and visiting shared sub-trees once, so a deep or diamond-shaped tree costs
+    // no more than its size.
+    std::vector<const Node*> pending{this};
+    std::unordered_set<const Node*> visited;
+    auto push = [&](const Value& value) {
+        if (const auto* child = std::get_if<NodePtr>(&value); child && *child)
+            pending.push_back(child->get());
+    };
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        if (node == &other) return true;
+        if (!visited.insert(node).second) continue;
+        for (const Slot& slot : node->slots_) {
+            push(slot.value);
+            for (const Value& item : slot.items) push(item);
+        }
+    }
+    return false;
+}
+
+}  // namespace tq::zero::detail

@@ -1,0 +1,110 @@
+#include "tq_zero/SubscriptionList.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace tq::zero::detail {
+
+namespace {
+
+void eraseOne(std::vector<std::thread::id>& callers, std::thread::id caller) {
+    callers.erase(std::find(callers.begin(), callers.end(), caller));
+}
+
+}  // namespace
+
+void SubscriptionList::add(Subscription subscription) {
+    std::lock_guard lock(mutex_);
+    for (const auto& entry : entries_) {
+        if (entry->subscription.key == subscription.key) return;
+    }
+    auto entry = std::make_shared<Entry>();
+    entry->subscription = std::move(subscription);
+    entries_.push_back(std::move(entry));
+}
+
+bool SubscriptionList::contains(const Listener& listener) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [&](const auto& entry) { return entry->subscription.key == &listener; });
+}
+
+void SubscriptionList::remove(const Listener& listener) {
+    std::shared_ptr<Entry> removed;
+    {
+        std::unique_lock lock(mutex_);
+        const auto it = std::find_if(entries_.begin(), entries_.end(),
+                                     [&](const auto& entry) { return entry->subscription.key == &listener; });
+        if (it == entries_.end()) return;
+        removed = *it;
+        removed->active = false;
+        entries_.erase(it);
+        // A call on this very thread (the listener removing itself) cannot be waited for.
+        const auto self = std::this_thread::get_id();
+        callFinished_.wait(lock, [&] {
+            return std::all_of(removed->callers.begin(), removed->callers.end(),
+                               [&](std::thread::id caller) { return caller == self; });
+        });
+    }
+    if (removed->subscription.removed) removed->subscription.removed();
+}
+
+std::vector<std::shared_ptr<SubscriptionList::Entry>> SubscriptionList::entriesWith(Role role) const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::shared_ptr<Entry>> selected;
+    for (const auto& entry : entries_) {
+        if (entry->subscription.*role) selected.push_back(entry);
+    }
+    return selected;
+}
+
+void SubscriptionList::callIfActive(Entry& entry, const std::function<void(const Subscription&)>& call) {
+    const auto self = std::this_thread::get_id();
+    {
+        std::lock_guard lock(mutex_);
+        if (!entry.active) return;
+        entry.callers.push_back(self);
+    }
+    struct Leave {
+        SubscriptionList& list;
+        Entry& entry;
+        std::thread::id self;
+        ~Leave() {
+            {
+                std::lock_guard lock(list.mutex_);
+                eraseOne(entry.callers, self);
+            }
+            list.callFinished_.notify_all();
+        }
+    } leave{*this, entry, self};
+    call(entry.subscription);
+}
+
+void SubscriptionList::runModifiers(const std::function<ChangeSet()>& currentChanges) {
+    for (const auto& entry : entriesWith(&Subscription::modifier)) {
+        callIfActive(*entry, [&](const Subscription& s) { s.committing(currentChanges()); });
+    }
+}
+
+std::optional<std::string> SubscriptionList::runValidators(const ChangeSet& changes) {
+    std::optional<std::string> rejection;
+    for (const auto& entry : entriesWith(&Subscription::validator)) {
+        callIfActive(*entry, [&](const Subscription& s) { rejection = s.validate(changes); });
+        if (rejection) break;
+    }
+    return rejection;
+}
+
+void SubscriptionList::notifyObservers(const ChangeSet& changes) {
+    std::exception_ptr firstFailure;
+    for (const auto& entry : entriesWith(&Subscription::observer)) {
+        try {
+            callIfActive(*entry, [&](const Subscription& s) { s.committed(changes); });
+        } catch (...) {
+            if (!firstFailure) firstFailure = std::current_exception();
+        }
+    }
+    if (firstFailure) std::rethrow_exception(firstFailure);
+}
+
+}  // namespace tq::zero::detail

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tq/zero/Runtime.h"
+#include "tq_zero/InternedMetaClass.h"
+
+namespace tq::zero::detail {
+
+// The stored state of one property of one node.
+struct Slot {
+    Value value;               // scalars and children
+    std::vector<Value> items;  // collections
+    // Stamp of the last write. A rollback only restores a property nobody wrote over since.
+    std::uint64_t version = 0;
+};
+
+// One element of a model. It knows its model only weakly: the model state owns no nodes,
+// and nodes own nothing but their property values, so dropping the last handle of an
+// element (or replacing it as a child) frees it and everything below it.
+class Node {
+public:
+    Node(const std::shared_ptr<ModelState>& model, const InternedMetaClass& meta, const Uuid& id);
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+    ~Node();
+
+    const InternedMetaClass& meta() const { return meta_; }
+    const Uuid& id() const { return id_; }
+    // Empty once the model is gone.
+    std::shared_ptr<ModelState> model() const { return model_.lock(); }
+    // "Class.property", for diagnostics.
+    std::string describe(const PropertyInfo& property) const;
+
+    // Slots are guarded by the model's mutex; callers hold it.
+    Slot& slot(std::size_t index) { return slots_[index]; }
+    const Slot& slot(std::size_t index) const { return slots_[index]; }
+
+    // True when `other` is this node or lies anywhere below it.
+    bool reaches(const Node& other) const;
+
+private:
+    std::weak_ptr<ModelState> model_;
+    const InternedMetaClass& meta_;
+    Uuid id_;
+    std::vector<Slot> slots_;
+};
+
+}  // namespace tq::zero::detail

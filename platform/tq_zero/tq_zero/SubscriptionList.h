@@ -1,0 +1,53 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tq/zero/Model.h"
+
+namespace tq::zero::detail {
+
+// The listeners of one model. Listeners are called without any lock held, so they may read,
+// write and run transactions of their own. A listener removed while a commit is being
+// dispatched is not called any more from then on, and removal waits until calls of it
+// running on other threads have returned, so the listener may be destroyed right after.
+class SubscriptionList {
+public:
+    // Ignored when the listener object is subscribed already.
+    void add(Subscription subscription);
+    bool contains(const Listener& listener) const;
+    // Calls listenerRemoved() once the subscription is gone; nothing when there was none.
+    void remove(const Listener& listener);
+
+    // Each modifier sees the changes as they stand when its turn comes, including those made
+    // by the modifiers before it.
+    void runModifiers(const std::function<ChangeSet()>& currentChanges);
+    // The first rejection wins; later validators are not asked.
+    std::optional<std::string> runValidators(const ChangeSet& changes);
+    // Every observer is told even if one throws; the first exception is rethrown afterwards.
+    void notifyObservers(const ChangeSet& changes);
+
+private:
+    struct Entry {
+        Subscription subscription;
+        bool active = true;
+        std::vector<std::thread::id> callers;  // threads inside a call of this listener
+    };
+    using Role = bool Subscription::*;
+
+    std::vector<std::shared_ptr<Entry>> entriesWith(Role role) const;
+    // Runs `call` unless the entry has been removed meanwhile.
+    void callIfActive(Entry& entry, const std::function<void(const Subscription&)>& call);
+
+    mutable std::mutex mutex_;
+    std::condition_variable callFinished_;
+    std::vector<std::shared_ptr<Entry>> entries_;
+};
+
+}  // namespace tq::zero::detail
