@@ -1,0 +1,17 @@
+#include "install/engine/EngineConfig.h"
+
+namespace install::engine {
+
+EngineConfig::EngineConfig() = default;
+EngineConfig::~EngineConfig() = default;
+
+void EngineConfig::setProxySettings(const std::string& userName, const std::string& password) {
+    proxyUserName_ = userName;
+    proxyPassword_ = password;
+}
+
+bool EngineConfig::hasProxySettings() const { return !proxyUserName_.empty(); }
+const std::string& EngineConfig::getProxyUserName() const { return proxyUserName_; }
+const std::string& EngineConfig::getProxyPassword() const { return proxyPassword_; }
+
+}  // namespace install::engine
