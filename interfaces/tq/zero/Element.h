@@ -68,6 +68,16 @@ public:
 
     friend bool operator==(const Element& a, const Element& b) { return a.node_ == b.node_; }
 
+    // The same element seen as class T; throws std::logic_error when it is not a T.
+    template <class T>
+    T as() const {
+        if (!metaClass().isA(T::meta())) {
+            throw std::logic_error("data model element of class " + metaClass().name() + " is not a " +
+                                   T::meta().name());
+        }
+        return T::fromNode(node_);
+    }
+
 protected:
     template <class T, class>
     friend struct detail::ValueTraits;
