@@ -59,6 +59,11 @@ public:
     }
 
     Element() = default;
+    static Element fromNode(detail::NodePtr node) {
+        Element element;
+        element.node_ = std::move(node);
+        return element;
+    }
 
     bool isNull() const { return !node_; }
     explicit operator bool() const { return static_cast<bool>(node_); }
