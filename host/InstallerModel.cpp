@@ -10,8 +10,9 @@ InstallerModel createInstallerModel() {
     auto root = dm::product_installer::ProductInstaller::create(model, id);
 
     const auto application = dm::common::ApplicationData::create(model, id);
-    for (auto setter : {&dm::common::ApplicationData::setDataRequired, &dm::common::ApplicationData::setDataAvailable,
-                        &dm::common::ApplicationData::setDataProcessed}) {
+    for (auto setter :
+         {&dm::common::ApplicationData::setDataRequired, &dm::common::ApplicationData::setDataAvailable,
+          &dm::common::ApplicationData::setDataProcessed}) {
         (application.*setter)(u"Unset");
     }
     application.setValidationStatus(dm::common::ValidationStatus::create(model, id));

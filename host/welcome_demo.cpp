@@ -3,9 +3,9 @@
 #include <iostream>
 #include <memory>
 
+#include "fl/i18n/TextConversion.h"
 #include "gates/session/WelcomeGate.h"
 #include "host/InstallerModel.h"
-#include "fl/i18n/TextConversion.h"
 
 using install::product_installer::workflow_utils::DataModelHandler;
 using install::product_installer::workflow_utils::WelcomeGate;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velora::installer {
+
+// Everything a run is told from outside: the command line, completed by an optional answers
+// file (JSON). A value on the command line wins over the same value in the answers file.
+struct InstallerOptions {
+    std::string workflow = "Interactive Install From Folder";
+    bool silent = false;
+    std::string locale = "en_US";
+    std::filesystem::path packagesRoot;
+    std::filesystem::path catalogue;
+    std::string destination;
+    std::vector<std::string> products;
+    bool agreeToLicense = false;
+    bool desktopShortcut = false;
+    bool startMenuShortcut = false;
+    std::string symbolicLinkFolder;
+    bool improveVelora = false;
+    std::string proxyUser;
+    std::string proxyPassword;  // never printed, logged or recorded
+    std::filesystem::path shortcutFolder;
+    std::filesystem::path menuFolder;
+    std::filesystem::path logFile;
+    std::filesystem::path diagnosticsFile;
+    bool events = false;
+    bool dryRun = false;
+    bool help = false;
+};
+
+// Parses the command line (argv[0] excluded). The answers file named by --answers is applied
+// first, wherever the option stands, so that the rest of the command line overrides it. Throws
+// std::invalid_argument with a message fit for the user on an unknown option, a missing or
+// malformed value, or an unreadable answers file.
+InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments);
+
+std::string installerUsage(const std::string& programName);
+
+}  // namespace velora::installer
