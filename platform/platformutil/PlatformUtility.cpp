@@ -25,8 +25,10 @@ std::filesystem::path executableFolder() {
     return error ? std::filesystem::path{} : executable.parent_path();
 }
 
+// A name longer than the system allows cannot exist either.
 bool isMissing(const std::error_code& error) {
-    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
+    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory ||
+           error == std::errc::filename_too_long;
 }
 
 }  // namespace
