@@ -5,9 +5,10 @@
 
 namespace tq::zero::detail {
 
-CollectionEditor::CollectionEditor(const PropertyInfo& property, std::string description,
-                                   std::vector<Value> items)
-    : property_(property), description_(std::move(description)), items_(std::move(items)) {}
+CollectionEditor::CollectionEditor(const Node& owner, const PropertyInfo& property, std::vector<Value> items)
+    : owner_(owner), property_(property), items_(std::move(items)) {}
+
+std::string CollectionEditor::describe() const { return owner_.describe(property_); }
 
 void CollectionEditor::apply(const CollectionEdit& edit) {
     using Op = CollectionEdit::Op;
@@ -22,7 +23,7 @@ void CollectionEditor::apply(const CollectionEdit& edit) {
             }
             return;
         case Op::Insert:
-            if (isSet) throw std::invalid_argument("set " + description_ + " has no positions to insert at");
+            if (isSet) throw std::invalid_argument("set " + describe() + " has no positions to insert at");
             requireItemKind(edit.value);
             insertAt(edit.index, edit.value);
             return;
@@ -31,23 +32,23 @@ void CollectionEditor::apply(const CollectionEdit& edit) {
             eraseEqual(edit.value);
             return;
         case Op::EraseAt:
-            if (isSet) throw std::invalid_argument("set " + description_ + " has no positions to erase at");
+            if (isSet) throw std::invalid_argument("set " + describe() + " has no positions to erase at");
             eraseAt(edit.index);
             return;
         case Op::Clear:
             items_.clear();
             return;
     }
-    throw std::invalid_argument("unknown edit of collection " + description_);
+    throw std::invalid_argument("unknown edit of collection " + describe());
 }
 
 void CollectionEditor::requireItemKind(const Value& value) const {
     if (property_.kind() == PropertyKind::ElementSequence) {
         const auto* node = std::get_if<NodePtr>(&value);
         if (!node || !*node)
-            throw std::invalid_argument("element sequence " + description_ + " takes elements only");
+            throw std::invalid_argument("element sequence " + describe() + " takes elements only");
     } else if (!std::holds_alternative<std::u16string>(value)) {
-        throw std::invalid_argument("string collection " + description_ + " takes strings only");
+        throw std::invalid_argument("string collection " + describe() + " takes strings only");
     }
 }
 
@@ -57,7 +58,7 @@ bool CollectionEditor::holds(const Value& value) const {
 
 void CollectionEditor::insertAt(std::size_t index, Value value) {
     if (index > items_.size()) {
-        throw std::out_of_range("insert at " + std::to_string(index) + " past the end of " + description_ +
+        throw std::out_of_range("insert at " + std::to_string(index) + " past the end of " + describe() +
                                 " (size " + std::to_string(items_.size()) + ")");
     }
     if (property_.isUnique() && holds(value)) return;
@@ -75,7 +76,7 @@ void CollectionEditor::insertSorted(Value value) {
 
 void CollectionEditor::eraseAt(std::size_t index) {
     if (index >= items_.size()) {
-        throw std::out_of_range("erase at " + std::to_string(index) + " past the end of " + description_ +
+        throw std::out_of_range("erase at " + std::to_string(index) + " past the end of " + describe() +
                                 " (size " + std::to_string(items_.size()) + ")");
     }
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));

@@ -4,14 +4,16 @@
 
 namespace tq::zero::detail {
 
-void Frame::noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property,
-                      const Slot& current, std::uint64_t version) {
+void Frame::noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property, Slot& current,
+                      std::uint64_t version) {
     auto [point, first] = restorePoints_.try_emplace(Key{node.get(), slot});
     if (first) {
         point->second.node = node;
         point->second.slot = slot;
-        point->second.before = current;
     }
+    // Someone else wrote the property since our last write; rolling back to the value before
+    // our first write would undo theirs, which may be committed. Their write stands instead.
+    if (first || current.version != point->second.lastVersion) point->second.before = std::move(current);
     point->second.lastVersion = version;
 
     auto [index, newNode] = changeIndex_.try_emplace(node.get(), changes_.size());

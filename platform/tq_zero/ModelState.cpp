@@ -26,16 +26,12 @@ CommitResult ModelState::commit() {
     // this thread could end it.
     ChangeSet committed;
     try {
-        subscriptions_.runModifiers([&] {
+        const auto currentChanges = [&] {
             std::lock_guard lock(mutex_);
             return frame->changes();
-        });
-        ChangeSet proposed;
-        {
-            std::lock_guard lock(mutex_);
-            proposed = frame->changes();
-        }
-        if (auto rejection = subscriptions_.runValidators(proposed)) {
+        };
+        subscriptions_.runModifiers(currentChanges);
+        if (auto rejection = subscriptions_.runValidators(currentChanges)) {
             std::lock_guard lock(mutex_);
             rollBack(*frame);
             frame->setCommitting(false);
@@ -49,7 +45,7 @@ CommitResult ModelState::commit() {
         finishCommitting(*frame);
         throw;
     }
-    subscriptions_.notifyObservers(committed);
+    if (!committed.empty()) subscriptions_.notifyObservers(committed);
     return CommitResult::accepted();
 }
 
@@ -93,9 +89,8 @@ std::size_t ModelState::itemCount(const Node& node, std::size_t slot) const {
 }
 
 void ModelState::write(const NodePtr& node, const PropertyInfo& property, std::size_t slot, Value value) {
-    const std::string what = node->describe(property);
-    change(what, [&](Frame& frame) {
-        requireAttachable(*node, value, what);
+    change(*node, property, [&](Frame& frame) {
+        requireAttachable(*node, property, value);
         Slot& target = node->slot(slot);
         if (target.value == value) return;
         const std::uint64_t version = ++lastVersion_;
@@ -107,12 +102,11 @@ void ModelState::write(const NodePtr& node, const PropertyInfo& property, std::s
 
 void ModelState::modify(const NodePtr& node, const PropertyInfo& property, std::size_t slot,
                         const std::vector<CollectionEdit>& edits) {
-    const std::string what = node->describe(property);
-    change(what, [&](Frame& frame) {
+    change(*node, property, [&](Frame& frame) {
         Slot& target = node->slot(slot);
-        CollectionEditor editor(property, what, target.items);
+        CollectionEditor editor(*node, property, target.items);
         for (const CollectionEdit& edit : edits) {
-            requireAttachable(*node, edit.value, what);
+            requireAttachable(*node, property, edit.value);
             editor.apply(edit);
         }
         if (editor.items() == target.items) return;
@@ -128,12 +122,14 @@ Frame* ModelState::currentFrame() {
     return it == stacks_.end() ? nullptr : it->second.back().get();
 }
 
-void ModelState::change(const std::string& what, const std::function<void(Frame&)>& apply) {
+void ModelState::change(const Node& node, const PropertyInfo& property,
+                        const std::function<void(Frame&)>& apply) {
     {
         std::lock_guard lock(mutex_);
         if (Frame* frame = currentFrame()) {
-            if (frame->isReadOnly())
-                throw std::logic_error("write of " + what + " in a read-only transaction");
+            if (frame->isReadOnly()) {
+                throw std::logic_error("write of " + node.describe(property) + " in a read-only transaction");
+            }
             apply(*frame);
             return;
         }
@@ -141,7 +137,7 @@ void ModelState::change(const std::string& what, const std::function<void(Frame&
     begin(false);
     CommitResult result = CommitResult::accepted();
     try {
-        change(what, apply);
+        change(node, property, apply);
         result = commit();
     } catch (...) {
         end();
@@ -149,19 +145,21 @@ void ModelState::change(const std::string& what, const std::function<void(Frame&
     }
     end();
     if (!result.isAccepted()) {
-        throw std::runtime_error("write of " + what + " was rejected: " + result.rejectionReason());
+        throw std::runtime_error("write of " + node.describe(property) +
+                                 " was rejected: " + result.rejectionReason());
     }
 }
 
-void ModelState::requireAttachable(const Node& holder, const Value& value, const std::string& what) const {
+void ModelState::requireAttachable(const Node& holder, const PropertyInfo& property,
+                                   const Value& value) const {
     const auto* child = std::get_if<NodePtr>(&value);
     if (!child || !*child) return;
     if ((*child)->model().get() != this) {
-        throw std::logic_error(what + " cannot hold an element of another model");
+        throw std::logic_error(holder.describe(property) + " cannot hold an element of another model");
     }
     // An element holding itself, directly or below, would never be freed.
     if ((*child)->reaches(holder)) {
-        throw std::logic_error(what + " cannot hold its own element or one above it");
+        throw std::logic_error(holder.describe(property) + " cannot hold its own element or one above it");
     }
 }
 

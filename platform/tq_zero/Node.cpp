@@ -21,24 +21,23 @@ std::string Node::describe(const PropertyInfo& property) const {
 
 bool Node::reaches(const Node& other) const {
     // Iterative, and visiting shared sub-trees once, so a deep or diamond-shaped tree costs
-    // no more than its size.
-    std::vector<const Node*> pending{this};
+    // no more than its size; a node without elements below costs no allocation at all.
+    std::vector<const Node*> pending;
     std::unordered_set<const Node*> visited;
     auto push = [&](const Value& value) {
-        if (const auto* child = std::get_if<NodePtr>(&value); child && *child)
-            pending.push_back(child->get());
+        const auto* child = std::get_if<NodePtr>(&value);
+        if (child && *child && visited.insert(child->get()).second) pending.push_back(child->get());
     };
-    while (!pending.empty()) {
-        const Node* node = pending.back();
-        pending.pop_back();
+    for (const Node* node = this;;) {
         if (node == &other) return true;
-        if (!visited.insert(node).second) continue;
         for (const Slot& slot : node->slots_) {
             push(slot.value);
             for (const Value& item : slot.items) push(item);
         }
+        if (pending.empty()) return false;
+        node = pending.back();
+        pending.pop_back();
     }
-    return false;
 }
 
 }  // namespace tq::zero::detail

@@ -86,10 +86,13 @@ void SubscriptionList::runModifiers(const std::function<ChangeSet()>& currentCha
     }
 }
 
-std::optional<std::string> SubscriptionList::runValidators(const ChangeSet& changes) {
+std::optional<std::string> SubscriptionList::runValidators(const std::function<ChangeSet()>& changes) {
+    const auto validators = entriesWith(&Subscription::validator);
+    if (validators.empty()) return std::nullopt;
+    const ChangeSet proposed = changes();
     std::optional<std::string> rejection;
-    for (const auto& entry : entriesWith(&Subscription::validator)) {
-        callIfActive(*entry, [&](const Subscription& s) { rejection = s.validate(changes); });
+    for (const auto& entry : validators) {
+        callIfActive(*entry, [&](const Subscription& s) { rejection = s.validate(proposed); });
         if (rejection) break;
     }
     return rejection;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tq/zero/Runtime.h"
+#include "tq_zero/Node.h"
 
 namespace tq::zero::detail {
 
@@ -15,8 +15,7 @@ namespace tq::zero::detail {
 //   element sequence: as a sequence of strings, items compared by identity
 class CollectionEditor {
 public:
-    // `description` ("Class.property") names the collection in error messages.
-    CollectionEditor(const PropertyInfo& property, std::string description, std::vector<Value> items);
+    CollectionEditor(const Node& owner, const PropertyInfo& property, std::vector<Value> items);
 
     // Throws std::invalid_argument for an edit or value the collection cannot take, and
     // std::out_of_range for an index past its end.
@@ -32,8 +31,10 @@ private:
     void eraseAt(std::size_t index);
     void eraseEqual(const Value& value);
 
+    std::string describe() const;
+
+    const Node& owner_;
     const PropertyInfo& property_;
-    std::string description_;
     std::vector<Value> items_;
 };
 

@@ -17,7 +17,7 @@ namespace tq::zero::detail {
 struct RestorePoint {
     NodePtr node;
     std::size_t slot = 0;
-    Slot before;                    // the property as it was before the frame's first write
+    Slot before;                    // the property as the frame's rollback leaves it
     std::uint64_t lastVersion = 0;  // stamp of the frame's latest write
 };
 
@@ -32,9 +32,10 @@ public:
     void setCommitting(bool committing) { committing_ = committing; }
 
     // Call before a slot is overwritten; `version` is the stamp of the new value. Only the
-    // first write of a property in the frame keeps its old value, so repeated writes of one
-    // property cost nothing and retain nothing.
-    void noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property, const Slot& current,
+    // first write of a property in the frame keeps its old value (and a write following
+    // someone else's), so repeated writes of one property cost nothing and retain nothing.
+    // The old value is moved out of `current`, which the caller then overwrites.
+    void noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property, Slot& current,
                    std::uint64_t version);
 
     bool hasChanges() const { return !changes_.empty(); }
@@ -45,6 +46,7 @@ public:
     // Reverts each property the frame changed, unless someone wrote it since: a later write
     // stands. If that later write belongs to another open frame, `handOver` passes our
     // restore point on, so a rollback of that frame, too, goes back to the older value.
+    // Never undoes a committed write of another frame.
     void rollBack(const std::function<void(const RestorePoint&)>& handOver);
     // Takes over a superseded frame's restore point if this frame wrote right over it.
     bool adoptRestorePoint(const RestorePoint& superseded);

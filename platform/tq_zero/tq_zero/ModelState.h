@@ -27,8 +27,12 @@ namespace tq::zero::detail {
 //   since the frame began or last committed, and no rollback undoes them later. So a nested
 //   transaction that commits notifies its own changes, and an enclosing transaction that
 //   ends without a commit rolls back only what it wrote itself.
-// - A rollback restores each property to its value before the frame's first write of it,
-//   unless another write has replaced the frame's value since: that later write stands.
+// - Transactions are not isolated from each other. A rollback restores each property to its
+//   value before the frame's first write of it, unless another write has replaced the
+//   frame's value since: that later write stands. If another write came between two writes
+//   of the frame, the frame rolls back to that write instead. So a rollback never undoes
+//   a committed write, while a rolled-back write that another write built on (an append to
+//   the same collection, say) may survive.
 // - Writing a value equal to the stored one is no change and is not reported.
 class ModelState {
 public:
@@ -62,9 +66,9 @@ private:
     Frame* currentFrame();
     // Runs `apply` under the lock in the calling thread's innermost frame; without one, in a
     // transaction of its own that is committed at once.
-    void change(const std::string& what, const std::function<void(Frame&)>& apply);
+    void change(const Node& node, const PropertyInfo& property, const std::function<void(Frame&)>& apply);
     // A node may hold only elements of this model that do not hold it. Callers hold mutex_.
-    void requireAttachable(const Node& holder, const Value& value, const std::string& what) const;
+    void requireAttachable(const Node& holder, const PropertyInfo& property, const Value& value) const;
     void rollBack(Frame& frame);
     void finishCommitting(Frame& frame);
 

@@ -28,8 +28,9 @@ public:
     // Each modifier sees the changes as they stand when its turn comes, including those made
     // by the modifiers before it.
     void runModifiers(const std::function<ChangeSet()>& currentChanges);
-    // The first rejection wins; later validators are not asked.
-    std::optional<std::string> runValidators(const ChangeSet& changes);
+    // All validators see the same changes; the first rejection wins, later validators are
+    // not asked. `changes` is called only if there is a validator.
+    std::optional<std::string> runValidators(const std::function<ChangeSet()>& changes);
     // Every observer is told even if one throws; the first exception is rethrown afterwards.
     void notifyObservers(const ChangeSet& changes);
 
