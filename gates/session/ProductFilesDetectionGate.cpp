@@ -1,0 +1,92 @@
+#include "gates/session/ProductFilesDetectionGate.h"
+
+#include <exception>
+#include <filesystem>
+#include <regex>
+
+#include "fl/filesystem/Filesystem.h"
+#include "install/cpputil/LogMessages.h"
+#include "install/cpputil/Logger.h"
+#include "workflow_core/PathJoin.h"
+
+namespace install::product_installer::workflow_utils {
+
+namespace {
+
+constexpr char kMissingFilesLocation[] =
+    "ProductFilesDetection::ProductFilesDetectionGate::CheckAvailableProducts::MissingInstallationFiles";
+const std::u16string kFromFolderWorkflow = u"Interactive Install From Folder";
+
+// The entry's last component as UTF-8 bytes, without a round trip through UTF-16, so that a
+// name the system cannot convert still gets looked at.
+std::string entryName(const std::filesystem::directory_entry& entry) {
+    const auto name = entry.path().filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+}  // namespace
+
+ProductFilesDetectionGate::ProductFilesDetectionGate(const std::u16string& name,
+                                                     const std::shared_ptr<DataModelHandler>& handler)
+    : name(name), handler(handler), tlmxUtil(std::make_unique<install::tlmx::TlmxUtil>()) {}
+
+ProductFilesDetectionGate::ProductFilesDetectionGate(ProductFilesDetectionGate&&) noexcept = default;
+ProductFilesDetectionGate& ProductFilesDetectionGate::operator=(ProductFilesDetectionGate&&) noexcept =
+    default;
+ProductFilesDetectionGate::~ProductFilesDetectionGate() = default;
+
+void ProductFilesDetectionGate::processData() {
+    handler->setAsValid();
+    handler->setAsDataProcessed();
+}
+
+void ProductFilesDetectionGate::setRequiredData() const { handler->setDataRequired(name); }
+
+void ProductFilesDetectionGate::skip() const { handler->setDataProcessed(name); }
+
+bool ProductFilesDetectionGate::checkIfShouldBeSkipped() const {
+    const auto packagesRoot = handler->getPackagesRoot();
+    if (hasAtleastOneComponent({packagesRoot, joinPath(packagesRoot, u"common")})) {
+        return true;
+    }
+    collectErrorInfoForTlmx("240", "Unable to load product files", "", kMissingFilesLocation);
+    if (handler->getInitialWorkflow() == kFromFolderWorkflow) {
+        collectErrorInfoForTlmx(
+            "3000", "Installer is unable to connect to Kestrelix or missing installation files", "",
+            "ProductFilesDetection::ProductFilesDetectionGate::"
+            "ConnectionFailedOrMissingInstallationFiles");
+    }
+    return false;
+}
+
+bool ProductFilesDetectionGate::hasAtleastOneComponent(const std::vector<std::u16string>& folders) const {
+    try {
+        const std::regex archivePattern(R"(\.enc$)", std::regex::ECMAScript);
+        for (const auto& folder : folders) {
+            if (!fl::filesystem::exists(folder) || folder.empty()) {
+                continue;
+            }
+            for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder))) {
+                if (std::regex_search(entryName(entry), archivePattern)) {
+                    log_message(u"Found at least one product to install.");
+                    return true;
+                }
+            }
+        }
+    } catch (const std::exception&) {
+        // An unreadable folder counts as holding nothing; the caller reports the missing files.
+    }
+    return false;
+}
+
+void ProductFilesDetectionGate::log_message(const std::u16string& text) const {
+    install::cpputil::logger::append_message(text);
+}
+
+void ProductFilesDetectionGate::collectErrorInfoForTlmx(const std::string& code, const std::string& message,
+                                                        const std::string& details,
+                                                        const std::string& location) const {
+    tlmxUtil->collectErrorInfo(code, message, details, location);
+}
+
+}  // namespace install::product_installer::workflow_utils
