@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "CatalogueCallScanner.h"
@@ -14,6 +15,23 @@ TEST(CatalogueUsage, EveryKeyTheLibraryUsesExistsWithItsArgumentCount) {
     const std::filesystem::path root = WORKFLOW_SOURCE_DIR;
     ASSERT_TRUE(std::filesystem::is_directory(root / "workflow_core"));
     const auto calls = CatalogueCallScanner().scanFolders({root / "workflow_core", root / "gates"});
+
+    // Guards against a scan that silently reads nothing: every textual request must be seen.
+    std::size_t textualRequests = 0;
+    for (const auto& folder : {root / "workflow_core", root / "gates"}) {
+        if (!std::filesystem::is_directory(folder)) continue;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (entry.path().extension() != ".cpp" && entry.path().extension() != ".h") continue;
+            std::ifstream in(entry.path());
+            for (std::string line; std::getline(in, line);) {
+                if (line.find("fl::i18n::message(") != std::string::npos &&
+                    line.find("//") == std::string::npos) {
+                    ++textualRequests;
+                }
+            }
+        }
+    }
+    EXPECT_GE(calls.size(), textualRequests);
 
     std::ostringstream faults;
     for (const auto& call : calls) {
