@@ -1,0 +1,121 @@
+#include "host/WorkflowRunner.h"
+
+#include "install/cpputil/Interrupt.h"
+
+namespace velora::installer {
+
+using install::datamodels::common::Result;
+
+namespace {
+
+// Ends the transaction however the gate call leaves, so an exception never strands an open frame.
+class GateTransaction {
+public:
+    GateTransaction(const tq::zero::Model& model, bool gateCommitsItself)
+        : model_(model), active_(!gateCommitsItself) {
+        if (active_) model_.beginTransaction(false);
+    }
+    GateTransaction(const GateTransaction&) = delete;
+    GateTransaction& operator=(const GateTransaction&) = delete;
+    ~GateTransaction() {
+        if (active_) model_.endTransaction();
+    }
+    void commit() const {
+        if (active_) (void)model_.commit();
+    }
+
+private:
+    tq::zero::Model model_;
+    bool active_;
+};
+
+}  // namespace
+
+WorkflowRunner::WorkflowRunner(
+    std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler,
+    std::shared_ptr<install::workflow_manager::WorkflowHandler> workflows,
+    install::datamodels::common::ApplicationData application, FrontEnd& frontEnd, RunSettings settings)
+    : handler_(std::move(handler)),
+      workflows_(std::move(workflows)),
+      application_(std::move(application)),
+      frontEnd_(frontEnd),
+      settings_(std::move(settings)) {}
+
+template <class Operation>
+void WorkflowRunner::call(const install::workflow_manager::Gate& gate, Operation operation) const {
+    GateTransaction transaction(handler_->getModelInstance(), gate.checkIfCommitsTransactions());
+    operation();
+    transaction.commit();
+}
+
+RunEnd WorkflowRunner::run(const std::u16string& workflowName) {
+    workflows_->startWorkflow(workflowName);
+    while (const auto gateName = workflows_->getCurrentGateName()) {
+        const auto gate = workflows_->getCurrentGate();
+        StepEnd end = StepEnd::Failed;
+        try {
+            end = runStep(*gateName, *gate);
+        } catch (const std::exception& error) {
+            // What leaves a gate is meant for the workflow manager: here that ends the run.
+            frontEnd_.showInformation(std::string("The step could not be completed: ") + error.what());
+        }
+        switch (end) {
+            case StepEnd::Failed:
+                return RunEnd::Failed;
+            case StepEnd::Interrupted:
+                return RunEnd::Interrupted;
+            case StepEnd::Done:
+                break;
+        }
+        frontEnd_.stepCompleted(*gateName);
+        if (settings_.stopAfterGate == *gateName) return RunEnd::StoppedAfterGate;
+        workflows_->advance();
+    }
+    return RunEnd::Completed;
+}
+
+WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
+                                                install::workflow_manager::Gate& gate) {
+    bool skipped = false;
+    call(gate, [&] {
+        skipped = gate.checkIfShouldBeSkipped();
+        if (skipped) {
+            gate.skip();
+        } else {
+            gate.setDefaultData();
+            gate.setRequiredData();
+        }
+    });
+    if (skipped) return StepEnd::Done;
+
+    for (int warnings = 0;;) {
+        call(gate, [&] {
+            // A fresh status, so that what processing reports is told apart from earlier steps.
+            handler_->initializeValidationStatus();
+            frontEnd_.supplyAnswers(gateName);
+            handler_->setAsDataAvailable();
+        });
+        call(gate, [&] { gate.processData(); });
+
+        const auto status = application_.getValidationStatus();
+        const Result result = status ? status.getResult() : Result::Unknown;
+        if (result == Result::Failure) {
+            frontEnd_.showFailure(status.getTitle(), status.getMessage());
+            return StepEnd::Failed;
+        }
+        if (result == Result::Warning) {
+            frontEnd_.showWarning(status.getTitle(), status.getMessage());
+            if (++warnings > settings_.maxWarningsPerStep) return StepEnd::Failed;
+            bool acknowledged = false;
+            call(gate, [&] { acknowledged = frontEnd_.acknowledgeWarning(gateName); });
+            if (!acknowledged) return StepEnd::Failed;
+            continue;
+        }
+        if (application_.getDataProcessed() == gateName) return StepEnd::Done;
+        // A step left open without a report: an interrupted run, or a closing page that
+        // completes without marking its data processed.
+        return install::cpputil::interrupt::is_set() ? StepEnd::Interrupted : StepEnd::Done;
+    }
+}
+
+}  // namespace velora::installer

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "host/FrontEnd.h"
+#include "install/workflow_manager/WorkflowHandler.h"
+#include "workflow_core/DataModelHandler.h"
+
+namespace velora::installer {
+
+enum class RunEnd { Completed, Failed, Interrupted, StoppedAfterGate };
+
+struct RunSettings {
+    // Stop, successfully, once this gate's step is done (a dry run stops after the confirmation).
+    std::optional<std::u16string> stopAfterGate;
+    // How often a page whose warning was acknowledged is processed again before giving up.
+    int maxWarningsPerStep = 4;
+};
+
+// Drives a workflow as the workflow manager does: for each gate the skip check, then defaults,
+// required data, the front end's answers and processing, until the step is done. Each gate call
+// runs in a model transaction of its own unless the gate commits its own.
+class WorkflowRunner {
+public:
+    WorkflowRunner(std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler,
+                   std::shared_ptr<install::workflow_manager::WorkflowHandler> workflows,
+                   install::datamodels::common::ApplicationData application, FrontEnd& frontEnd,
+                   RunSettings settings);
+
+    RunEnd run(const std::u16string& workflowName);
+
+private:
+    enum class StepEnd { Done, Failed, Interrupted };
+
+    StepEnd runStep(const std::u16string& gateName, install::workflow_manager::Gate& gate);
+    template <class Operation>
+    void call(const install::workflow_manager::Gate& gate, Operation operation) const;
+
+    std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler_;
+    std::shared_ptr<install::workflow_manager::WorkflowHandler> workflows_;
+    install::datamodels::common::ApplicationData application_;
+    FrontEnd& frontEnd_;
+    RunSettings settings_;
+};
+
+}  // namespace velora::installer
