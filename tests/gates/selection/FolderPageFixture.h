@@ -1,0 +1,81 @@
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "fl/i18n/TextConversion.h"
+#include "install/cpputil/Logger.h"
+#include "install/tlmx/DiagnosticsSink.h"
+#include "support/ModelFixture.h"
+
+namespace workflow_test {
+
+// One diagnostics error record as the service receives it.
+struct ErrorRecord {
+    std::string code;
+    std::string message;
+    std::string details;
+    std::string location;
+    bool operator==(const ErrorRecord&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const ErrorRecord& record) {
+        return out << '{' << record.code << ", " << record.message << ", " << record.details << ", "
+                   << record.location << '}';
+    }
+};
+
+// The validation status a folder page leaves in the model.
+struct ShownStatus {
+    install::datamodels::common::Result result;
+    int resultType;
+    std::u16string message;
+    std::u16string title;
+    bool operator==(const ShownStatus&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const ShownStatus& status) {
+        return out << '{' << static_cast<int>(status.result) << ", type " << status.resultType << ", \""
+                   << fl::i18n::to_string(status.message) << "\", \"" << fl::i18n::to_string(status.title)
+                   << "\"}";
+    }
+};
+
+// A model as the installer sets it up, with the installer log and the diagnostics records of the
+// test captured, and a recognisable status in place so that a test can tell whether a page
+// replaced it.
+class FolderPageFixture : public ModelFixture {
+protected:
+    using Result = install::datamodels::common::Result;
+
+    FolderPageFixture() {
+        independent().getRelease().setFamily(u"R2031a");
+        handler->setCurrentValidationWarning(install::datamodels::product_installer::validationResultType(99),
+                                             u"earlier message", u"earlier title");
+    }
+
+    static ShownStatus earlierStatus() { return {Result::Warning, 99, u"earlier message", u"earlier title"}; }
+
+    ShownStatus status() const {
+        const auto current = applicationData().getValidationStatus();
+        return ShownStatus{current.getResult(), static_cast<int>(independent().getValidationResultType()),
+                           current.getMessage(), current.getTitle()};
+    }
+
+    std::vector<ErrorRecord> errorRecords() const {
+        std::vector<ErrorRecord> found;
+        for (const auto& record : diagnostics.records()) {
+            if (record.value("record", "") != "error") continue;
+            found.push_back({record.value("error.1", ""), record.value("error.2", ""),
+                             record.value("error.3", ""), record.value("error.4", "")});
+        }
+        return found;
+    }
+
+    std::vector<std::u16string> logLines() const { return log.lines(); }
+
+    install::cpputil::logger::ScopedCapture log;
+    install::tlmx::sink::ScopedCapture diagnostics;
+};
+
+}  // namespace workflow_test
