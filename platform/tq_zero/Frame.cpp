@@ -6,6 +6,18 @@ namespace tq::zero::detail {
 
 void Frame::noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property, Slot& current,
                       std::uint64_t version) {
+    // Bookkeeping that may fail comes first, so a failure leaves `current` untouched.
+    const auto known = changeIndex_.find(node.get());
+    if (known == changeIndex_.end()) {
+        changes_.push_back(NodeChange{node, {&property}});
+        changeIndex_.emplace(node.get(), changes_.size() - 1);
+    } else {
+        auto& properties = changes_[known->second].changedProperties;
+        if (std::find(properties.begin(), properties.end(), &property) == properties.end()) {
+            properties.push_back(&property);
+        }
+    }
+
     auto [point, first] = restorePoints_.try_emplace(Key{node.get(), slot});
     if (first) {
         point->second.node = node;
@@ -15,13 +27,6 @@ void Frame::noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo&
     // our first write would undo theirs, which may be committed. Their write stands instead.
     if (first || current.version != point->second.lastVersion) point->second.before = std::move(current);
     point->second.lastVersion = version;
-
-    auto [index, newNode] = changeIndex_.try_emplace(node.get(), changes_.size());
-    if (newNode) changes_.push_back(NodeChange{node, {}});
-    auto& properties = changes_[index->second].changedProperties;
-    if (std::find(properties.begin(), properties.end(), &property) == properties.end()) {
-        properties.push_back(&property);
-    }
 }
 
 ChangeSet Frame::takeChanges() {
