@@ -225,20 +225,6 @@ TEST_F(LoginGateTest, WithBothErrorsOnlyTheBackEndBranchRuns) {
     EXPECT_THAT(log.lines(), ElementsAre(u"Error in Login panel due to wrong endpoint", u"both"));
 }
 
-TEST_F(LoginGateTest, ASecondAttemptAfterAFailureCanSucceed) {
-    showPage();
-    reportOutcome(false, true);
-    gate.processData();
-
-    showPage();
-    signIn(u"token-123");
-    gate.processData();
-
-    EXPECT_EQ(applicationData().getValidationStatus().getResult(), Result::Valid);
-    EXPECT_EQ(applicationData().getDataProcessed(), u"LoginGate");
-    EXPECT_THAT(codes(), ElementsAre("2620"));
-}
-
 TEST_F(LoginGateTest, AnAccessTokenEchoedInTheBackEndDetailsReachesNeitherLogNorDiagnostics) {
     const std::u16string token = u"eyJhbGciOi.secret-token.Zx9";
     showPage();
@@ -287,16 +273,6 @@ TEST_F(LoginGateTest, AFailureIsShownFirstThenLoggedThenReported) {
         ElementsAre("dialog", "log Error in Login panel due to wrong endpoint", "log d", "diagnostics 2610",
                     "dialog", "log Error in Login panel due to user action", "diagnostics 2620"));
     EXPECT_EQ(independent().getLoginRequestParameters().getEndPoint(), u"https://replaced.example.test");
-}
-
-TEST_F(LoginGateTest, MovedGateKeepsNameAndHandler) {
-    LoginGate moved(std::move(gate));
-    moved.setRequiredData();
-    EXPECT_EQ(applicationData().getDataRequired(), u"LoginGate");
-    LoginGate assigned(u"Other", handler);
-    assigned = std::move(moved);
-    assigned.skip();
-    EXPECT_EQ(applicationData().getDataProcessed(), u"LoginGate");
 }
 
 }  // namespace

@@ -220,11 +220,4 @@ TEST_F(ProductFilesDetectionGateTest, ConfirmingThePageCompletesTheStep) {
     EXPECT_EQ(applicationData().getDataAvailable(), u"Unset");
 }
 
-TEST_F(ProductFilesDetectionGateTest, MovedGateKeepsNameAndHandler) {
-    InspectableGate moved(std::move(gate));
-    moved.setRequiredData();
-    EXPECT_EQ(applicationData().getDataRequired(), u"ProductFilesDetectionGate");
-    EXPECT_EQ(handler.use_count(), 2);
-}
-
 }  // namespace

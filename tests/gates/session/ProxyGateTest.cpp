@@ -146,27 +146,12 @@ INSTANTIATE_TEST_SUITE_P(
                                 false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(ProxyGateTest, AFailedPingLogsTheReason) {
-    ON_CALL(*client, ping)
-        .WillByDefault(Throw(ProxyAuthenticationRequiredException("HTTP 407 from the proxy")));
-    gate.checkIfShouldBeSkipped();
-    ON_CALL(*client, ping).WillByDefault(Throw(std::runtime_error("connection refused")));
-    gate.checkIfShouldBeSkipped();
-    EXPECT_THAT(logText(), ElementsAre("HTTP 407 from the proxy", "connection refused"));
-}
-
 TEST_F(ProxyGateTest, AClientThatCannotBeCreatedCountsAsUnreachable) {
     gate.client = nullptr;  // the real factory, with an address configuration that is not there
     ScratchFolder folder;
     ScopedEnvironmentVariable urls("VELORA_URL_CONFIGURATION", (folder.path() / "none.json").string());
     EXPECT_EQ(gate.pingOnlineService(), std::make_pair(false, false));
     EXPECT_TRUE(gate.checkIfShouldBeSkipped());
-}
-
-TEST_F(ProxyGateTest, EachPingUsesANewClient) {
-    gate.checkIfShouldBeSkipped();
-    gate.checkIfShouldBeSkipped();
-    EXPECT_EQ(gate.clientsCreated, 2);
 }
 
 // --- what the client is given
@@ -327,20 +312,6 @@ TEST_F(ProxyGateTest, WithoutABrowserHostTheRealWindowManagerFailsTheStep) {
     expectStepOpenWithProxyError();
     ASSERT_EQ(diagnostics.records().size(), 1U);
     EXPECT_EQ(diagnostics.records()[0]["error.1"], "2800");
-}
-
-TEST_F(ProxyGateTest, ASecondAttemptAfterAFailureCanSucceed) {
-    showPage();
-    typeCredentials(u"proxy-user", u"wrong");
-    EXPECT_CALL(*client, ping)
-        .WillOnce(Throw(ProxyAuthenticationRequiredException("HTTP 407 from the proxy")))
-        .WillOnce([] {});
-    gate.browser = [](const std::string&, const std::string&) {};
-    gate.processData();
-    typeCredentials(u"proxy-user", u"right");
-    gate.processData();
-    EXPECT_EQ(applicationData().getValidationStatus().getResult(), Result::Valid);
-    EXPECT_EQ(applicationData().getDataProcessed(), u"ProxyGate");
 }
 
 // --- the credentials stay where they belong
