@@ -244,6 +244,12 @@ protected:
     void select(const ProductList& products) const {
         handler->initializeSelectedProducts({products.begin(), products.end()});
     }
+    // The page is shown and the user interface hands in its answer.
+    void submit() {
+        gate.setRequiredData();
+        handler->setAsDataAvailable();
+        gate.processData();
+    }
     void silent() const { independent().setIsSilent(true); }
     void workflow(const std::u16string& name) const { applicationData().setWorkflowName(name); }
 

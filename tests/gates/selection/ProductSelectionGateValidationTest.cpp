@@ -30,7 +30,7 @@ protected:
 TEST_F(ProductSelectionValidationTest, ASoundSelectionIsValidProcessedAndLogged) {
     select({u"VELORA", u"COMPILER"});
 
-    gate.processData();
+    submit();
 
     EXPECT_TRUE(processed());
     EXPECT_EQ(status().getResult(), Result::Valid);
@@ -42,7 +42,7 @@ TEST_F(ProductSelectionValidationTest, ASoundSelectionIsValidProcessedAndLogged)
 TEST_F(ProductSelectionValidationTest, TheSelectedProductsAreReportedBeforeTheyAreJudged) {
     select({u"VELORA", u"NOPE"});
 
-    gate.processData();
+    submit();
 
     const auto records = diagnostics.records();
     ASSERT_FALSE(records.empty());
@@ -64,7 +64,7 @@ TEST_F(ProductSelectionValidationTest, UnavailableProductsAreNamedInDisplayOrder
     offer({u"VELORA"});
     select({u"VELORA", u"FLOWMERE", u"NOPE", u"VPS", u"GHOST"});
 
-    gate.processData();
+    submit();
 
     EXPECT_FALSE(processed());
     EXPECT_EQ(status().getResult(), Result::Failure);
@@ -83,7 +83,7 @@ TEST_F(ProductSelectionValidationTest, UnavailableProductsAreNamedInDisplayOrder
 TEST_F(ProductSelectionValidationTest, ASelectionOfOnlyUnknownProductsIsRefusedWithAnEmptyList) {
     select({u"NOPE", u"ALSO_NOPE"});
 
-    gate.processData();
+    submit();
 
     EXPECT_EQ(independent().getValidationResultType(), validationResultType(10));
     EXPECT_EQ(status().getMessage(), fl::i18n::message("selectedProductNotAvailable", u""));
@@ -104,7 +104,7 @@ TEST_P(ReinstallTest, NothingNewToInstallIsAFailureWhenSilentAndAWarningOtherwis
     select(GetParam().selected);
     if (GetParam().silent) silent();
 
-    gate.processData();
+    submit();
 
     EXPECT_FALSE(processed());
     EXPECT_EQ(status().getResult(), GetParam().silent ? Result::Failure : Result::Warning);
@@ -128,7 +128,7 @@ TEST_F(ProductSelectionValidationTest, OneNewProductBesideInstalledOnesIsNoReins
     environment.installedByEngine = {u"VELORA"};
     select({u"VELORA", u"COMPILER"});
 
-    gate.processData();
+    submit();
 
     EXPECT_TRUE(processed());
 }
@@ -158,7 +158,7 @@ TEST_P(MissingProductsTest, TheFirstMatchingRuleDecides) {
     if (c.silent) silent();
     select(c.selected);
 
-    gate.processData();
+    submit();
 
     EXPECT_EQ(processed(), c.passes);
     EXPECT_EQ(status().getResult(), c.result);
@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(Decisions, MissingProductsTest,
 TEST_F(ProductSelectionValidationTest, MissingProductWarningsNameTheProductsOnePerLine) {
     select({u"TEST"});
 
-    gate.processData();
+    submit();
 
     const auto productString = u"\tVelora\n\tQuarrix Bug Finder\n";
     EXPECT_EQ(status().getMessage(), fl::i18n::message("missingControllingProductsMsg", productString));
@@ -304,7 +304,7 @@ TEST_F(ProductSelectionValidationTest, MissingProductWarningsNameTheProductsOneP
 TEST_F(ProductSelectionValidationTest, MissingDependentsHaveTheirOwnMessageAndRecord) {
     select({u"TEST", u"VELORA"});
 
-    gate.processData();
+    submit();
 
     EXPECT_EQ(status().getMessage(),
               fl::i18n::message("missingDependentProductsMsg", u"\tQuarrix Bug Finder\n"));
@@ -315,7 +315,7 @@ TEST_F(ProductSelectionValidationTest, MissingDependentsHaveTheirOwnMessageAndRe
 TEST_F(ProductSelectionValidationTest, NotInstallableProductsHaveTheirMessagesTitlesAndRecords) {
     offer({u"COMPILER"});
     select({u"COMPILER"});
-    gate.processData();
+    submit();
     EXPECT_EQ(status().getTitle(), fl::i18n::message("productDependenciesTitle"));
     EXPECT_EQ(status().getMessage(),
               fl::i18n::message("missingControllingProductNotInstallableMsg", u"\tVelora\n"));
@@ -326,7 +326,7 @@ TEST_F(ProductSelectionValidationTest, NotInstallableProductsHaveTheirMessagesTi
     diagnostics.clear();
     offer({u"TEST", u"VELORA"});
     select({u"TEST", u"VELORA"});
-    gate.processData();
+    submit();
     EXPECT_EQ(status().getTitle(), u"");
     EXPECT_EQ(status().getMessage(),
               fl::i18n::message("missingDependentProductNotInstallableMsg", u"\tQuarrix Bug Finder\n"));
@@ -353,7 +353,7 @@ TEST_P(ShownFlagTest, AWarningTheUserHasSeenLetsTheSelectionPassAndIsThenForgott
     handler->setMissingProductWarning(c.productsWarningShown);
     handler->setMissingNotInstalledShown(c.notInstallableShown);
 
-    gate.processData();
+    submit();
 
     EXPECT_EQ(processed(), c.passes);
     if (c.passes) {
@@ -398,7 +398,7 @@ TEST_F(ProductSelectionValidationTest, AProductOutsideTheRepositoryIsRefusedBefo
     offer({u"COMPILER", u"VELORA"});
     select({u"COMPILER", u"VELORA"});
 
-    gate.processData();
+    submit();
 
     EXPECT_THAT(codes(), ElementsAre("810"));
 }
