@@ -55,9 +55,15 @@ fs::path sessionApplicationsFolder(const fs::path& home) {
 
 }  // namespace
 
+// An installer application that runs for someone else's session (or a test) names the folders
+// outright through VELORA_DESKTOP_FOLDER and VELORA_APPLICATIONS_FOLDER.
 RegistrationHostSettings RegistrationHostSettings::fromEnvironment() {
     const fs::path home = homeFolder();
-    return {sessionDesktopFolder(home), sessionApplicationsFolder(home)};
+    fs::path desktop = variable("VELORA_DESKTOP_FOLDER");
+    fs::path applications = variable("VELORA_APPLICATIONS_FOLDER");
+    if (desktop.empty()) desktop = sessionDesktopFolder(home);
+    if (applications.empty()) applications = sessionApplicationsFolder(home);
+    return {desktop, applications};
 }
 
 }  // namespace registration::productconfig
