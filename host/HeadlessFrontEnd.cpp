@@ -1,0 +1,139 @@
+#include "host/HeadlessFrontEnd.h"
+
+#include <set>
+
+#include "fl/i18n/Message.h"
+#include "fl/i18n/TextConversion.h"
+
+namespace velora::installer {
+
+namespace {
+
+// The validation result types of the warnings a person may confirm and go on.
+constexpr int kRootDriveWarning = 4;
+constexpr int kMissingControllingProducts = 6;
+constexpr int kMissingDependentProducts = 7;
+constexpr int kDependentNotInstallable = 22;
+
+std::string utf8(const std::u16string& text) { return fl::i18n::to_string(text); }
+
+std::u16string utf16(const std::string& text) { return fl::i18n::to_u16string(text); }
+
+// Multi-part confirmation values are joined with this delimiter.
+std::string readableValue(const std::u16string& value) {
+    std::string text = utf8(value);
+    for (std::size_t at = text.find("|?:"); at != std::string::npos; at = text.find("|?:", at)) {
+        text.replace(at, 3, " ");
+    }
+    return text;
+}
+
+}  // namespace
+
+HeadlessFrontEnd::HeadlessFrontEnd(
+    const InstallerOptions& options,
+    std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler,
+    install::datamodels::product_installer::ProductInstaller root, std::ostream& out)
+    : options_(options), handler_(std::move(handler)), root_(std::move(root)), out_(out) {}
+
+void HeadlessFrontEnd::supplyAnswers(const std::u16string& gateName) {
+    if (gateName == u"SLAGate") {
+        root_.getWorkflowIndependentData().setIsAgreeToLicense(options_.agreeToLicense);
+    } else if (gateName == u"FolderSelectionGate") {
+        // A person who types nothing accepts the proposed folder.
+        handler_->setUserInputFolder(options_.destination.empty() ? handler_->getDefaultFolder()
+                                                                  : utf16(options_.destination));
+    } else if (gateName == u"ProductSelectionGate") {
+        if (!options_.products.empty()) {
+            std::set<std::u16string> products;
+            for (const auto& product : options_.products) products.insert(utf16(product));
+            handler_->initializeSelectedProducts(products);
+        }
+    } else if (gateName == u"OptionSelectionGate") {
+        handler_->setIsDesktopShortcutSelected(options_.desktopShortcut);
+        handler_->setIsStartMenuShortcutSelected(options_.startMenuShortcut);
+        handler_->setIsSymbolicLinkSelected(!options_.symbolicLinkFolder.empty());
+        handler_->setSymbolicLinkPath(utf16(options_.symbolicLinkFolder));
+        handler_->setIsImproveVeloraSelected(options_.improveVelora);
+    } else if (gateName == u"ProxyGate") {
+        auto proxy = root_.getWorkflowIndependentData().getProxy();
+        if (!proxy) {
+            handler_->initializeProxy();
+            proxy = root_.getWorkflowIndependentData().getProxy();
+        }
+        proxy.setUserName(utf16(options_.proxyUser));
+        proxy.setPassword(utf16(options_.proxyPassword));
+    }
+}
+
+bool HeadlessFrontEnd::acknowledgeWarning(const std::u16string&) {
+    switch (static_cast<int>(root_.getWorkflowIndependentData().getValidationResultType())) {
+        case kRootDriveWarning:
+            handler_->setRootDriveWarningAcknowledgementToTrue();
+            return true;
+        case kMissingControllingProducts:
+        case kMissingDependentProducts:
+            handler_->setMissingProductWarning(true);
+            return true;
+        case kDependentNotInstallable:
+            handler_->setMissingNotInstalledShown(true);
+            return true;
+        default:
+            // Any other warning asks the user to change an answer, which a scripted run cannot.
+            return false;
+    }
+}
+
+void HeadlessFrontEnd::show(const char* kind, const std::u16string& title, const std::u16string& message) {
+    const auto type = static_cast<int>(root_.getWorkflowIndependentData().getValidationResultType());
+    out_ << kind << " (result type " << type << ")";
+    if (!title.empty()) out_ << ": " << utf8(title);
+    out_ << '\n';
+    if (!message.empty()) out_ << "  " << utf8(message) << '\n';
+    out_ << std::flush;
+}
+
+void HeadlessFrontEnd::showFailure(const std::u16string& title, const std::u16string& message) {
+    show("Failure", title, message);
+}
+
+void HeadlessFrontEnd::showWarning(const std::u16string& title, const std::u16string& message) {
+    show("Warning", title, message);
+}
+
+void HeadlessFrontEnd::showInformation(const std::string& text) { out_ << text << '\n' << std::flush; }
+
+void HeadlessFrontEnd::stepCompleted(const std::u16string& gateName) {
+    if (gateName == u"ConfirmationGate") printConfirmation();
+}
+
+void HeadlessFrontEnd::printConfirmation() const {
+    const auto dependent = root_.getWorkflowDependentData();
+    const auto confirmation =
+        dependent ? dependent.getConfirmationData() : decltype(dependent.getConfirmationData()){};
+    if (!confirmation) return;
+    out_ << utf8(fl::i18n::message("confirmationTitle")) << '\n';
+    for (const auto& item : confirmation.getConfirmationItemToDisplayList().values()) {
+        const auto value = readableValue(item.getConfirmationValue());
+        switch (item.getConfirmationType()) {
+            case 0:
+                out_ << "  " << utf8(fl::i18n::message("destinationFolderTitle", "")) << ": " << value
+                     << '\n';
+                break;
+            case 3:
+                out_ << "  " << utf8(fl::i18n::message("productsTitle")) << ": " << value;
+                for (const auto& product : handler_->getSelectedProducts()) out_ << ' ' << utf8(product);
+                out_ << '\n';
+                break;
+            case 6:
+                out_ << "  " << utf8(fl::i18n::message("platformsTitle")) << ": " << value << '\n';
+                break;
+            default:
+                out_ << "  " << value << '\n';
+                break;
+        }
+    }
+    out_ << std::flush;
+}
+
+}  // namespace velora::installer

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+#include <ostream>
+
+#include "host/FrontEnd.h"
+#include "host/InstallerModel.h"
+#include "host/InstallerOptions.h"
+#include "workflow_core/DataModelHandler.h"
+
+namespace velora::installer {
+
+// Plays the user interface from the answers given on the command line or in the answers
+// file: what a person would type or tick on each page, and the acknowledgement of a warning
+// that a person may simply confirm (the root-drive warning, the missing-products warnings).
+class HeadlessFrontEnd : public FrontEnd {
+public:
+    HeadlessFrontEnd(const InstallerOptions& options,
+                     std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler,
+                     install::datamodels::product_installer::ProductInstaller root, std::ostream& out);
+
+    void supplyAnswers(const std::u16string& gateName) override;
+    bool acknowledgeWarning(const std::u16string& gateName) override;
+    void showFailure(const std::u16string& title, const std::u16string& message) override;
+    void showWarning(const std::u16string& title, const std::u16string& message) override;
+    void showInformation(const std::string& text) override;
+    void stepCompleted(const std::u16string& gateName) override;
+
+private:
+    void show(const char* kind, const std::u16string& title, const std::u16string& message);
+    void printConfirmation() const;
+
+    const InstallerOptions& options_;
+    std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler_;
+    install::datamodels::product_installer::ProductInstaller root_;
+    std::ostream& out_;
+};
+
+}  // namespace velora::installer

@@ -1,0 +1,171 @@
+#include "host/InstallerApplication.h"
+
+#include <cstdlib>
+#include <ostream>
+#include <thread>
+
+#include "FolderRepositoryAdapter.h"
+#include "fl/i18n/Message.h"
+#include "fl/i18n/TextConversion.h"
+#include "host/EventStream.h"
+#include "host/HeadlessFrontEnd.h"
+#include "host/InstallerModel.h"
+#include "host/InstallerWorkflows.h"
+#include "host/ModelEvents.h"
+#include "host/ProgressDisplay.h"
+#include "host/WorkflowRunner.h"
+#include "install/cpputil/InstallerLocale.h"
+#include "install/cpputil/Logger.h"
+#include "install/platformutil/PlatformUtility.h"
+#include "install/productidentifier/ProductIdentifier.h"
+#include "install/tlmx/DiagnosticsSink.h"
+#include "install/workflow_manager/WorkflowHandler.h"
+#include "workflow_core/SwitchWorkflowListener.h"
+
+namespace velora::installer {
+
+namespace wu = install::product_installer::workflow_utils;
+namespace dm = install::datamodels;
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitInterrupted = 130;
+
+std::u16string utf16(const std::string& text) { return fl::i18n::to_u16string(text); }
+
+// What the installer application knows of itself and of the run before any gate starts.
+void fillModel(const InstallerOptions& options, const std::filesystem::path& packagesRoot,
+               const dm::product_installer::ProductInstaller& root, wu::DataModelHandler& handler) {
+    const auto independent = root.getWorkflowIndependentData();
+    independent.setIsSilent(options.silent);
+    independent.setInstallerName(u"velora-installer");
+    independent.setInstallerVersion(u"1.0.0");
+    independent.setPackagesRoot(packagesRoot.u16string());
+    independent.setInstallationFilesDir(packagesRoot.u16string());
+    const auto release = independent.getRelease();
+    release.setFamily(u"Velora");
+    release.setStatus(u"release");
+    handler.setInitialWorkflow(utf16(options.workflow));
+    handler.setWorkflow(utf16(options.workflow));
+    handler.setLocale(utf16(options.locale));
+    handler.setPlatform(u"l64pc");
+
+    // Every product of the catalogue is on offer; which of them the folder holds is the
+    // archive reader's finding.
+    std::vector<std::u16string> offered;
+    for (const auto& product :
+         install::productidentifier::ProductIdentifier().getCatalogue()->getProducts()) {
+        offered.push_back(product.baseCode);
+    }
+    handler.setOfferedProducts(offered);
+}
+
+dm::common::ValidationStatus switchFailureStatus(const tq::zero::Model& model) {
+    const auto status = dm::common::ValidationStatus::create(model, tq::zero::nilUuid());
+    status.setResult(dm::common::Result::Failure);
+    status.setTitle(fl::i18n::message("switchWorkflowFailedTitle"));
+    status.setMessage(fl::i18n::message("switchWorkflowFailedMsg"));
+    return status;
+}
+
+}  // namespace
+
+InstallerApplication::InstallerApplication(InstallerOptions options, std::ostream& out, std::ostream& err,
+                                           bool outputIsTerminal)
+    : options_(std::move(options)), out_(out), err_(err), outputIsTerminal_(outputIsTerminal) {}
+
+int InstallerApplication::run() {
+    // With --events the standard output belongs to the event stream; people read the rest.
+    std::ostream& people = options_.events ? err_ : out_;
+    if (!options_.logFile.empty() && !install::cpputil::logger::set_log_file(options_.logFile)) {
+        err_ << "Cannot write the installer log " << options_.logFile << '\n';
+        return kExitFailure;
+    }
+    if (!options_.diagnosticsFile.empty() && !install::tlmx::sink::set_file(options_.diagnosticsFile)) {
+        err_ << "Cannot write the diagnostics file " << options_.diagnosticsFile << '\n';
+        return kExitFailure;
+    }
+    install::cpputil::installer_locale::setLocale(utf16(options_.locale));
+    if (!options_.shortcutFolder.empty())
+        ::setenv("VELORA_DESKTOP_FOLDER", options_.shortcutFolder.c_str(), 1);
+    if (!options_.menuFolder.empty()) ::setenv("VELORA_APPLICATIONS_FOLDER", options_.menuFolder.c_str(), 1);
+
+    const auto packagesRoot = options_.packagesRoot.empty()
+                                  ? install::platformutil::PlatformUtility::getInstallationPath()
+                                  : std::filesystem::absolute(options_.packagesRoot);
+    auto installerModel = createInstallerModel();
+
+    // The archive reader looks through the packages while the first pages are shown; the
+    // agreement page waits for it.
+    auto repository = std::make_shared<install::repository_adapter::FolderRepositoryAdapter>(packagesRoot);
+    std::thread archiveReader([repository] {
+        try {
+            (void)repository->getAvailableProducts();
+        } catch (const std::exception&) {
+            // The pages that need the products ask again and report what is wrong.
+        }
+    });
+    auto handler = std::make_shared<wu::DataModelHandler>(installerModel.model, installerModel.root,
+                                                          std::move(archiveReader));
+    handler->setProductRepoAdapterInstance(repository);
+    handler->setIsFolderRepoInstance(true);
+    try {
+        fillModel(options_, packagesRoot, installerModel.root, *handler);
+    } catch (const std::exception& error) {
+        err_ << "The installer cannot start: " << error.what() << '\n';
+        return kExitFailure;
+    }
+    handler->setExitStatus(kExitFailure);
+
+    auto workflows =
+        std::make_shared<install::workflow_manager::WorkflowHandler>(createWorkflowConfiguration(handler));
+    const auto application = installerModel.root.getWorkflowIndependentData().getApplicationData();
+    wu::SwitchWorkflowListener switchListener(installerModel.model, workflows, {u"WelcomeGate", u"SLAGate"},
+                                              installerModel.root, application,
+                                              switchFailureStatus(installerModel.model));
+
+    EventStream events(out_);
+    ProgressDisplay progress(people, !options_.events && outputIsTerminal_);
+    ModelEventSinks sinks;
+    sinks.progress = [&](const ProgressEvent& event) {
+        if (options_.events) events.progress(event);
+        progress.update(event);
+    };
+    if (options_.events) {
+        sinks.step = [&](const StepEvent& event) { events.step(event); };
+        sinks.validation = [&](const ValidationEvent& event) { events.validation(event); };
+    }
+    ModelEvents modelEvents(installerModel.model, installerModel.root, std::move(sinks));
+
+    HeadlessFrontEnd frontEnd(options_, handler, installerModel.root, people);
+    RunSettings settings;
+    if (options_.dryRun) settings.stopAfterGate = u"ConfirmationGate";
+    WorkflowRunner runner(handler, workflows, application, frontEnd, settings);
+
+    const RunEnd end = runner.run(utf16(options_.workflow));
+    progress.finish();
+    switch (end) {
+        case RunEnd::Completed: {
+            const auto notes = installerModel.root.getWorkflowDependentData().getInstallationNotes();
+            if (!notes.empty()) people << fl::i18n::to_string(notes) << '\n';
+            break;
+        }
+        case RunEnd::StoppedAfterGate:
+            people << "Dry run: nothing was installed.\n";
+            handler->setExitStatus(0);
+            break;
+        case RunEnd::Interrupted:
+            people << "The installation was interrupted; it stopped before the next file.\n";
+            handler->setExitStatus(kExitInterrupted);
+            break;
+        case RunEnd::Failed:
+            people << "The installation did not complete.\n";
+            break;
+    }
+    const int exitStatus = handler->getExitStatus() & 0xFF;
+    if (options_.events) events.finished(exitStatus);
+    return exitStatus;
+}
+
+}  // namespace velora::installer

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+#include "install/workflow_manager/WorkflowConfiguration.h"
+#include "workflow_core/DataModelHandler.h"
+
+namespace velora::installer {
+
+inline constexpr char16_t kInstallFromFolder[] = u"Interactive Install From Folder";
+
+// The gates of each workflow this installer runs, in order, each constructed over the handler.
+install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
+    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler);
+
+}  // namespace velora::installer
