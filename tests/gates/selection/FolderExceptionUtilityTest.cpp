@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
@@ -67,6 +68,7 @@ struct UtilityRow {
     std::string code;
     std::string diagnosticsMessage;
     std::string location;
+    friend void PrintTo(const UtilityRow& row, std::ostream* out) { *out << row.kind; }
 };
 
 template <class Kind>
@@ -236,6 +238,7 @@ struct RealFolderCase {
     std::function<std::u16string(const ScratchFolder&)> folder;
     // Empty when the folder is accepted.
     std::string code;
+    friend void PrintTo(const RealFolderCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class FolderExceptionUtilityRealValidatorTest : public FolderExceptionUtilityTest,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "FolderSelectionGateFixture.h"
@@ -54,6 +55,7 @@ struct OverwriteRow {
     std::string kind;
     std::function<void()> raise;
     ErrorRecord record;
+    friend void PrintTo(const OverwriteRow& row, std::ostream* out) { *out << row.kind; }
 };
 
 class ContentConflictTest : public FolderContentTest, public testing::WithParamInterface<OverwriteRow> {};
@@ -132,6 +134,7 @@ struct UpdateLevelCase {
     std::string name;
     bool runtime;
     bool localArchives;
+    friend void PrintTo(const UpdateLevelCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class UpdateLevelMismatchTest : public FolderContentTest,
@@ -197,6 +200,7 @@ TEST_F(FolderContentTest, ARunningProductHoldsTheInstallationBack) {
 struct NotLookedForCase {
     std::string name;
     std::function<void(install::product_installer::workflow_utils::DataModelHandler&)> arrange;
+    friend void PrintTo(const NotLookedForCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class RunningProductNotLookedForTest : public FolderContentTest,

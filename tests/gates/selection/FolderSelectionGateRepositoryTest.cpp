@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
@@ -158,6 +159,7 @@ struct RepositoryFailureRow {
     std::function<void()> raise;
     std::function<std::u16string()> message;
     std::function<std::u16string()> title;
+    friend void PrintTo(const RepositoryFailureRow& row, std::ostream* out) { *out << row.kind; }
 };
 
 class RepositoryFailureTest : public ProductAvailabilityTest,

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
@@ -220,6 +221,7 @@ struct RuntimeFolderCase {
     bool earlierRuntime;
     std::u16string typed;
     std::u16string expected;
+    friend void PrintTo(const RuntimeFolderCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class RuntimeFolderTest : public FolderSelectionGateTest,
@@ -264,6 +266,7 @@ struct GateRow {
     std::function<void()> raise;
     std::function<std::u16string()> message;
     ErrorRecord record;  // details are the exception's text
+    friend void PrintTo(const GateRow& row, std::ostream* out) { *out << row.kind; }
 };
 
 template <class Kind>
