@@ -6,13 +6,13 @@ namespace install::tlmxclient {
 // change it, and whether it starts ticked. A default response answers no to all three.
 class TLMXSettingsClientResponse {
 public:
-    TLMXSettingsClientResponse() = default;
-    TLMXSettingsClientResponse(bool shown, bool selectable, bool checked)
+    constexpr TLMXSettingsClientResponse() = default;
+    constexpr TLMXSettingsClientResponse(bool shown, bool selectable, bool checked)
         : shown_(shown), selectable_(selectable), checked_(checked) {}
 
-    bool isTLMXCheckboxShown() const { return shown_; }
-    bool isTLMXCheckboxSelectable() const { return selectable_; }
-    bool isTLMXCheckboxChecked() const { return checked_; }
+    constexpr bool isTLMXCheckboxShown() const { return shown_; }
+    constexpr bool isTLMXCheckboxSelectable() const { return selectable_; }
+    constexpr bool isTLMXCheckboxChecked() const { return checked_; }
 
     bool operator==(const TLMXSettingsClientResponse&) const = default;
 
