@@ -17,6 +17,14 @@ constexpr int kDependentNotInstallable = 22;
 
 std::string utf8(const std::u16string& text) { return fl::i18n::to_string(text); }
 
+// Titles may carry the blanks of an empty argument.
+std::string title(const std::u16string& text) {
+    std::string result = utf8(text);
+    const auto first = result.find_first_not_of(" \t");
+    const auto last = result.find_last_not_of(" \t");
+    return first == std::string::npos ? std::string() : result.substr(first, last - first + 1);
+}
+
 std::u16string utf16(const std::string& text) { return fl::i18n::to_u16string(text); }
 
 // Multi-part confirmation values are joined with this delimiter.
@@ -117,16 +125,16 @@ void HeadlessFrontEnd::printConfirmation() const {
         const auto value = readableValue(item.getConfirmationValue());
         switch (item.getConfirmationType()) {
             case 0:
-                out_ << "  " << utf8(fl::i18n::message("destinationFolderTitle", "")) << ": " << value
+                out_ << "  " << title(fl::i18n::message("destinationFolderTitle", "")) << ": " << value
                      << '\n';
                 break;
             case 3:
-                out_ << "  " << utf8(fl::i18n::message("productsTitle")) << ": " << value;
+                out_ << "  " << title(fl::i18n::message("productsTitle")) << ": " << value;
                 for (const auto& product : handler_->getSelectedProducts()) out_ << ' ' << utf8(product);
                 out_ << '\n';
                 break;
             case 6:
-                out_ << "  " << utf8(fl::i18n::message("platformsTitle")) << ": " << value << '\n';
+                out_ << "  " << title(fl::i18n::message("platformsTitle")) << ": " << value << '\n';
                 break;
             default:
                 out_ << "  " << value << '\n';

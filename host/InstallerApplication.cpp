@@ -54,8 +54,8 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     // Every product of the catalogue is on offer; which of them the folder holds is the
     // archive reader's finding.
     std::vector<std::u16string> offered;
-    for (const auto& product :
-         install::productidentifier::ProductIdentifier().getCatalogue()->getProducts()) {
+    const auto catalogue = install::productidentifier::ProductIdentifier().getCatalogue();
+    for (const auto& product : catalogue->getProducts()) {
         offered.push_back(product.baseCode);
     }
     handler.setOfferedProducts(offered);

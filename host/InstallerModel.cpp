@@ -23,7 +23,17 @@ InstallerModel createInstallerModel() {
     independent.setUserApplicationData(dm::product_installer::UserApplicationData::create(model, id));
     independent.setRelease(dm::common::Release::create(model, id));
     root.setWorkflowIndependentData(independent);
-    root.setWorkflowDependentData(dm::product_installer::WorkflowDependentData::create(model, id));
+    // The pages of a workflow find their models in place, as the user interface creates them
+    // before it renders the first page: a page may be asked whether to show at all before
+    // its defaults are set.
+    const auto dependent = dm::product_installer::WorkflowDependentData::create(model, id);
+    dependent.setProductSelection(dm::product_installer::ProductSelection::create(model, id));
+    dependent.setOptionSelection(dm::product_installer::OptionSelection::create(model, id));
+    dependent.setInstallFolder(dm::product_installer::InstallFolder::create(model, id));
+    dependent.setDownloadFolder(dm::product_installer::DownloadFolder::create(model, id));
+    dependent.setProgressData(dm::product_installer::ProgressData::create(model, id));
+    dependent.setConfirmationData(dm::product_installer::Confirmation::create(model, id));
+    root.setWorkflowDependentData(dependent);
     return InstallerModel{model, root};
 }
 

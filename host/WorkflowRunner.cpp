@@ -80,9 +80,16 @@ WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
     call(gate, [&] {
         skipped = gate.checkIfShouldBeSkipped();
         if (skipped) {
-            gate.skip();
+            // Some pages learn whether they have anything to show only from their defaults
+            // (the option page lists its options there): ask once more with them in place.
+            gate.setDefaultData();
+            skipped = gate.checkIfShouldBeSkipped();
         } else {
             gate.setDefaultData();
+        }
+        if (skipped) {
+            gate.skip();
+        } else {
             gate.setRequiredData();
         }
     });

@@ -1,6 +1,14 @@
 #!/usr/bin/env bash
-# Sets everything up on a fresh Debian machine and runs the installer's main job.
+# Sets everything up on a fresh Debian machine and runs the installer's main job: a silent
+# installation of sample products from the sample packages into a temporary folder, with the
+# shortcuts it makes kept in that folder too. Extra arguments go to the installer.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing_packages
 configure_and_build "$ROOT/build"
-"$ROOT/build/host/velora-installer-demo" "$@"
+work="$(mktemp -d -t velora-install.XXXXXX)"
+echo "Installing into $work/Velora"
+"$ROOT/build/host/velora-installer" --silent --agree \
+    --packages-root "$ROOT/build/samples/packages" \
+    --destination "$work/Velora" --products VELORA,FLOWMERE \
+    --desktop-shortcut true --shortcut-folder "$work/Desktop" --menu-folder "$work/applications" \
+    --log "$work/install.log" --diagnostics "$work/diagnostics.jsonl" "$@"
