@@ -5,7 +5,6 @@
 
 #include "EnvironmentOverride.h"
 #include "ScratchFolder.h"
-#include "install/platformutil/PlatformUtility.h"
 
 namespace install::tlmxclient {
 namespace {
@@ -67,13 +66,6 @@ TEST_F(TLMXSettingsClientTest, TheFactoryClientReadsTheFileTheEnvironmentNames) 
     EXPECT_EQ(TLMXSettingsClient::defaultSettingsFile(), folder.path() / "named.json");
     const auto client = createTLMXSettingsClientFactory()->createClient();
     EXPECT_FALSE(client->getSettings("R2031a").isTLMXCheckboxShown());
-}
-
-TEST_F(TLMXSettingsClientTest, WithoutVariableTheFileLiesBesideTheInstaller) {
-    EnvironmentOverride environment;
-    environment.clear("VELORA_USAGE_DATA_SETTINGS");
-    EXPECT_EQ(TLMXSettingsClient::defaultSettingsFile(),
-              platformutil::PlatformUtility::getInstallationPath() / "usage_data_settings.json");
 }
 
 }  // namespace
