@@ -55,7 +55,10 @@ bool ArchiveReader::nextBlock(Block& block, const std::string& entryName) {
         la_int64_t offset = 0;
         const int status = archive_read_data_block(handle_, &block.data, &block.size, &offset);
         if (status == ARCHIVE_EOF) return false;
-        if (status == ARCHIVE_OK || status == ARCHIVE_WARN) {
+        // While reading data a warning is libarchive's word for a damaged entry: a zip entry
+        // whose CRC or size does not match its header. Such a file must not be placed.
+        if (status == ARCHIVE_WARN) fail("Damaged data of \"" + entryName + "\"");
+        if (status == ARCHIVE_OK) {
             block.offset = offset;
             return true;
         }

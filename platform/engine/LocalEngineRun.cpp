@@ -1,7 +1,11 @@
-#include "LocalEngine.h"
+#include <filesystem>
 
-// The engine's runs (fetching, verifying, unpacking, recording) belong to this file. Until they
-// are written, every run reports that this build cannot perform it, rather than pretending to.
+#include "InstallRun.h"
+#include "LocalEngine.h"
+#include "fl/i18n/TextConversion.h"
+
+// The engine's runs. Installing products (from a repository or a folder of archives) is done by
+// InstallRun; the other runs report that this build cannot perform them, rather than pretending to.
 namespace install::engine {
 namespace {
 
@@ -27,11 +31,25 @@ void LocalEngine::download(const std::vector<std::u16string>&, const std::u16str
     notAvailable("download");
 }
 
-void LocalEngine::start(const std::vector<std::u16string>&, const std::u16string&,
-                        const std::vector<std::string>&, const std::string&, const std::u16string&,
-                        WorkflowType, const std::shared_ptr<repository_adapter::RepositoryAdapter>&,
+// Every product has one archive for all platforms and languages here, and the archives hold no
+// optional parts to leave out, so platforms, locale and feature flags change nothing; nothing
+// is fetched over a network, so the proxy settings are not needed either.
+void LocalEngine::start(const std::vector<std::u16string>& products, const std::u16string& folder,
+                        const std::vector<std::string>&, const std::string&,
+                        const std::u16string& archivesFolder, WorkflowType workflowType,
+                        const std::shared_ptr<repository_adapter::RepositoryAdapter>& repository,
                         const OptionalFeatureFlags&, const EngineConfig&) {
-    notAvailable("start");
+    if (workflowType != WorkflowType::Install && workflowType != WorkflowType::InstallFromFolder) {
+        notAvailable("start");
+    }
+    InstallRequest request;
+    request.products = products;
+    request.folder = std::filesystem::path(fl::i18n::to_string(folder));
+    request.archivesFolder = std::filesystem::path(fl::i18n::to_string(archivesFolder));
+    request.workflowType = workflowType;
+    request.repository = repository;
+    request.catalogue = getCatalogue();
+    InstallRun(std::move(request)).execute();
 }
 
 void LocalEngine::startForDownloadOnly(const std::vector<std::u16string>&, const std::u16string&,

@@ -59,7 +59,7 @@ TEST_F(InstalledProductsTest, OnlyCatalogueProductsCountAsTheMakersProducts) {
     EXPECT_EQ(products.count(u"VELORA"), 1u);
 }
 
-TEST_F(InstalledProductsTest, RunsThisBuildCannotPerformSaySo) {
+TEST_F(InstalledProductsTest, AnInstallationWithNeitherCatalogueNorRepositoryFailsAsTheEngine) {
     EXPECT_THROW(engine->start({u"VELORA"}, folder.text(), {"l64pc"}, "en_US", u"/archives",
                                WorkflowType::Install, nullptr, OptionalFeatureFlags{}, EngineConfig{}),
                  EngineException);

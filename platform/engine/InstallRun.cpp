@@ -1,0 +1,261 @@
+#include "InstallRun.h"
+
+#include <exception>
+#include <set>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "ArchiveFetcher.h"
+#include "BackgroundArchiveCheck.h"
+#include "DownloadFolder.h"
+#include "EngineErrorCodes.h"
+#include "ExtractedEntries.h"
+#include "InstallationRecorder.h"
+#include "RunProgress.h"
+#include "Sha256.h"
+#include "fl/i18n/TextConversion.h"
+#include "install/cpputil/InstallerException.h"
+#include "install/cpputil/Interrupt.h"
+#include "install/enczip/Extract.h"
+#include "install/enczip/ExtractErrors.h"
+#include "install/engine/EngineExceptions.h"
+
+namespace fs = std::filesystem;
+
+namespace install::engine {
+namespace {
+
+std::string archiveName(const productdata::ProductRecord& record) {
+    return fl::i18n::to_string(record.baseCode) + ".enc";
+}
+
+[[noreturn]] void interrupted(const productdata::ProductRecord& record) {
+    throw EngineInterruptedException(kInterruptedCode, "Installation interrupted",
+                                     "cancelled while installing " + fl::i18n::to_string(record.baseCode),
+                                     kStartLocation);
+}
+
+[[noreturn]] void forged(const productdata::ProductRecord& record, const std::string& detail) {
+    throw EngineInvalidSignatureException(kInvalidSignatureCode, archiveName(record), detail, kStartLocation);
+}
+
+bool isRegularFile(const fs::path& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+}  // namespace
+
+InstallRun::InstallRun(InstallRequest request) : request_(std::move(request)) {}
+
+InstallRun::~InstallRun() = default;
+
+void InstallRun::execute() {
+    std::exception_ptr failure;
+    std::thread worker([this, &failure] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void InstallRun::work() {
+    const std::vector<PlannedProduct> products = plan();
+    InstallationRecorder recorder(request_.folder);
+    std::uint64_t installBytes = 0;
+    std::uint64_t downloadBytes = 0;
+    for (const PlannedProduct& product : products) {
+        installBytes += product.installBytes;
+        if (product.fetch) downloadBytes += product.archiveBytes;
+    }
+    RunProgress progress(products.size(), installBytes, downloadBytes);
+    for (const PlannedProduct& product : products) {
+        if (cpputil::interrupt::is_set()) interrupted(*product.record);
+        install(product, progress, recorder);
+    }
+    progress.finish();
+}
+
+std::vector<InstallRun::PlannedProduct> InstallRun::plan() {
+    std::vector<PlannedProduct> planned;
+    std::set<std::u16string> seen;
+    for (const std::u16string& baseCode : request_.products) {
+        if (!seen.insert(baseCode).second) continue;
+        const productdata::ProductRecord* record = request_.catalogue->find(baseCode);
+        if (record == nullptr) {
+            throw EngineMissingComponentException(kUnknownProductCode, fl::i18n::to_string(baseCode),
+                                                  "the product catalogue does not describe this product",
+                                                  kStartLocation);
+        }
+        planned.push_back(locate(*record));
+    }
+    return planned;
+}
+
+InstallRun::PlannedProduct InstallRun::locate(const productdata::ProductRecord& record) {
+    const std::string name = archiveName(record);
+    fs::path archive = request_.archivesFolder.empty() ? fs::path() : request_.archivesFolder / name;
+    bool fetch = false;
+    if (archive.empty() || !isRegularFile(archive)) {
+        if (!request_.repository) {
+            throw EngineMissingComponentException(kMissingArchiveCode, name,
+                                                  "no repository to take the archive from", kStartLocation);
+        }
+        std::u16string path;
+        try {
+            path = request_.repository->getProductArchivePath(record.baseCode);
+        } catch (const cpputil::InstallerException& error) {
+            // A folder repository fails to list its archives when one of them is unreadable.
+            const std::string location = cpputil::createLocation(kStartLocation, error.getLocation());
+            if (request_.workflowType == WorkflowType::InstallFromFolder) {
+                throw EngineExtractOrRegisterException(error.getErrorCode(), error.getPrimaryErrorMessage(),
+                                                       error.getSecondaryErrorMessage(), location);
+            }
+            throw EngineDownloadException(error.getErrorCode(), error.getPrimaryErrorMessage(),
+                                          error.getSecondaryErrorMessage(), location);
+        }
+        if (path.empty()) {
+            throw EngineMissingComponentException(kMissingArchiveCode, name,
+                                                  "the repository holds no archive for this product",
+                                                  kStartLocation);
+        }
+        archive = fs::path(path);
+        if (!isRegularFile(archive)) {
+            throw EngineMissingComponentException(kMissingArchiveCode, name,
+                                                  archive.string() + " does not exist", kStartLocation);
+        }
+        fetch = request_.workflowType == WorkflowType::Install;
+    }
+    std::error_code error;
+    const std::uintmax_t archiveBytes = fs::file_size(archive, error);
+    return {&record, archive, fetch, estimatedInstallBytes(record.baseCode, archive),
+            error ? 0 : static_cast<std::uint64_t>(archiveBytes)};
+}
+
+std::uint64_t InstallRun::estimatedInstallBytes(const std::u16string& baseCode, const fs::path& archive) {
+    if (!availableProducts_) {
+        availableProducts_ = std::make_unique<repository_adapter::ProductMap>();
+        try {
+            if (request_.repository) *availableProducts_ = request_.repository->getAvailableProducts();
+        } catch (const std::exception&) {
+            // Sizes only steer the progress figures; the archives themselves decide the run.
+        }
+    }
+    const auto found = availableProducts_->find(baseCode);
+    if (found != availableProducts_->end() && found->second) return found->second->getInstallSize();
+    std::error_code error;
+    const std::uintmax_t archiveBytes = fs::file_size(archive, error);
+    return error ? 0 : static_cast<std::uint64_t>(archiveBytes);
+}
+
+void InstallRun::install(const PlannedProduct& product, RunProgress& progress,
+                         InstallationRecorder& recorder) {
+    const productdata::ProductRecord& record = *product.record;
+    progress.beginProduct(record.name);
+    std::uint64_t written = 0;
+    if (product.fetch) {
+        const fs::path copy = fetch(product, progress);
+        written = unpack(product, copy, nullptr, progress);
+        std::error_code ignored;
+        fs::remove(copy, ignored);
+    } else if (record.archiveSha256.empty()) {
+        written = unpack(product, product.archive, nullptr, progress);
+    } else {
+        BackgroundArchiveCheck check(product.archive, record.archiveSha256);
+        written = unpack(product, product.archive, &check, progress);
+    }
+    recorder.record(record);
+    progress.productDone(written);
+}
+
+fs::path InstallRun::fetch(const PlannedProduct& product, RunProgress& progress) {
+    const productdata::ProductRecord& record = *product.record;
+    ArchiveFetcher::Fetched fetched;
+    try {
+        if (!downloads_) downloads_ = std::make_unique<DownloadFolder>();
+        fetched = ArchiveFetcher::fetch(product.archive, downloads_->path(), [&](std::uint64_t copied) {
+            progress.fetched(copied);
+            if (cpputil::interrupt::is_set()) interrupted(record);
+        });
+    } catch (const EngineException&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw EngineDownloadException(kFetchCode, archiveName(record), error.what(), kStartLocation);
+    }
+    std::error_code ignored;
+    progress.fetchDone(fs::file_size(fetched.archive, ignored));
+    if (!record.archiveSha256.empty() && fetched.sha256 != Sha256::normalized(record.archiveSha256)) {
+        fs::remove(fetched.archive, ignored);
+        forged(record, "checksum " + fetched.sha256 + " instead of " + record.archiveSha256);
+    }
+    return fetched.archive;
+}
+
+std::uint64_t InstallRun::unpack(const PlannedProduct& product, const fs::path& archive,
+                                 BackgroundArchiveCheck* check, RunProgress& progress) {
+    using Outcome = BackgroundArchiveCheck::Outcome;
+    const productdata::ProductRecord& record = *product.record;
+    ExtractedEntries entries(request_.folder);
+    bool stoppedForSignature = false;
+    bool stoppedByUser = false;
+    std::uint64_t written = 0;
+
+    enczip::ExtractOptions options;
+    std::string currentEntry;
+    options.onProgress = [&](const enczip::ProgressInfo& info) {
+        written = info.totalBytesWritten;
+        progress.installed(written);
+        // Remembered from its first block on: the folders made for an entry stopped half-way
+        // must go as well.
+        if (info.entryName != currentEntry) {
+            currentEntry = info.entryName;
+            entries.remember(currentEntry);
+        }
+        if (check != nullptr && check->current() == Outcome::Differs) {
+            stoppedForSignature = true;
+            return false;
+        }
+        if (!info.entryComplete) return true;
+        if (cpputil::interrupt::is_set()) {
+            stoppedByUser = true;
+            return false;
+        }
+        return true;
+    };
+
+    const auto rejectForgery = [&] {
+        entries.removeAll();
+        forged(record, "the archive does not match the checksum of the product catalogue");
+    };
+    try {
+        enczip::extract(archive.string(), request_.folder.string(), options);
+    } catch (const enczip::ExtractionInterruptedError&) {
+        if (stoppedForSignature) rejectForgery();
+        if (stoppedByUser) interrupted(record);
+        throw;
+    } catch (const EngineException&) {
+        throw;
+    } catch (const std::exception& error) {
+        // A damaged copy of the right archive fails to unpack; its checksum tells which it is.
+        if (check != nullptr && check->wait() == Outcome::Differs) rejectForgery();
+        throw EngineExtractOrRegisterException(kExtractCode, archiveName(record), error.what(),
+                                               kStartLocation);
+    }
+    if (check != nullptr) {
+        const Outcome outcome = check->wait();
+        if (outcome == Outcome::Differs) rejectForgery();
+        if (outcome == Outcome::Unreadable) {
+            throw EngineExtractOrRegisterException(kExtractCode, archiveName(record), check->readFailure(),
+                                                   kStartLocation);
+        }
+    }
+    return written;
+}
+
+}  // namespace install::engine

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+struct evp_md_ctx_st;
+
+namespace install::engine {
+
+// SHA-256 of a byte stream fed in pieces, in the lower-case hexadecimal form the product
+// catalogue uses for archive checksums.
+class Sha256 {
+public:
+    Sha256();
+    ~Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+
+    void update(const void* data, std::size_t size);
+    // Ends the stream; the object takes no more data afterwards.
+    std::string finishHex();
+
+    // A hexadecimal digest as finishHex() writes it (lower case), for comparison.
+    static std::string normalized(std::string hex);
+
+private:
+    std::unique_ptr<evp_md_ctx_st, void (*)(evp_md_ctx_st*)> context_;
+};
+
+}  // namespace install::engine
