@@ -118,6 +118,12 @@ WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
             if (!acknowledged) return StepEnd::Failed;
             continue;
         }
+        if (result == Result::Valid && !status.getMessage().empty()) {
+            // A warning the step let pass (a silent run goes on without missing dependent
+            // products): the status was fresh, so a message left under the valid result is
+            // that warning, and the person reading the output should still learn of it.
+            frontEnd_.showWarning(status.getTitle(), status.getMessage());
+        }
         if (application_.getDataProcessed() == gateName) return StepEnd::Done;
         // A step left open without a report: an interrupted run, or a closing page that
         // completes without marking its data processed.
