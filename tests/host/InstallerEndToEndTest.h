@@ -1,0 +1,70 @@
+#pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "InstallerProcess.h"
+#include "support/ScratchFolder.h"
+
+namespace velora::installer::test {
+
+// Runs the real installer binary against real archives in a scratch folder of its own: the
+// packages, the destination, the shortcut and menu folders, the log, the diagnostics file and a
+// home folder for the child, so that nothing outside the scratch folder is touched.
+class InstallerEndToEndTest : public ::testing::Test {
+protected:
+    static constexpr std::chrono::milliseconds kRunLimit{std::chrono::seconds(90)};
+
+    InstallerEndToEndTest();
+
+    const std::filesystem::path& root() const { return scratch_.path(); }
+    std::filesystem::path destination() const { return root() / "dest"; }
+    std::filesystem::path shortcutFolder() const { return root() / "desktop"; }
+    std::filesystem::path menuFolder() const { return root() / "menu"; }
+    std::filesystem::path logFile() const { return root() / "install.log"; }
+    std::filesystem::path diagnosticsFile() const { return root() / "diagnostics.jsonl"; }
+
+    // The archives the build packs from the sample products.
+    static std::filesystem::path samplePackages();
+    // The unpacked content of one sample product, as it should land in the destination.
+    static std::filesystem::path sampleProductContent(const std::string& baseCode);
+    // A copy of the sample packages in the scratch folder, to be changed by the test.
+    std::filesystem::path copyOfSamplePackages() const;
+
+    // A silent installation with every output going into the scratch folder.
+    std::vector<std::string> silentInstall(const std::filesystem::path& packages,
+                                           const std::filesystem::path& destination,
+                                           const std::string& products) const;
+
+    InstallerOutcome runInstaller(const std::vector<std::string>& arguments,
+                                  std::chrono::milliseconds limit = kRunLimit,
+                                  const InstallerProcess::LineWatcher& watcher = {}) const;
+
+    // The records of the diagnostics file, and the codes of its error records in order.
+    std::vector<nlohmann::json> diagnosticsRecords() const;
+    std::vector<std::string> diagnosticsErrorCodes() const;
+
+private:
+    workflow_test::ScratchFolder scratch_;
+};
+
+// The base codes the installation record in `destination` lists; none when there is no record.
+std::vector<std::string> recordedBaseCodes(const std::filesystem::path& destination);
+
+// Every line of `text` as a JSON value; throws nlohmann::json::parse_error at the first line
+// that is not one.
+std::vector<nlohmann::json> parseJsonLines(const std::string& text);
+
+// The English text of a message key with its positional arguments filled in.
+std::string englishMessage(const std::string& key, const std::vector<std::string>& arguments = {});
+
+// True when `text` holds the English message of `key` with any arguments in its placeholders.
+bool containsMessage(const std::string& text, const std::string& key);
+
+}  // namespace velora::installer::test
