@@ -95,6 +95,7 @@ int InstallerApplication::run() {
                                   ? install::platformutil::PlatformUtility::getInstallationPath()
                                   : std::filesystem::absolute(options_.packagesRoot);
     auto installerModel = createInstallerModel();
+    createPageModels(installerModel.model, installerModel.root);
 
     // The archive reader looks through the packages while the first pages are shown; the
     // agreement page waits for it.

@@ -23,18 +23,29 @@ InstallerModel createInstallerModel() {
     independent.setUserApplicationData(dm::product_installer::UserApplicationData::create(model, id));
     independent.setRelease(dm::common::Release::create(model, id));
     root.setWorkflowIndependentData(independent);
-    // The pages of a workflow find their models in place, as the user interface creates them
-    // before it renders the first page: a page may be asked whether to show at all before
-    // its defaults are set.
-    const auto dependent = dm::product_installer::WorkflowDependentData::create(model, id);
-    dependent.setProductSelection(dm::product_installer::ProductSelection::create(model, id));
-    dependent.setOptionSelection(dm::product_installer::OptionSelection::create(model, id));
-    dependent.setInstallFolder(dm::product_installer::InstallFolder::create(model, id));
-    dependent.setDownloadFolder(dm::product_installer::DownloadFolder::create(model, id));
-    dependent.setProgressData(dm::product_installer::ProgressData::create(model, id));
-    dependent.setConfirmationData(dm::product_installer::Confirmation::create(model, id));
-    root.setWorkflowDependentData(dependent);
+    root.setWorkflowDependentData(dm::product_installer::WorkflowDependentData::create(model, id));
     return InstallerModel{model, root};
+}
+
+void createPageModels(const tq::zero::Model& model, const dm::product_installer::ProductInstaller& root) {
+    const auto id = tq::zero::nilUuid();
+    const auto dependent = root.getWorkflowDependentData();
+    if (!dependent.hasProductSelection()) {
+        dependent.setProductSelection(dm::product_installer::ProductSelection::create(model, id));
+    }
+    if (!dependent.hasOptionSelection()) {
+        dependent.setOptionSelection(dm::product_installer::OptionSelection::create(model, id));
+    }
+    if (!dependent.hasInstallFolder())
+        dependent.setInstallFolder(dm::product_installer::InstallFolder::create(model, id));
+    if (!dependent.hasDownloadFolder()) {
+        dependent.setDownloadFolder(dm::product_installer::DownloadFolder::create(model, id));
+    }
+    if (!dependent.hasProgressData())
+        dependent.setProgressData(dm::product_installer::ProgressData::create(model, id));
+    if (!dependent.hasConfirmationData()) {
+        dependent.setConfirmationData(dm::product_installer::Confirmation::create(model, id));
+    }
 }
 
 }  // namespace velora::installer

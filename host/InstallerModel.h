@@ -14,4 +14,10 @@ struct InstallerModel {
 
 InstallerModel createInstallerModel();
 
+// The models of a workflow's pages, created where missing, as the user interface does before it
+// renders the first page of a workflow: a page may be asked whether to show at all before its
+// defaults are set.
+void createPageModels(const tq::zero::Model& model,
+                      const install::datamodels::product_installer::ProductInstaller& root);
+
 }  // namespace velora::installer
