@@ -17,4 +17,8 @@ function(workflow_test_folder name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gmock GTest::gtest GTest::gmock_main Threads::Threads)
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  # The ThreadSanitizer build only needs the executables that hold concurrent tests.
+  if("concurrent" IN_LIST ARG_LABELS)
+    set_property(GLOBAL APPEND PROPERTY WORKFLOW_CONCURRENT_TESTS ${name})
+  endif()
 endfunction()
