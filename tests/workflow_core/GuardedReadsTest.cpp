@@ -20,6 +20,7 @@ using workflow_test::ModelFixture;
 class GuardedReadsTest : public ModelFixture {};
 
 TEST_F(GuardedReadsTest, LoginReadsAreEmptyWithoutUserInfo) {
+    independent().setUserInfo(install::datamodels::login::LoggedInUserInfo());
     EXPECT_EQ(handler->getAccessToken(), u"");
     EXPECT_EQ(handler->getUserLoginEmail(), u"");
     EXPECT_FALSE(handler->isUserLoggedIn());
@@ -56,6 +57,7 @@ TEST_F(GuardedReadsTest, InitializingUserInfoAgainForgetsTheSignedInUser) {
 }
 
 TEST_F(GuardedReadsTest, ProxyCredentialsAreEmptyBeforeInitializeProxy) {
+    independent().setProxy(install::datamodels::product_installer::Proxy());
     EXPECT_EQ(handler->getProxyUserName(), u"");
     EXPECT_EQ(handler->getProxyPassword(), u"");
 
@@ -67,6 +69,7 @@ TEST_F(GuardedReadsTest, ProxyCredentialsAreEmptyBeforeInitializeProxy) {
 }
 
 TEST_F(GuardedReadsTest, InstallFolderIsEmptyBeforeTheFolderModel) {
+    dependent().setInstallFolder(install::datamodels::product_installer::InstallFolder());
     EXPECT_EQ(handler->getInstallFolder(), u"");
     handler->initializeInstallFolderModel();
     handler->setInstallFolder(u"/opt/velora/R2031");
@@ -110,56 +113,64 @@ TEST_P(MissingElementTest, ThrowsAStandardExceptionNamingTheElement) {
     EXPECT_FALSE(model().isInTransaction());
 }
 
-const auto kAsInstalled = [](const InstallerModel&, DataModelHandler&) {};
-
-WorkflowIndependentData independentOf(const InstallerModel& installer) {
-    return installer.root.getWorkflowIndependentData();
+// Takes a child of WorkflowDependentData away, whether or not the installer created it.
+template <class Child>
+auto withoutDependent(void (WorkflowDependentData::*setter)(const Child&) const) {
+    return [setter](const InstallerModel& installer, DataModelHandler&) {
+        (installer.root.getWorkflowDependentData().*setter)(Child());
+    };
 }
 
+template <class Child>
+auto withoutIndependent(void (WorkflowIndependentData::*setter)(const Child&) const) {
+    return [setter](const InstallerModel& installer, DataModelHandler&) {
+        (installer.root.getWorkflowIndependentData().*setter)(Child());
+    };
+}
+
+namespace pi = install::datamodels::product_installer;
+
 const MissingElementCase kMissingElements[] = {
-    {"UserInfoForFirstName", kAsInstalled, [](auto& h) { (void)h.getUserLoginFirstName(); }, "userInfo"},
-    {"LoginErrorForBackendStatus", kAsInstalled, [](auto& h) { (void)h.getLoginErrorStatusFromBackend(); },
-     "loginError"},
-    {"LoginRequestForLevel", kAsInstalled, [](auto& h) { h.setLoginLevel(2); }, "loginRequestParameters"},
-    {"InstallFolderForDefault", kAsInstalled, [](auto& h) { (void)h.getDefaultFolder(); }, "installFolder"},
-    {"DownloadFolderForUserInput", kAsInstalled, [](auto& h) { h.setUserGivenDownloadFolder(u"/tmp"); },
-     "downloadFolder"},
-    {"ProductSelectionForSelected", kAsInstalled, [](auto& h) { (void)h.getSelectedProducts(); },
-     "productSelection"},
-    {"ProductSelectionForMissingWarning", kAsInstalled, [](auto& h) { h.setMissingProductWarning(true); },
-     "productSelection"},
-    {"OptionSelectionForListSize", kAsInstalled, [](auto& h) { (void)h.getOptionToDisplayListSize(); },
-     "optionSelection"},
-    {"ProgressDataForDownloadRecord", kAsInstalled,
+    {"UserInfoForFirstName", withoutIndependent(&WorkflowIndependentData::setUserInfo),
+     [](auto& h) { (void)h.getUserLoginFirstName(); }, "userInfo"},
+    {"LoginErrorForBackendStatus", withoutIndependent(&WorkflowIndependentData::setLoginError),
+     [](auto& h) { (void)h.getLoginErrorStatusFromBackend(); }, "loginError"},
+    {"LoginRequestForLevel", withoutIndependent(&WorkflowIndependentData::setLoginRequestParameters),
+     [](auto& h) { h.setLoginLevel(2); }, "loginRequestParameters"},
+    {"InstallFolderForDefault", withoutDependent(&WorkflowDependentData::setInstallFolder),
+     [](auto& h) { (void)h.getDefaultFolder(); }, "installFolder"},
+    {"DownloadFolderForUserInput", withoutDependent(&WorkflowDependentData::setDownloadFolder),
+     [](auto& h) { h.setUserGivenDownloadFolder(u"/tmp"); }, "downloadFolder"},
+    {"ProductSelectionForSelected", withoutDependent(&WorkflowDependentData::setProductSelection),
+     [](auto& h) { (void)h.getSelectedProducts(); }, "productSelection"},
+    {"ProductSelectionForMissingWarning", withoutDependent(&WorkflowDependentData::setProductSelection),
+     [](auto& h) { h.setMissingProductWarning(true); }, "productSelection"},
+    {"OptionSelectionForListSize", withoutDependent(&WorkflowDependentData::setOptionSelection),
+     [](auto& h) { (void)h.getOptionToDisplayListSize(); }, "optionSelection"},
+    {"ProgressDataForDownloadRecord", withoutDependent(&WorkflowDependentData::setProgressData),
      [](auto& h) { h.setDownloadProgressData(u"c", 1, 2, 50, u"m", u"t"); }, "progressData"},
-    {"ProgressDataForInstallRecord", kAsInstalled,
+    {"ProgressDataForInstallRecord", withoutDependent(&WorkflowDependentData::setProgressData),
      [](auto& h) { h.setInstallProgressData(u"c", 1, 1, 2, 2, 50, u"m", u"t"); }, "progressData"},
-    {"ProgressDataForUninstallRecord", kAsInstalled,
+    {"ProgressDataForUninstallRecord", withoutDependent(&WorkflowDependentData::setProgressData),
      [](auto& h) { h.setUninstallProgressData(u"c", 1, 2, 50, u"m", u"t"); }, "progressData"},
-    {"ConfirmationDataForItems", kAsInstalled, [](auto& h) { h.setConfirmationItems({}); },
-     "confirmationData"},
-    {"InstalledRelease", [](const InstallerModel&, DataModelHandler& h) { h.initializeInstallFolderModel(); },
+    {"ConfirmationDataForItems", withoutDependent(&WorkflowDependentData::setConfirmationData),
+     [](auto& h) { h.setConfirmationItems({}); }, "confirmationData"},
+    {"InstalledRelease",
+     [](const InstallerModel& m, DataModelHandler&) {
+         m.root.getWorkflowDependentData().setInstallFolder(
+             pi::InstallFolder::create(m.model, tq::zero::nilUuid()));
+     },
      [](auto& h) { (void)h.getInstalledProductsReleaseUpdateLevel(); }, "installedProductsRelease"},
-    {"SessionData",
-     [](const InstallerModel& m, DataModelHandler&) {
-         independentOf(m).setSessionData(install::datamodels::common::SessionData());
-     },
+    {"SessionData", withoutIndependent(&WorkflowIndependentData::setSessionData),
      [](auto& h) { (void)h.getSessionKey(); }, "sessionData"},
-    {"UserApplicationData",
-     [](const InstallerModel& m, DataModelHandler&) {
-         independentOf(m).setUserApplicationData(
-             install::datamodels::product_installer::UserApplicationData());
-     },
+    {"UserApplicationData", withoutIndependent(&WorkflowIndependentData::setUserApplicationData),
      [](auto& h) { (void)h.getUserAppLogo(); }, "userApplicationData"},
     {"WorkflowDependentData",
      [](const InstallerModel& m, DataModelHandler&) {
          m.root.setWorkflowDependentData(WorkflowDependentData());
      },
      [](auto& h) { (void)h.getAvailableProducts(); }, "workflowDependentData"},
-    {"ApplicationDataForStep",
-     [](const InstallerModel& m, DataModelHandler&) {
-         independentOf(m).setApplicationData(install::datamodels::common::ApplicationData());
-     },
+    {"ApplicationDataForStep", withoutIndependent(&WorkflowIndependentData::setApplicationData),
      [](auto& h) { h.setAsDataProcessed(); }, "applicationData"},
 };
 

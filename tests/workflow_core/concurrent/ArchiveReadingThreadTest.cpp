@@ -134,6 +134,11 @@ TEST_F(ArchiveReadingThreadTest, RepositoryFailurePassesToTheCaller) {
 }
 
 TEST_F(ArchiveReadingThreadTest, JoiningFromTheArchiveThreadItselfThrowsResourceDeadlock) {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer's pthread_join forgets a thread whose join failed, and its own check
+    // aborts when the thread is joined for real afterwards.
+    GTEST_SKIP() << "a failed self-join cannot be followed by a real join under ThreadSanitizer";
+#endif
     std::promise<DataModelHandler*> handlerReady;
     std::promise<std::error_code> joinAttempted;
     auto self = std::make_unique<DataModelHandler>(

@@ -30,9 +30,9 @@ std::uint64_t reportsPerWriter() {
     if (const char* count = std::getenv("WORKFLOW_PROGRESS_REPORTS"))
         return std::strtoull(count, nullptr, 10);
 #if defined(__SANITIZE_THREAD__)
-    return 2'000;
+    return 4'000;
 #elif defined(__SANITIZE_ADDRESS__)
-    return 5'000;
+    return 3'000;
 #elif !defined(__OPTIMIZE__)
     return 10'000;
 #else
