@@ -1,6 +1,7 @@
 #include "TemporaryFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -58,6 +59,12 @@ void TemporaryFile::finish(std::uint64_t length, mode_t permissions,
 
 void TemporaryFile::commitAs(const std::filesystem::path& finalPath) {
     if (descriptor_ >= 0) close();
+    // Renaming over an existing file makes ext4 (its replace-via-rename safeguard) write the new
+    // file's data out before the call returns, so a reinstall over thousands of files would wait
+    // on the disk for each one. The old file goes first instead; the new one still appears
+    // under its name only complete.
+    struct stat existing {};
+    if (::lstat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) ::unlink(finalPath.c_str());
     if (::rename(path_.c_str(), finalPath.c_str()) != 0)
         throwFileSystemError("Cannot place file", finalPath, errno);
     committed_ = true;
