@@ -1,0 +1,205 @@
+#include "SampleArchives.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <stdexcept>
+
+namespace velora::bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A group of like files in a product: `count` files of about `bytes` each.
+struct FileGroup {
+    std::string folder;
+    std::string extension;
+    int count;
+    std::size_t bytes;
+    bool text;
+};
+
+struct ProductPlan {
+    std::string baseCode;
+    std::string name;
+    bool common;
+    std::vector<std::string> dependencies;
+    std::vector<FileGroup> groups;
+};
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+std::vector<ProductPlan> releasePlan() {
+    return {
+        {"VELORA",
+         "Velora",
+         false,
+         {},
+         {{"bin", "", 1, 24 * kMiB, false},
+          {"lib", ".so", 40, kMiB, false},
+          {"toolbox/velora", ".m", 3000, 8 * 1024, true}}},
+        {"VELORA_COMPILER",
+         "Velora Compiler",
+         false,
+         {"VELORA"},
+         {{"lib/compiler", ".so", 60, kMiB, false}, {"toolbox/compiler", ".m", 1000, 4 * 1024, true}}},
+        {"QUARRIX_BUGFINDER",
+         "Quarrix Bug Finder",
+         false,
+         {"VELORA"},
+         {{"data/bugfinder", ".dat", 200, 128 * 1024, false},
+          {"data/bugfinder", ".txt", 200, 128 * 1024, true}}},
+        {"QUARRIX_TEST",
+         "Quarrix Test",
+         false,
+         {"VELORA", "QUARRIX_BUGFINDER"},
+         {{"help/quarrix-test", ".html", 8000, 3 * 1024, true}}},
+        {"FLOWMERE",
+         "Flowmere",
+         true,
+         {"VELORA"},
+         {{"lib/flowmere", ".so", 20, 2 * kMiB, false}, {"toolbox/flowmere", ".m", 500, 16 * 1024, true}}},
+    };
+}
+
+// Source-like text: deflates to roughly a third, as program files and documentation do.
+std::string textContent(std::size_t bytes, std::mt19937_64& random) {
+    static const char* const kWords[] = {"function", "end",    "matrix", "vector", "for",  "if",
+                                         "return",   "signal", "value",  "result", "plot", "data",
+                                         "model",    "solver", "option", "index",  "size", "zeros",
+                                         "%",        "=",      "(",      ")",      "1",    "0.5"};
+    constexpr std::size_t kWordCount = sizeof kWords / sizeof kWords[0];
+    std::string text;
+    text.reserve(bytes + 16);
+    while (text.size() < bytes) {
+        const auto word = random();
+        text += kWords[word % kWordCount];
+        text += (word >> 32) % 9 == 0 ? '\n' : ' ';
+    }
+    text.resize(bytes);
+    return text;
+}
+
+// Machine code and data that deflate cannot shrink.
+std::string randomContent(std::size_t bytes, std::mt19937_64& random) {
+    std::string content(bytes, '\0');
+    std::size_t at = 0;
+    for (; at + 8 <= bytes; at += 8) {
+        const std::uint64_t value = random();
+        std::memcpy(&content[at], &value, 8);
+    }
+    for (; at < bytes; ++at) content[at] = static_cast<char>(random());
+    return content;
+}
+
+class ZipWriter {
+public:
+    explicit ZipWriter(const fs::path& file) : writer_(archive_write_new(), archive_write_free) {
+        archive_write_set_format_zip(writer_.get());
+        if (archive_write_open_filename(writer_.get(), file.c_str()) != ARCHIVE_OK)
+            fail("open " + file.string());
+    }
+    void add(const std::string& name, const std::string& content, unsigned permissions) {
+        const std::unique_ptr<archive_entry, void (*)(archive_entry*)> entry(archive_entry_new(),
+                                                                             archive_entry_free);
+        archive_entry_set_pathname(entry.get(), name.c_str());
+        archive_entry_set_filetype(entry.get(), AE_IFREG);
+        archive_entry_set_perm(entry.get(), permissions);
+        archive_entry_set_size(entry.get(), static_cast<la_int64_t>(content.size()));
+        archive_entry_set_mtime(entry.get(), 1'700'000'000, 0);
+        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK ||
+            archive_write_data(writer_.get(), content.data(), content.size()) !=
+                static_cast<la_ssize_t>(content.size())) {
+            fail("add " + name);
+        }
+    }
+    void close() {
+        if (archive_write_close(writer_.get()) != ARCHIVE_OK) fail("close");
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& what) {
+        throw std::runtime_error("zip writer: " + what + ": " + archive_error_string(writer_.get()));
+    }
+    std::unique_ptr<archive, int (*)(archive*)> writer_;
+};
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+std::vector<GeneratedProduct> SampleArchives::write(const fs::path& packagesRoot, double scale) {
+    std::vector<GeneratedProduct> products;
+    std::mt19937_64 random(20240601);
+    for (const ProductPlan& plan : releasePlan()) {
+        GeneratedProduct product;
+        product.baseCode = plan.baseCode;
+        product.name = plan.name;
+        const fs::path folder = plan.common ? packagesRoot / "common" : packagesRoot;
+        fs::create_directories(folder);
+        product.archive = folder / (plan.baseCode + ".enc");
+        ZipWriter writer(product.archive);
+        for (const FileGroup& group : plan.groups) {
+            const int count = std::max(1, static_cast<int>(std::lround(group.count * scale)));
+            for (int index = 0; index < count; ++index) {
+                // Sizes vary around the group's figure, as real files do.
+                const std::size_t bytes = group.bytes / 2 + random() % (group.bytes + 1);
+                const std::string content =
+                    group.text ? textContent(bytes, random) : randomContent(bytes, random);
+                // Appended piece by piece: g++ 12 at -O3 warns falsely (-Wrestrict) on the
+                // equivalent chain of concatenations.
+                std::string name = group.folder;
+                name += '/';
+                name += lowerCase(plan.baseCode);
+                if (count > 1) name += '_' + std::to_string(index);
+                name += group.extension;
+                writer.add(name, content, group.text ? 0644 : 0755);
+                product.unpackedBytes += content.size();
+                ++product.files;
+            }
+        }
+        writer.close();
+        product.archiveBytes = fs::file_size(product.archive);
+        products.push_back(product);
+    }
+    return products;
+}
+
+void SampleArchives::writeCatalogue(const fs::path& file, const std::vector<GeneratedProduct>& products) {
+    std::map<std::string, std::vector<std::string>> dependencies;
+    for (const ProductPlan& plan : releasePlan()) dependencies[plan.baseCode] = plan.dependencies;
+    nlohmann::json entries = nlohmann::json::array();
+    for (const GeneratedProduct& product : products) {
+        nlohmann::json entry = {
+            {"baseCode", product.baseCode},
+            {"name", product.name},
+            {"family", "Velora"},
+            {"dependencies", dependencies[product.baseCode]},
+            {"relativePath", {{"windows", "Velora"}, {"linux", "velora"}, {"macos", "Velora.app"}}}};
+        if (product.baseCode == "VELORA") {
+            entry["controlling"] = true;
+            entry["detectRunningExe"] = {{"w64pc", "bin\\windows\\velora.exe"}, {"l64pc", "bin/velora"}};
+            entry["registry"] = {{"keyRoot", "HKEY_LOCAL_MACHINE"},
+                                 {"key", "SOFTWARE\\Kestrelix\\Velora"},
+                                 {"subRoot", "InstallationFolder"}};
+        }
+        entries.push_back(entry);
+    }
+    std::ofstream stream(file);
+    stream << nlohmann::json{{"products", entries}}.dump(2) << '\n';
+    if (!stream) throw std::runtime_error("cannot write " + file.string());
+}
+
+}  // namespace velora::bench
