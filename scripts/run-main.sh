@@ -4,7 +4,8 @@
 # shortcuts it makes kept in that folder too. Extra arguments go to the installer.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing_packages
-configure_and_build "$ROOT/build"
+cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$ROOT/build" -j "$(nproc)" --target velora-installer
 work="$(mktemp -d -t velora-install.XXXXXX)"
 echo "Installing into $work/Velora"
 "$ROOT/build/host/velora-installer" --silent --agree \

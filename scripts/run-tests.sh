@@ -2,5 +2,5 @@
 # Sets everything up on a fresh Debian machine and runs every test.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing_packages
-configure_and_build "$ROOT/build" -DWORKFLOW_BUILD_BENCH=ON
-ctest --test-dir "$ROOT/build" --output-on-failure -j "$(nproc)" --timeout 300
+configure_and_build "$ROOT/build-tests" -DWORKFLOW_BUILD_BENCH=ON
+ctest --test-dir "$ROOT/build-tests" --output-on-failure -j "$(nproc)" --timeout 300
