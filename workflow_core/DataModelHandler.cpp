@@ -17,7 +17,8 @@ const std::u16string kLicenseManager = u"License Manager";
 
 using install::datamodels::common::Result;
 
-DataModelHandler::DataModelHandler(const tq::zero::Model& model, ProductInstaller& root, std::thread&& archiveReader)
+DataModelHandler::DataModelHandler(const tq::zero::Model& model, ProductInstaller& root,
+                                   std::thread&& archiveReader)
     : model(model), productInstaller(root), archiveReadingThread(std::move(archiveReader)) {}
 
 // std::thread's constructor already throws std::system_error (resource unavailable, try
@@ -97,7 +98,9 @@ void DataModelHandler::joinArchiveReadingThread() {
 
 // --- the data flow of one gate step ---
 
-void DataModelHandler::setDataRequired(const std::u16string& name) const { applicationData().setDataRequired(name); }
+void DataModelHandler::setDataRequired(const std::u16string& name) const {
+    applicationData().setDataRequired(name);
+}
 
 std::u16string DataModelHandler::getDataRequired() const { return applicationData().getDataRequired(); }
 
@@ -118,7 +121,9 @@ void DataModelHandler::setAsDataProcessed() const {
     data.setDataAvailable(kUnset);
 }
 
-void DataModelHandler::setDataProcessed(const std::u16string& name) const { applicationData().setDataProcessed(name); }
+void DataModelHandler::setDataProcessed(const std::u16string& name) const {
+    applicationData().setDataProcessed(name);
+}
 
 void DataModelHandler::setIsDataModified(bool value) const { applicationData().setIsDataModified(value); }
 
@@ -128,7 +133,9 @@ void DataModelHandler::initializeValidationStatus() const {
     applicationData().setValidationStatus(ValidationStatus::create(model, tq::zero::nilUuid()));
 }
 
-void DataModelHandler::setAsValid() const { applicationData().getValidationStatus().setResult(Result::Valid); }
+void DataModelHandler::setAsValid() const {
+    applicationData().getValidationStatus().setResult(Result::Valid);
+}
 
 void DataModelHandler::setValidationStatus(Result result, const ValidationResultType& type,
                                            const std::u16string& message, const std::u16string& title) const {
@@ -140,12 +147,14 @@ void DataModelHandler::setValidationStatus(Result result, const ValidationResult
     applicationData().setValidationStatus(status);
 }
 
-void DataModelHandler::setCurrentValidationFailure(const ValidationResultType& type, const std::u16string& message,
+void DataModelHandler::setCurrentValidationFailure(const ValidationResultType& type,
+                                                   const std::u16string& message,
                                                    const std::u16string& title) const {
     setValidationStatus(Result::Failure, type, message, title);
 }
 
-void DataModelHandler::setCurrentValidationWarning(const ValidationResultType& type, const std::u16string& message,
+void DataModelHandler::setCurrentValidationWarning(const ValidationResultType& type,
+                                                   const std::u16string& message,
                                                    const std::u16string& title) const {
     setValidationStatus(Result::Warning, type, message, title);
 }
@@ -174,7 +183,9 @@ bool DataModelHandler::isSilentWorkflow() const { return independentData().getIs
 
 bool DataModelHandler::isOnlineInstallWorkflow() const { return getWorkflow() == kOnlineInstall; }
 
-bool DataModelHandler::isInteractiveInstallFromFolderWorkflow() const { return getWorkflow() == kInstallFromFolder; }
+bool DataModelHandler::isInteractiveInstallFromFolderWorkflow() const {
+    return getWorkflow() == kInstallFromFolder;
+}
 
 bool DataModelHandler::isDownloadOnlyWorkflow() const { return getWorkflow() == kDownloadOnly; }
 

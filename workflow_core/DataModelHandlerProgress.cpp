@@ -12,7 +12,8 @@ namespace {
 
 // A record that does not exist reads as a fresh one with default values; it is not stored.
 template <class Record, class Getter>
-Record currentRecord(const tq::zero::Model& model, const dm::WorkflowDependentData& dependent, Getter getter) {
+Record currentRecord(const tq::zero::Model& model, const dm::WorkflowDependentData& dependent,
+                     Getter getter) {
     if (dependent) {
         const auto progress = dependent.getProgressData();
         if (progress) {
@@ -29,9 +30,11 @@ void DataModelHandler::initializeProgressData() const {
     dependentData().setProgressData(dm::ProgressData::create(model, tq::zero::nilUuid()));
 }
 
-void DataModelHandler::setDownloadProgressData(const std::u16string& componentName, unsigned long long bytesSoFar,
-                                               unsigned long long expectedBytes, unsigned long long percentage,
-                                               std::u16string message, std::u16string title) const {
+void DataModelHandler::setDownloadProgressData(const std::u16string& componentName,
+                                               unsigned long long bytesSoFar,
+                                               unsigned long long expectedBytes,
+                                               unsigned long long percentage, std::u16string message,
+                                               std::u16string title) const {
     const std::lock_guard lock(progressMutex);
     detail::OwnTransaction transaction(model);
     const auto record = DownloadProgressData::create(model, tq::zero::nilUuid());
@@ -45,8 +48,10 @@ void DataModelHandler::setDownloadProgressData(const std::u16string& componentNa
     transaction.commit();
 }
 
-void DataModelHandler::setInstallProgressData(const std::u16string& componentName, unsigned long long componentsSoFar,
-                                              unsigned long long bytesSoFar, unsigned long long expectedComponents,
+void DataModelHandler::setInstallProgressData(const std::u16string& componentName,
+                                              unsigned long long componentsSoFar,
+                                              unsigned long long bytesSoFar,
+                                              unsigned long long expectedComponents,
                                               unsigned long long expectedBytes, unsigned long long percentage,
                                               std::u16string message, std::u16string title) const {
     const std::lock_guard lock(progressMutex);
@@ -64,9 +69,11 @@ void DataModelHandler::setInstallProgressData(const std::u16string& componentNam
     transaction.commit();
 }
 
-void DataModelHandler::setUninstallProgressData(const std::u16string& componentName, unsigned long long bytesSoFar,
-                                                unsigned long long expectedBytes, unsigned long long percentage,
-                                                std::u16string message, std::u16string title) const {
+void DataModelHandler::setUninstallProgressData(const std::u16string& componentName,
+                                                unsigned long long bytesSoFar,
+                                                unsigned long long expectedBytes,
+                                                unsigned long long percentage, std::u16string message,
+                                                std::u16string title) const {
     const std::lock_guard lock(progressMutex);
     detail::OwnTransaction transaction(model);
     const auto record = UninstallProgressData::create(model, tq::zero::nilUuid());
@@ -81,19 +88,23 @@ void DataModelHandler::setUninstallProgressData(const std::u16string& componentN
 }
 
 DataModelHandler::DownloadProgressData DataModelHandler::getDownloadProgressData() const {
-    return currentRecord<DownloadProgressData>(model, dependentData(), &dm::ProgressData::getDownloadProgressData);
+    return currentRecord<DownloadProgressData>(model, dependentData(),
+                                               &dm::ProgressData::getDownloadProgressData);
 }
 
 DataModelHandler::InstallProgressData DataModelHandler::getInstallProgressData() const {
-    return currentRecord<InstallProgressData>(model, dependentData(), &dm::ProgressData::getInstallProgressData);
+    return currentRecord<InstallProgressData>(model, dependentData(),
+                                              &dm::ProgressData::getInstallProgressData);
 }
 
 DataModelHandler::UninstallProgressData DataModelHandler::getUninstallProgressData() const {
-    return currentRecord<UninstallProgressData>(model, dependentData(), &dm::ProgressData::getUninstallProgressData);
+    return currentRecord<UninstallProgressData>(model, dependentData(),
+                                                &dm::ProgressData::getUninstallProgressData);
 }
 
 DataModelHandler::OverallProgressData DataModelHandler::getOverallProgressData() const {
-    return currentRecord<OverallProgressData>(model, dependentData(), &dm::ProgressData::getOverallProgressData);
+    return currentRecord<OverallProgressData>(model, dependentData(),
+                                              &dm::ProgressData::getOverallProgressData);
 }
 
 namespace {
@@ -113,9 +124,9 @@ void DataModelHandler::updateOverallProgress() const {
     detail::OwnTransaction transaction(model);
     const auto download = getDownloadProgressData();
     const auto install = getInstallProgressData();
-    const auto percentage =
-        overallPercentage(download.getBytesDownloadedSoFar() + install.getBytesInstalledSoFar(),
-                          download.getExpectedBytesToBeDownloaded() + install.getExpectedBytesToBeInstalled());
+    const auto percentage = overallPercentage(
+        download.getBytesDownloadedSoFar() + install.getBytesInstalledSoFar(),
+        download.getExpectedBytesToBeDownloaded() + install.getExpectedBytesToBeInstalled());
     if (!percentage) return;
     const auto record = OverallProgressData::create(model, tq::zero::nilUuid());
     record.setPercentage(*percentage);

@@ -1,7 +1,7 @@
 // Product lists, the product and option selections, and the folder models.
 
-#include "workflow_core/DataModelHandler.h"
 #include "fl/i18n/TextConversion.h"
+#include "workflow_core/DataModelHandler.h"
 #include "workflow_core/detail/ModelEditing.h"
 
 namespace install::product_installer::workflow_utils {
@@ -74,7 +74,9 @@ void DataModelHandler::setDefaultPlatform(const std::u16string& platform) const 
     replaceSequence(dependentData().getDownloadPlatforms(), {platform});
 }
 
-void DataModelHandler::clearAvailableProducts() const { replaceSequence(dependentData().getAvailableProducts(), {}); }
+void DataModelHandler::clearAvailableProducts() const {
+    replaceSequence(dependentData().getAvailableProducts(), {});
+}
 
 void DataModelHandler::clearInstallableProducts() const {
     replaceSequence(dependentData().getInstallableProducts(), {});
@@ -220,13 +222,17 @@ void DataModelHandler::clearOptionsToDisplayList() const {
     modification.commit();
 }
 
-std::u16string DataModelHandler::getSymbolicLinkPath() const { return getOptionSelection().getSymbolicLinkPath(); }
+std::u16string DataModelHandler::getSymbolicLinkPath() const {
+    return getOptionSelection().getSymbolicLinkPath();
+}
 
 void DataModelHandler::setSymbolicLinkPath(const std::u16string& path) const {
     getOptionSelection().setSymbolicLinkPath(path);
 }
 
-bool DataModelHandler::isSymbolicLinkSelected() const { return getOptionSelection().getIsSymbolicLinkSelected(); }
+bool DataModelHandler::isSymbolicLinkSelected() const {
+    return getOptionSelection().getIsSymbolicLinkSelected();
+}
 
 void DataModelHandler::setIsSymbolicLinkSelected(bool value) const {
     getOptionSelection().setIsSymbolicLinkSelected(value);
@@ -244,7 +250,9 @@ void DataModelHandler::setIsDesktopShortcutSelected(bool value) const {
     getOptionSelection().setIsDesktopShortcutSelected(value);
 }
 
-bool DataModelHandler::isImproveVeloraSelected() const { return getOptionSelection().getIsImproveVeloraSelected(); }
+bool DataModelHandler::isImproveVeloraSelected() const {
+    return getOptionSelection().getIsImproveVeloraSelected();
+}
 
 void DataModelHandler::setIsImproveVeloraSelected(bool value) const {
     getOptionSelection().setIsImproveVeloraSelected(value);
@@ -276,7 +284,9 @@ void DataModelHandler::resetInstallFolderModel() const {
     setIsDataModified(true);
 }
 
-std::u16string DataModelHandler::getDefaultFolder() const { return dependentData().getInstallFolder().getDefaultValue(); }
+std::u16string DataModelHandler::getDefaultFolder() const {
+    return dependentData().getInstallFolder().getDefaultValue();
+}
 
 void DataModelHandler::setDefaultFolder(const std::u16string& folder) const {
     dependentData().getInstallFolder().setDefaultValue(folder);

@@ -12,9 +12,13 @@ void DataModelHandler::initializeRelease() const {
     independentData().setRelease(dm::common::Release::create(model, tq::zero::nilUuid()));
 }
 
-std::u16string DataModelHandler::getReleaseFamily() const { return independentData().getRelease().getFamily(); }
+std::u16string DataModelHandler::getReleaseFamily() const {
+    return independentData().getRelease().getFamily();
+}
 
-std::u16string DataModelHandler::getReleaseStatus() const { return independentData().getRelease().getStatus(); }
+std::u16string DataModelHandler::getReleaseStatus() const {
+    return independentData().getRelease().getStatus();
+}
 
 int DataModelHandler::getUpdateLevel() const { return independentData().getRelease().getUpdateLevel(); }
 
@@ -28,7 +32,9 @@ void DataModelHandler::setInstalledProductsReleaseUpdateLevel(int updateLevel) c
     release.setUpdateLevel(detail::toSignedByte(updateLevel));
 }
 
-int DataModelHandler::getToBeInstalledUpdateLevel() const { return dependentData().getToBeInstalledUpdateLevel(); }
+int DataModelHandler::getToBeInstalledUpdateLevel() const {
+    return dependentData().getToBeInstalledUpdateLevel();
+}
 
 void DataModelHandler::setToBeInstalledUpdateLevel(int updateLevel) {
     dependentData().setToBeInstalledUpdateLevel(detail::toSignedByte(updateLevel));
@@ -38,13 +44,17 @@ DataModelHandler::UpdateScenario DataModelHandler::getUpdateScenario() const {
     return dependentData().getUpdateScenario();
 }
 
-void DataModelHandler::setUpdateScenario(UpdateScenario scenario) { dependentData().setUpdateScenario(scenario); }
+void DataModelHandler::setUpdateScenario(UpdateScenario scenario) {
+    dependentData().setUpdateScenario(scenario);
+}
 
 // --- installer ---
 
 std::u16string DataModelHandler::getInstallerName() const { return independentData().getInstallerName(); }
 
-std::u16string DataModelHandler::getInstallerVersion() const { return independentData().getInstallerVersion(); }
+std::u16string DataModelHandler::getInstallerVersion() const {
+    return independentData().getInstallerVersion();
+}
 
 std::u16string DataModelHandler::getClientString() const { return independentData().getClientString(); }
 
@@ -62,7 +72,9 @@ void DataModelHandler::setStaticInstallerRootPath(const std::u16string& path) co
     independentData().setStaticInstallerRootPath(path);
 }
 
-std::u16string DataModelHandler::getExecutionPlatform() const { return independentData().getExecutionPlatform(); }
+std::u16string DataModelHandler::getExecutionPlatform() const {
+    return independentData().getExecutionPlatform();
+}
 
 void DataModelHandler::setPlatform(const std::u16string& platform) const {
     independentData().setExecutionPlatform(platform);
@@ -92,7 +104,9 @@ bool DataModelHandler::shouldInstallDemo() const { return independentData().getI
 
 bool DataModelHandler::shouldInstallDoc() const { return independentData().getInstallDoc(); }
 
-void DataModelHandler::setMissingJRERuntime(bool missing) const { independentData().setIsMissingJRE(missing); }
+void DataModelHandler::setMissingJRERuntime(bool missing) const {
+    independentData().setIsMissingJRE(missing);
+}
 
 // --- runtime installation and installation notes ---
 
@@ -100,7 +114,9 @@ bool DataModelHandler::getIsQRTInstallation() const { return dependentData().get
 
 void DataModelHandler::setIsQRTInstallation(bool value) const { dependentData().setIsQRTInstallation(value); }
 
-bool DataModelHandler::getHasPrevQRTInstallation() const { return dependentData().getHasPrevQRTInstallation(); }
+bool DataModelHandler::getHasPrevQRTInstallation() const {
+    return dependentData().getHasPrevQRTInstallation();
+}
 
 void DataModelHandler::setHasPrevQRTInstallation(bool value) const {
     dependentData().setHasPrevQRTInstallation(value);
@@ -113,7 +129,9 @@ void DataModelHandler::setQRTErrorItem(const QRTErrorType& type, const std::u16s
     dependentData().setQrtErrorItem(item);
 }
 
-bool DataModelHandler::getIsVantapakInstallation() const { return dependentData().getIsVantapakInstallation(); }
+bool DataModelHandler::getIsVantapakInstallation() const {
+    return dependentData().getIsVantapakInstallation();
+}
 
 void DataModelHandler::setInstallationNotes(const std::u16string& notes) const {
     dependentData().setInstallationNotes(notes);
@@ -129,9 +147,13 @@ DataModelHandler::UserApplicationData DataModelHandler::getVantapakUserApplicati
     return independentData().getUserApplicationData();
 }
 
-std::u16string DataModelHandler::getUserAppIcon() const { return getVantapakUserApplicationDataModel().getIcon(); }
+std::u16string DataModelHandler::getUserAppIcon() const {
+    return getVantapakUserApplicationDataModel().getIcon();
+}
 
-std::u16string DataModelHandler::getUserAppLogo() const { return getVantapakUserApplicationDataModel().getLogo(); }
+std::u16string DataModelHandler::getUserAppLogo() const {
+    return getVantapakUserApplicationDataModel().getLogo();
+}
 
 void DataModelHandler::setUserAppLogo(const std::u16string& logo) const {
     getVantapakUserApplicationDataModel().setLogo(logo);
@@ -172,7 +194,8 @@ void DataModelHandler::setInstallationDirectory(const std::u16string& directory)
 // --- login ---
 
 void DataModelHandler::initializeLoginModelForRequestParameters() const {
-    independentData().setLoginRequestParameters(dm::login::LoginRequestParameters::create(model, tq::zero::nilUuid()));
+    independentData().setLoginRequestParameters(
+        dm::login::LoginRequestParameters::create(model, tq::zero::nilUuid()));
 }
 
 void DataModelHandler::initializeLoginModelForResponseParameters() const {
@@ -221,7 +244,9 @@ std::u16string DataModelHandler::getUserLoginFirstName() const {
     return independentData().getUserInfo().getFirstName();
 }
 
-std::u16string DataModelHandler::getUserLoginLastName() const { return independentData().getUserInfo().getLastName(); }
+std::u16string DataModelHandler::getUserLoginLastName() const {
+    return independentData().getUserInfo().getLastName();
+}
 
 bool DataModelHandler::isUserLoggedIn() const { return !getAccessToken().empty(); }
 

@@ -23,6 +23,8 @@ void WelcomeGate::processData() {
     handler->setAsDataProcessed();
 }
 
-void WelcomeGate::log_message(const std::u16string& text) const { install::cpputil::logger::append_message(text); }
+void WelcomeGate::log_message(const std::u16string& text) const {
+    install::cpputil::logger::append_message(text);
+}
 
 }  // namespace install::product_installer::workflow_utils

@@ -49,8 +49,8 @@ std::string LogCore::describe(const boost::log::record_view& record) {
     const auto level = boost::log::extract<severity>("Severity", record);
     const auto channel = boost::log::extract<std::string>("Channel", record);
     const auto message = boost::log::extract<std::string>("Message", record);
-    return std::string("[") + (level ? severityName(*level) : "unknown") + "] " + (channel ? *channel : "") + ": " +
-           (message ? *message : "");
+    return std::string("[") + (level ? severityName(*level) : "unknown") + "] " + (channel ? *channel : "") +
+           ": " + (message ? *message : "");
 }
 
 bool LogCore::setFile(const std::filesystem::path& path) {
