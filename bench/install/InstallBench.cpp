@@ -89,10 +89,14 @@ Totals totalsOf(const fs::path& folder) {
     return totals;
 }
 
-void freshFolder(const fs::path& folder) {
-    fs::remove_all(folder);
+// Every run writes into a folder of its own, and nothing is removed until all runs are done:
+// ext4 searches longer for a free inode while many were freed in the last seconds, which would
+// charge the removal of one run's files to the next run.
+fs::path runFolder(const fs::path& work, const std::string& kind, int run) {
+    const fs::path folder = work / (kind + "-" + std::to_string(run));
     // Write back what the previous run left dirty, so that it is not charged to this one.
     ::sync();
+    return folder;
 }
 
 double median(std::vector<double> values) {
@@ -137,13 +141,13 @@ public:
         for (int run = 0; run < settings_.runs; ++run) {
             if (run % 2 == 0) {
                 timeInstaller(run);
-                timeBsdtar();
+                timeBsdtar(run);
             } else {
-                timeBsdtar();
+                timeBsdtar(run);
                 timeInstaller(run);
             }
         }
-        const bool same = compareResults();
+        const bool same = compareResults(settings_.runs - 1);
         report();
         if (!settings_.keep) fs::remove_all(work_);
         return same ? 0 : 1;
@@ -182,8 +186,7 @@ private:
     }
 
     void timeInstaller(int run) {
-        const fs::path destination = work_ / "installed";
-        freshFolder(destination);
+        const fs::path destination = runFolder(work_, "installed", run);
         std::string products;
         for (const GeneratedProduct& product : products_)
             products += (products.empty() ? "" : ",") + product.baseCode;
@@ -205,9 +208,8 @@ private:
                   << result.wallTime.count() << " s wall, " << result.cpuTime.count() << " s cpu\n";
     }
 
-    void timeBsdtar() {
-        const fs::path destination = work_ / "unpacked";
-        freshFolder(destination);
+    void timeBsdtar(int run) {
+        const fs::path destination = runFolder(work_, "unpacked", run);
         fs::create_directories(destination);
         const auto start = std::chrono::steady_clock::now();
         double cpu = 0;
@@ -225,9 +227,9 @@ private:
                   << std::setprecision(3) << elapsed.count() << " s wall, " << cpu << " s cpu\n";
     }
 
-    bool compareResults() const {
-        const Totals installed = totalsOf(work_ / "installed");
-        const Totals unpacked = totalsOf(work_ / "unpacked");
+    bool compareResults(int run) const {
+        const Totals installed = totalsOf(work_ / ("installed-" + std::to_string(run)));
+        const Totals unpacked = totalsOf(work_ / ("unpacked-" + std::to_string(run)));
         const bool same = installed.files == unpacked.files && installed.bytes == unpacked.bytes;
         std::cout << "installed " << installed.files << " files, " << installed.bytes << " bytes; bsdtar "
                   << unpacked.files << " files, " << unpacked.bytes << " bytes" << (same ? "" : "  MISMATCH")
