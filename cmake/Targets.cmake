@@ -16,7 +16,9 @@ function(workflow_test_folder name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gmock GTest::gtest GTest::gmock_main Threads::Threads)
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  # A list in PROPERTIES would keep only its first label; the folder's labels reach every test.
+  set_property(DIRECTORY APPEND PROPERTY LABELS ${ARG_LABELS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   # The ThreadSanitizer build only needs the executables that hold concurrent tests.
   if("concurrent" IN_LIST ARG_LABELS)
     set_property(GLOBAL APPEND PROPERTY WORKFLOW_CONCURRENT_TESTS ${name})
