@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "InstallerEndToEndTest.h"
+#include "ZipArchiveWriter.h"
 
 namespace velora::installer::test {
 namespace {
@@ -65,6 +66,26 @@ TEST_F(FreshInstallTest, InstallsBothProductsRecordsThemPlacesTheUninstallerAndP
     }
     EXPECT_TRUE(shortcutMade) << "no desktop shortcut in " << shortcutFolder();
     EXPECT_THAT(diagnosticsErrorCodes(), ::testing::IsEmpty());
+}
+
+TEST_F(FreshInstallTest, FileNamesBeyondAsciiAreInstalledWhateverTheEnvironmentsLocale) {
+    const fs::path packages = copyOfSamplePackages();
+    fs::remove(packages / "VELORA.enc");
+    {
+        ZipArchiveWriter writer(packages / "VELORA.enc", ZipArchiveWriter::Compression::Deflate);
+        writer.addFile("bin/velora", "#!/bin/sh\necho velora\n", 0755);
+        writer.addFile("share/velora/caf\u00e9/r\u00e9sum\u00e9.txt", "r\u00e9sum\u00e9\n");
+        writer.addFile("share/velora/\u6587\u66f8.txt", "\u6587\u66f8\n");
+        writer.close();
+    }
+    // The plain "C" locale, as in many service and container environments.
+    setChildVariable("LC_ALL", "C");
+
+    const InstallerOutcome outcome = runInstaller(silentInstall(packages, destination(), "VELORA"));
+
+    ASSERT_EQ(outcome.exitStatus, 0) << outcome.transcript();
+    EXPECT_EQ(contentOf(destination() / "share/velora/caf\u00e9/r\u00e9sum\u00e9.txt"), "r\u00e9sum\u00e9\n");
+    EXPECT_EQ(contentOf(destination() / "share/velora/\u6587\u66f8.txt"), "\u6587\u66f8\n");
 }
 
 TEST_F(FreshInstallTest, EventStreamIsJsonLinesEndingAtFullProgressAndTheExitStatus) {

@@ -34,9 +34,15 @@ std::string regexEscaped(const std::string& text) {
 }  // namespace
 
 InstallerEndToEndTest::InstallerEndToEndTest() {
-    fs::create_directories(root() / "home" / ".config");
-    fs::create_directories(root() / "home" / ".local" / "share");
+    const fs::path home = root() / "home";
+    fs::create_directories(home / ".config");
+    fs::create_directories(home / ".local" / "share");
     fs::create_directories(root() / "tmp");
+    environment_ = {{"HOME", home.string()},
+                    {"XDG_CONFIG_HOME", (home / ".config").string()},
+                    {"XDG_DATA_HOME", (home / ".local" / "share").string()},
+                    {"TMPDIR", (root() / "tmp").string()},
+                    {"LC_ALL", "C.UTF-8"}};
 }
 
 fs::path InstallerEndToEndTest::samplePackages() { return VELORA_SAMPLE_PACKAGES; }
@@ -75,13 +81,7 @@ std::vector<std::string> InstallerEndToEndTest::silentInstall(const fs::path& pa
 InstallerOutcome InstallerEndToEndTest::runInstaller(const std::vector<std::string>& arguments,
                                                      std::chrono::milliseconds limit,
                                                      const InstallerProcess::LineWatcher& watcher) const {
-    const fs::path home = root() / "home";
-    InstallerProcess process(VELORA_INSTALLER, arguments,
-                             {{"HOME", home.string()},
-                              {"XDG_CONFIG_HOME", (home / ".config").string()},
-                              {"XDG_DATA_HOME", (home / ".local" / "share").string()},
-                              {"TMPDIR", (root() / "tmp").string()},
-                              {"LC_ALL", "C.UTF-8"}});
+    InstallerProcess process(VELORA_INSTALLER, arguments, environment_);
     return process.wait(limit, watcher);
 }
 

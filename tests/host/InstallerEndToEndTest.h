@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ protected:
                                            const std::filesystem::path& destination,
                                            const std::string& products) const;
 
+    // Sets a variable of the child's environment for the following runs.
+    void setChildVariable(const std::string& name, const std::string& value) { environment_[name] = value; }
+
     InstallerOutcome runInstaller(const std::vector<std::string>& arguments,
                                   std::chrono::milliseconds limit = kRunLimit,
                                   const InstallerProcess::LineWatcher& watcher = {}) const;
@@ -52,6 +56,7 @@ protected:
 
 private:
     workflow_test::ScratchFolder scratch_;
+    std::map<std::string, std::string> environment_;
 };
 
 // The base codes the installation record in `destination` lists; none when there is no record.

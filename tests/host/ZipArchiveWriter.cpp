@@ -23,6 +23,8 @@ ZipArchiveWriter::ZipArchiveWriter(const std::filesystem::path& file, Compressio
     : writer_(archive_write_new()), file_(file) {
     if (!writer_) throw std::runtime_error("cannot allocate an archive writer");
     archive_write_set_format_zip(writer_.get());
+    // Names are marked as UTF-8, as the zip tools of UTF-8 systems mark them.
+    archive_write_set_options(writer_.get(), "zip:hdrcharset=UTF-8");
     if (compression == Compression::Store) {
         archive_write_zip_set_compression_store(writer_.get());
     } else {
@@ -39,7 +41,7 @@ ZipArchiveWriter::~ZipArchiveWriter() = default;
 
 void ZipArchiveWriter::addFolder(const std::string& name) {
     const std::unique_ptr<archive_entry, EntryDeleter> entry(archive_entry_new());
-    archive_entry_set_pathname(entry.get(), (name + "/").c_str());
+    archive_entry_set_pathname_utf8(entry.get(), (name + "/").c_str());
     archive_entry_set_filetype(entry.get(), AE_IFDIR);
     archive_entry_set_perm(entry.get(), 0755);
     if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK)
@@ -48,7 +50,7 @@ void ZipArchiveWriter::addFolder(const std::string& name) {
 
 void ZipArchiveWriter::addFile(const std::string& name, const std::string& content, unsigned permissions) {
     const std::unique_ptr<archive_entry, EntryDeleter> entry(archive_entry_new());
-    archive_entry_set_pathname(entry.get(), name.c_str());
+    archive_entry_set_pathname_utf8(entry.get(), name.c_str());
     archive_entry_set_filetype(entry.get(), AE_IFREG);
     archive_entry_set_perm(entry.get(), permissions);
     archive_entry_set_size(entry.get(), static_cast<la_int64_t>(content.size()));
