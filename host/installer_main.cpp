@@ -15,9 +15,9 @@ extern "C" void onInterrupt(int) { install::cpputil::interrupt::set(); }
 
 // Product archives name their files in UTF-8, and the archive library converts every name into
 // the character set of LC_CTYPE. A program starts in the "C" locale, where a name that is not
-// ASCII cannot be converted at all (the archive is refused) and even ASCII names take a slow
-// path. The built-in C.UTF-8 keeps the classification of the "C" locale for ASCII, whatever the
-// user's environment says; the environment's own locale serves where C.UTF-8 is missing.
+// ASCII cannot be converted at all, and the archive is refused. The built-in C.UTF-8 keeps the
+// classification of the "C" locale for ASCII, whatever the user's environment says; the
+// environment's own locale serves where C.UTF-8 is missing.
 void useUtf8FileNames() {
     if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
 }
