@@ -103,52 +103,45 @@ void installed(const fs::path& folder, const char16_t* family, const char16_t* s
     engine::InstallationManifest manifest;
     manifest.setRelease(family, status, level);
     manifest.addProduct({u"VELORA", u"Velora", u"Velora"});
-    fs::create_directories(folder / "bin");
+    fs::create_directories(folder);
     manifest.writeTo(folder);
 }
 
-struct Content {
-    std::function<void(const fs::path&)> prepare;
+struct Installed {
+    const char16_t *release, *status;
+    std::int32_t level;
     const char16_t *installedFamily, *offeredFamily;
     std::string refusal;
 };
 
 TEST(DestinationContentValidator, AFolderMustBeEmptyOrHoldAnInstallationOfTheSameFamilyAndRelease) {
-    const auto release = [](const char16_t* family, const char16_t* status, std::int32_t level) {
-        return [=](const fs::path& folder) { installed(folder, family, status, level); };
+    install::test::ScratchFolder scratch;
+    const fs::path folder = scratch.path() / "folder";
+    const DestinationContentValidator validator(
+        folder.u16string(), foundation::release_info::ReleaseInfo(u"R2025a", u"Release", 2));
+    const auto refusal = [&](const char16_t* installed = u"", const char16_t* offered = u"Velora") {
+        return refusalOf([&] { validator.validate(installed, offered); });
     };
-    const auto file = [](const std::string& name) {
-        return [=](const fs::path& folder) {
-            fs::create_directories(folder);
-            std::ofstream(folder / name) << "{ not what an installation leaves";
-        };
-    };
-    for (const auto& [prepare, installedFamily, offeredFamily, refusal] :
-         {Content{[](const fs::path&) {}, u"", u"Velora", "accepted"},
-          Content{[](const fs::path& folder) { fs::create_directories(folder); }, u"", u"Velora", "accepted"},
-          Content{file("notes.txt"), u"", u"Velora", kind<OverwriteException>},
-          Content{file(engine::InstallationManifest::kFileName), u"Velora", u"Velora",
-                  kind<OverwriteException>},
-          Content{[](const fs::path& folder) { std::ofstream(folder) << "x"; }, u"", u"Velora",
-                  kind<OverwriteException>},
-          Content{release(u"R2025a", u"Release", 2), u"Velora", u"Velora", "accepted"},
-          Content{release(u"R2025a", u"Release", 2), u"Velora", u"Velora Server",
-                  kind<ControllingProductsMismatchException>},
-          Content{release(u"R2025a", u"Release", 2), u"", u"Velora Server", "accepted"},
-          Content{release(u"R2024b", u"Release", 2), u"Velora", u"Velora",
-                  kind<ReleaseStatusMismatchException>},
-          Content{release(u"R2025a", u"Prerelease", 2), u"Velora", u"Velora",
-                  kind<ReleaseStatusMismatchException>},
-          Content{release(u"R2025a", u"Release", 1), u"Velora", u"Velora",
-                  kind<UpdateLevelMismatchException>},
-          Content{release(u"R2025a", u"Release", 1), u"Velora", u"License Manager",
-                  kind<ControllingProductsMismatchException>}}) {
-        install::test::ScratchFolder scratch;
-        prepare(scratch.path() / "folder");
-        const DestinationContentValidator validator(
-            (scratch.path() / "folder").u16string(),
-            foundation::release_info::ReleaseInfo(u"R2025a", u"Release", 2));
-        EXPECT_EQ(refusalOf([&] { validator.validate(installedFamily, offeredFamily); }), refusal);
+    EXPECT_EQ(refusal(), "accepted") << "a missing folder";
+    scratch.writeFile("folder", "x");
+    EXPECT_EQ(refusal(), kind<OverwriteException>) << "a file where the folder should be";
+    fs::remove(folder);
+    scratch.writeFile("folder/notes.txt", "mine");
+    EXPECT_EQ(refusal(), kind<OverwriteException>) << "files without an installation record";
+    scratch.writeFile(fs::path("folder") / engine::InstallationManifest::kFileName, "{ not json");
+    EXPECT_EQ(refusal(u"Velora"), kind<OverwriteException>) << "an unreadable record";
+    for (const auto& [release, status, level, installedFamily, offeredFamily, expected] :
+         {Installed{u"R2025a", u"Release", 2, u"Velora", u"Velora", "accepted"},
+          Installed{u"R2025a", u"Release", 2, u"Velora", u"Velora Server",
+                    kind<ControllingProductsMismatchException>},
+          Installed{u"R2025a", u"Release", 2, u"", u"Velora Server", "accepted"},
+          Installed{u"R2024b", u"Release", 2, u"Velora", u"Velora", kind<ReleaseStatusMismatchException>},
+          Installed{u"R2025a", u"Prerelease", 2, u"Velora", u"Velora", kind<ReleaseStatusMismatchException>},
+          Installed{u"R2025a", u"Release", 1, u"Velora", u"Velora", kind<UpdateLevelMismatchException>},
+          Installed{u"R2025a", u"Release", 1, u"Velora", u"License Manager",
+                    kind<ControllingProductsMismatchException>}}) {
+        installed(folder, release, status, level);
+        EXPECT_EQ(refusal(installedFamily, offeredFamily), expected);
     }
 }
 

@@ -87,6 +87,8 @@ struct Ping {
     const char* lastRequest;  // how the last request line began ("PORT" for the server's port)
 };
 
+void PrintTo(const Ping& ping, std::ostream* out) { *out << ping.name; }
+
 constexpr char kProxyDemand[] = "[the proxy's demand] ";
 
 class OnlineServiceClientTest : public testing::Test, public testing::WithParamInterface<Ping> {
@@ -104,8 +106,8 @@ protected:
 TEST_P(OnlineServiceClientTest, ReachesTheServiceOrSaysWhyWithoutGivingAwayTheCredentials) {
     const auto& [name, adjust, user, password, locale, status, failure, lastRequest] = GetParam();
     serviceStatus = status;
-    OnlineServiceSettings settings{server.url + "/ping", server.url, "",
-                                   10};  // whatever the environment says
+    // Through the server as proxy, whatever the environment says about proxies.
+    OnlineServiceSettings settings{server.url + "/ping", server.url, "", 10};
     adjust(settings);
     const auto client = createOnlineServiceClient(settings);
     client->setProxyCredentials(user, password);
@@ -118,9 +120,6 @@ TEST_P(OnlineServiceClientTest, ReachesTheServiceOrSaysWhyWithoutGivingAwayTheCr
         failed = error.what();
     }
     EXPECT_TRUE(*failure ? failed.find(failure) != std::string::npos : failed.empty()) << failed;
-    if (failure != kProxyDemand) {
-        EXPECT_THAT(failed, Not(HasSubstr(kProxyDemand)));
-    }
     for (const char* secret : {"proxy-user", "Sekr3t!pw", "someone-else", "wrong-pass"})
         EXPECT_THAT(failed, Not(HasSubstr(secret)));
     const auto heads = server.heads();
