@@ -54,6 +54,7 @@ TEST(InstallerLog, OneFileAtATimeAndEveryRefusedChangeIsWrittenToTheFileKept) {
         logger::append_message(u"Gr\u00fc\u00dfe \U0001F600");
         EXPECT_FALSE(logger::set_log_file(blocked));
         EXPECT_FALSE(logger::set_log_file(folder.path()));
+        EXPECT_EQ(logger::log_file(), first) << "the first file stays in use";
         EXPECT_EQ(inner.lines().size(), 3u);
     }
     ASSERT_TRUE(logger::set_log_file(folder.path() / "second.log"));
@@ -83,16 +84,20 @@ TEST(DiagnosticLogger, LinesNameSeverityAndLoggerAndGoToOneFileAtATimeWithATimeS
     logger.warning("still the first");
     ASSERT_TRUE(foundation::log::set_diagnostic_log_file(folder.path() / "second.log"));
     logger.log(foundation::log::severity::trace, "two");
+    const foundation::log::diagnostic_logger copy = logger;
+    copy.debug("from a copy");
     foundation::log::close_diagnostic_log_file();
     EXPECT_THAT(
         capture.lines(),
         ElementsAre(MatchesRegex("\\[info\\] install::.*Gate: temporary folder: /tmp"),
-                    MatchesRegex("\\[warning\\] .*: still the first"), MatchesRegex("\\[trace\\] .*: two")));
+                    MatchesRegex("\\[warning\\] .*: still the first"), MatchesRegex("\\[trace\\] .*: two"),
+                    MatchesRegex("\\[debug\\] install::.*Gate: from a copy")));
     EXPECT_THAT(readText(first),
                 MatchesRegex("earlier\n[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\\.[0-9]{3} \\[info\\] install::"
                              "product_installer::workflow_utils::ProductSelectionGate: temporary folder: "
                              "/tmp\n[^\n]* \\[warning\\] [^\n]*: still the first\n"));
-    EXPECT_THAT(readText(folder.path() / "second.log"), MatchesRegex("[^\n]* \\[trace\\] [^\n]*: two\n"));
+    EXPECT_THAT(readText(folder.path() / "second.log"),
+                MatchesRegex("[^\n]* \\[trace\\] [^\n]*: two\n[^\n]* \\[debug\\] [^\n]*: from a copy\n"));
 }
 
 TEST(TlmxUtil, RecordsKeepTheirTextsWithBadUtf8ReplacedAndGoToTheHostsFileAsJsonLines) {
@@ -111,6 +116,7 @@ TEST(TlmxUtil, RecordsKeepTheirTextsWithBadUtf8ReplacedAndGoToTheHostsFileAsJson
     data.add(tlmx::ErrorDataKey::Location, "e");
     data.add(tlmx::ProductDataKey::Downloadable, "p");
     data.add(tlmx::GpuDataKey{1}, "g");
+    EXPECT_EQ(data.getData().size(), 4u) << "a later value replaces an earlier one";
     collector.collectDiagnosticsData(data);
     tlmx::sink::close_file();
     std::ifstream in(folder.path() / "diag" / "records.jsonl");

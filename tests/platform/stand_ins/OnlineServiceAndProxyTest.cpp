@@ -61,14 +61,16 @@ private:
              size += static_cast<std::size_t>(count))
             count = std::max<ssize_t>(::recv(connection, head.data() + size, head.size() - size, 0), 0);
         head.resize(size);
+        {
+            std::lock_guard lock(mutex_);  // before answering, so the client never returns first
+            heads_.push_back(head);
+        }
         const int status = status_(head);
         const std::string response =
             "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: 0\r\n" +
             (status == 407 ? "Proxy-Authenticate: Basic realm=\"test\"\r\n" : "") + "\r\n";
         ::send(connection, response.data(), response.size(), MSG_NOSIGNAL);
         ::close(connection);
-        std::lock_guard lock(mutex_);
-        heads_.push_back(head);
     }
 
     std::function<int(const std::string&)> status_;

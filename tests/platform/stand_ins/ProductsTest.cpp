@@ -44,10 +44,11 @@ TEST(ProductCatalogue, ReadsEveryFieldLeavesOptionalOnesEmptyAndRefusesWhatItCan
     const productdata::ProductRecord& plain = *products->find(u"X");
     EXPECT_TRUE(!plain.isControlling && plain.dependencies.empty() && plain.relativeProductPath.empty() &&
                 plain.archiveSha256.empty());
-    for (const char* broken : {R"({"baseCode": "", "name": "V"})",
-                               R"({"baseCode": "V", "name": "V"}, {"baseCode": "V", "name": "W"})",
-                               R"({"baseCode": "V", "name": "V", "relativePath": {"solaris": "v"}})",
-                               R"({"baseCode": "V", "name": "V", "archiveSha256": "12ab"})"})
+    for (const char* broken :
+         {R"({"baseCode": "", "name": "V"})",
+          R"({"baseCode": "V", "name": "V"}, {"baseCode": "V", "name": "W"})",
+          R"({"baseCode": "V", "name": "V", "relativePath": {"solaris": "v"}})",
+          R"({"baseCode": "V", "name": "V", "archiveSha256": "12ab"})", R"({"baseCode": "V", "name": 7})"})
         EXPECT_THROW(catalogue(broken), ProductCatalogueException) << broken;
     EXPECT_THROW(ProductCatalogue::fromFile("/nonexistent/catalogue.json"), ProductCatalogueException);
 }
@@ -186,7 +187,8 @@ TEST_F(FolderRepositoryAdapterTest, OffersTheDescribedArchivesOfTheRootAndItsCom
     repository_adapter::config::RepoAdapterConfiguration configuration;
     configuration.setPackagesRoot((packages.path() / "missing").u16string());
     repository.configure(configuration);
-    EXPECT_TRUE(repository.getAvailableProducts().empty());
+    EXPECT_TRUE(repository.getAvailableProducts().empty() && repository.getAdditionalLanguages().empty());
+    EXPECT_EQ(repository.getPackagesRoot(), packages.path() / "missing");
 }
 
 TEST_F(FolderRepositoryAdapterTest, ABrokenArchiveOrAMissingCatalogueIsReported) {

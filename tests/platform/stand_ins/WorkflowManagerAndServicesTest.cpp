@@ -52,6 +52,7 @@ TEST_F(WorkflowHandlerTest, WalksAWorkflowGateByGatePassingOverCompletedOnesAndR
     EXPECT_THAT(handler.getGateOrder(kDownload),
                 ElementsAre(u"Welcome", u"Login", u"DownloadFolder", u"Final"));
     EXPECT_TRUE(handler.isGateConfigured(u"Proxy") && !handler.isGateConfigured(u"proxy"));
+    EXPECT_EQ(handler.getGate(kDownload, u"DownloadFolder"), configuration.gates.at(u"DownloadFolder"));
     EXPECT_THROW(handler.getGate(kDownload, u"Proxy"), std::out_of_range) << "not part of that workflow";
     EXPECT_THROW(handler.markGateCompleted(u"Nowhere"), std::out_of_range);
     EXPECT_THROW(handler.startWorkflow(u"License Manager"), std::out_of_range);
@@ -64,6 +65,8 @@ TEST_F(WorkflowHandlerTest, WalksAWorkflowGateByGatePassingOverCompletedOnesAndR
     EXPECT_THAT(handler.advance(), Optional(Name(u"Final")));
     EXPECT_EQ(handler.advance(), std::nullopt);
     EXPECT_EQ(handler.getCurrentGate(), nullptr);
+    EXPECT_THROW(handler.advance(), std::logic_error) << "the workflow is through";
+    EXPECT_THROW(handler.getFirstGateName(kDownload), std::runtime_error) << "every gate passed";
     EXPECT_THROW(handler.startWorkflow(kDownload), std::runtime_error) << "every gate passed";
     EXPECT_EQ(handler.getFirstGateName(kOnline), u"Proxy");
 }
