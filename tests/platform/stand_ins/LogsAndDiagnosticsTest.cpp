@@ -22,8 +22,12 @@ using testing::ElementsAre, testing::MatchesRegex;
 
 TEST(InstallerException, TextLeavesOutEmptyPartsAndLocationsJoinWithDoubleColons) {
     using cpputil::InstallerException;
-    EXPECT_STREQ(InstallerException("199", "unknown", "disk on fire", "Progress").what(),
-                 "Progress: 199: unknown (disk on fire)");
+    const InstallerException full("199", "unknown", "disk on fire", "Progress");
+    EXPECT_STREQ(full.what(), "Progress: 199: unknown (disk on fire)");
+    EXPECT_EQ(full.getErrorCode() + full.getPrimaryErrorMessage() + full.getSecondaryErrorMessage() +
+                  full.getLocation(),
+              "199unknowndisk on fireProgress")
+        << "the parts a diagnostics record is made of";
     EXPECT_STREQ(InstallerException("680", "Unknown", "", "").what(), "680: Unknown");
     EXPECT_STREQ(InstallerException("", "", "boom", "").what(), "boom");
     EXPECT_STREQ(InstallerException("", "", "", "").what(), "installer error");
@@ -86,18 +90,21 @@ TEST(DiagnosticLogger, LinesNameSeverityAndLoggerAndGoToOneFileAtATimeWithATimeS
     logger.log(foundation::log::severity::trace, "two");
     const foundation::log::diagnostic_logger copy = logger;
     copy.debug("from a copy");
+    copy.error(copy.name());
     foundation::log::close_diagnostic_log_file();
     EXPECT_THAT(
         capture.lines(),
         ElementsAre(MatchesRegex("\\[info\\] install::.*Gate: temporary folder: /tmp"),
                     MatchesRegex("\\[warning\\] .*: still the first"), MatchesRegex("\\[trace\\] .*: two"),
-                    MatchesRegex("\\[debug\\] install::.*Gate: from a copy")));
+                    MatchesRegex("\\[debug\\] install::.*Gate: from a copy"),
+                    MatchesRegex("\\[error\\] install::.*Gate: install::.*Gate")));
     EXPECT_THAT(readText(first),
                 MatchesRegex("earlier\n[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\\.[0-9]{3} \\[info\\] install::"
                              "product_installer::workflow_utils::ProductSelectionGate: temporary folder: "
                              "/tmp\n[^\n]* \\[warning\\] [^\n]*: still the first\n"));
     EXPECT_THAT(readText(folder.path() / "second.log"),
-                MatchesRegex("[^\n]* \\[trace\\] [^\n]*: two\n[^\n]* \\[debug\\] [^\n]*: from a copy\n"));
+                MatchesRegex("[^\n]* \\[trace\\] [^\n]*: two\n[^\n]* \\[debug\\] [^\n]*: from a copy\n"
+                             "[^\n]* \\[error\\] [^\n]*\n"));
 }
 
 TEST(TlmxUtil, RecordsKeepTheirTextsWithBadUtf8ReplacedAndGoToTheHostsFileAsJsonLines) {

@@ -67,8 +67,8 @@ private:
         }
         const int status = status_(head);
         const std::string response =
-            "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: 0\r\n" +
-            (status == 407 ? "Proxy-Authenticate: Basic realm=\"test\"\r\n" : "") + "\r\n";
+            "HTTP/1.1 " + std::to_string(status) + " Status\r\nContent-Length: 4\r\n" +
+            (status == 407 ? "Proxy-Authenticate: Basic realm=\"test\"\r\n" : "") + "\r\npong";
         ::send(connection, response.data(), response.size(), MSG_NOSIGNAL);
         ::close(connection);
     }

@@ -56,7 +56,8 @@ TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {
     for (const char16_t* other : {u"/srv", u"/srv/lm/bin", u"/srv/LM"})
         EXPECT_THROW(services.checkIfLMServiceExists(other), LMServiceExistsException);
     for (const char* broken :
-         {"[]", R"({"services": [1]})", R"({"services": [{"folder": "/x", "running": "yes"}]})"})
+         {"[]", R"({"services": [1]})", R"({"services": [{"folder": "/x", "running": "yes"}]})",
+          R"({"services": [{"folder": 7}]})"})
         EXPECT_THROW(LicenseManagerServiceUtility(file(broken)).checkIfLMServiceExists(u"/"),
                      std::runtime_error)
             << broken;
