@@ -1,11 +1,15 @@
 #pragma once
 
+// The install progress step with the engine and registration runner of the test; everything else
+// (callbacks, handler, archive extraction, the runner's option map) is the real thing.
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,26 +23,22 @@
 #include "support/MockEngine.h"
 #include "support/ModelFixture.h"
 #include "support/ScratchFolder.h"
+#include "support/ValueText.h"
 
 namespace workflow_test {
 
-using install::product_installer::workflow_utils::InstallProgressGate;
 using registration::productconfig::ProductRegistrationRunner;
 
-// The install progress step with the engine and registration runner of the test. Everything
-// else (callbacks, handler, archive extraction, the default runner's option map) is real.
-class TestInstallProgressGate : public InstallProgressGate {
+class TestInstallProgressGate : public install::product_installer::workflow_utils::InstallProgressGate {
 public:
     using InstallProgressGate::InstallProgressGate;
-    using RunnerFactory = std::function<std::unique_ptr<ProductRegistrationRunner>(const std::u16string&)>;
 
-    // The engine the next run gets; a test sets its expectations before processData.
+    // The engine of the next run; a test sets its expectations before processData.
     mutable std::unique_ptr<MockEngine> engine = std::make_unique<testing::NiceMock<MockEngine>>();
-    // Without one, the gate builds the runner from the data model as it would in an installer.
-    RunnerFactory runnerFactory;
+    std::function<std::unique_ptr<ProductRegistrationRunner>(const std::u16string&)> runnerFactory;
     std::function<void()> uninstallerOverride;
 
-    // The option map a runner for this folder would get.
+    // The option map the gate's own runner would get for this folder.
     std::map<std::string, std::string> registrationOptionsFor(const std::u16string& folder) const {
         return InstallProgressGate::getProductRegistrationRunnerInstance(folder)->options();
     }
@@ -46,14 +46,10 @@ public:
     install::tlmx::DiagnosticsData engineDiagnostics() const { return ProgressGate::getDiagnosticsData(); }
 
 protected:
-    std::unique_ptr<install::engine::Engine> getEngineInstance() const override {
-        if (!engine) throw std::logic_error("the test gave the gate no engine for this run");
-        return std::move(engine);
-    }
+    std::unique_ptr<install::engine::Engine> getEngineInstance() const override { return std::move(engine); }
     std::unique_ptr<ProductRegistrationRunner> getProductRegistrationRunnerInstance(
         const std::u16string& folder) const override {
-        return runnerFactory ? runnerFactory(folder)
-                             : InstallProgressGate::getProductRegistrationRunnerInstance(folder);
+        return runnerFactory(folder);
     }
     void setupUninstaller() const override {
         uninstallerOverride ? uninstallerOverride() : InstallProgressGate::setupUninstaller();
@@ -67,7 +63,6 @@ public:
         : ProductRegistrationRunner(std::map<std::string, std::string>{{"skiposcommands", "true"}}),
           commandsFailure(std::move(commandsFailure)),
           notesFailure(std::move(notesFailure)) {}
-
     void runRegistrationCommands() const override {
         if (!commandsFailure.empty()) throw std::runtime_error(commandsFailure);
     }
@@ -84,8 +79,8 @@ private:
 class InstallProgressGateFixture : public ModelFixture {
 protected:
     InstallProgressGateFixture() {
-        install::platformutil::PlatformUtility::setInstallationPath(installer.path() / "installer");
-        std::filesystem::create_directories(installer.path() / "installer");
+        std::filesystem::create_directories(installerFolder());
+        install::platformutil::PlatformUtility::setInstallationPath(installerFolder());
         handler->initializeInstallFolderModel();
         handler->setInstallFolder(installFolder());
         handler->initializeProductSelectionModel();
@@ -94,16 +89,20 @@ protected:
         independent().getRelease().setFamily(u"R2031a");
         independent().setExecutionPlatform(u"l64pc");
         independent().setLocale(u"de_DE");
-        gate.runnerFactory = [](const std::u16string&) { return std::make_unique<ScriptedRunner>("", ""); };
+        runnerFailures("", "");
     }
     ~InstallProgressGateFixture() override {
         install::platformutil::PlatformUtility::setInstallationPath({});
         install::cpputil::interrupt::reset();
     }
 
-    std::u16string installFolder() const { return (installer.path() / "velora").u16string(); }
-    std::filesystem::path installerFolder() const { return installer.path() / "installer"; }
-
+    std::u16string installFolder() const { return (scratch.path() / "velora").u16string(); }
+    std::filesystem::path installerFolder() const { return scratch.path() / "installer"; }
+    void runnerFailures(const std::string& commands, const std::string& notes) {
+        gate.runnerFactory = [=](const std::u16string&) {
+            return std::make_unique<ScriptedRunner>(commands, notes);
+        };
+    }
     // The step as the workflow manager drives it.
     void runStep() {
         gate.setDefaultData();
@@ -112,18 +111,24 @@ protected:
         gate.processData();
     }
     bool stepCompleted() const { return applicationData().getDataProcessed() == u"InstallProgressGate"; }
-    static bool has(const install::tlmx::DiagnosticsData& data, int key) {
-        return data.getData().count(install::tlmx::SessionDataKey{key}) > 0;
-    }
-    static foundation::json::Value at(const install::tlmx::DiagnosticsData& data, int key) {
-        return data.getData().at(install::tlmx::SessionDataKey{key});
+    // The entries' values in the given order: "-" for an entry that is absent, "time" for a
+    // date and time of day.
+    static std::string entries(const install::tlmx::DiagnosticsData& data, const std::vector<int>& keys) {
+        static const std::regex timestamp(R"("\d{4}-\d\d-\d\d \d\d:\d\d:\d\d")");
+        std::string text;
+        for (const int key : keys) {
+            const auto found = data.getData().find(install::tlmx::SessionDataKey{key});
+            const auto value = found == data.getData().end() ? "-" : found->second.dump();
+            text += (text.empty() ? "" : "|") + (std::regex_match(value, timestamp) ? "time" : value);
+        }
+        return text;
     }
     bool logHas(const std::u16string& line) const {
         const auto lines = log.lines();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
 
-    ScratchFolder installer;
+    ScratchFolder scratch;
     TestInstallProgressGate gate{u"InstallProgressGate", handler};
     install::cpputil::logger::ScopedCapture log;
     install::tlmx::sink::ScopedCapture diagnostics;

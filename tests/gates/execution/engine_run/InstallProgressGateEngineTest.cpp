@@ -107,20 +107,4 @@ TEST_F(InstallProgressGateEngineTest, InstallsTheProductsAndCompletesTheStep) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), u"100%"), 1);
 }
 
-TEST_F(InstallProgressGateEngineTest, ACancelledRunLeavesTheStepOpenWithoutAFailure) {
-    install::cpputil::interrupt::set();
-    runStep();
-    EXPECT_EQ(applicationData().getDataProcessed(), u"Unset");
-    EXPECT_EQ(applicationData().getValidationStatus().getResult(), Result::Unknown);
-    EXPECT_FALSE(std::filesystem::exists(folder() / "bin/velora"));
-}
-
-TEST_F(InstallProgressGateEngineTest, AMissingArchiveIsShownAsAMissingFile) {
-    std::filesystem::remove(scratch.path() / "packages/common/FLOWMERE.enc");
-    runStep();
-    EXPECT_EQ(applicationData().getValidationStatus().getResult(), Result::Failure);
-    EXPECT_EQ(applicationData().getValidationStatus().getTitle(), fl::i18n::message("missingFileTitle"));
-    EXPECT_FALSE(std::filesystem::exists(folder() / "bin/velora")) << "nothing installed before the check";
-}
-
 }  // namespace
