@@ -1,17 +1,20 @@
-// Every handler operation that reads or writes properties of the model, one row per family of
-// operations: the row writes literal values, through the handler or into the model where the
-// handler only reads, then reads the other side. Values differ from property to property, so an
-// operation that reaches a neighbouring property shows up as a wrong value in the line.
+// The data-model handler on the workflow thread. Every operation that reads or writes
+// properties of the model, one row per family of operations: the row writes literal values,
+// through the handler or into the model where the handler only reads, then reads the other side.
+// Values differ from property to property, so an operation that reaches a neighbouring property
+// shows up as a wrong value in the line.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "support/MockRepositoryAdapter.h"
 #include "support/ModelFixture.h"
+#include "support/SubstituteHandler.h"
 #include "support/ValueText.h"
 
 namespace {
@@ -31,6 +34,35 @@ dm::WorkflowDependentData dep(M m) { return m.root.getWorkflowDependentData(); }
 dm::UserApplicationData app(M m) { return in(m).getUserApplicationData(); }
 install::datamodels::common::ApplicationData step(M m) { return in(m).getApplicationData(); }
 install::datamodels::common::ValidationStatus status(M m) { return step(m).getValidationStatus(); }
+
+// The workflow predicates that answer true for the current name.
+std::string matchingWorkflows(const DataModelHandler& h) {
+    std::string matches;
+    for (const auto& [match, name] : {std::pair{h.isOnlineInstallWorkflow(), "online"},
+                                      {h.isInteractiveInstallFromFolderWorkflow(), "folder"},
+                                      {h.isDownloadOnlyWorkflow(), "download"},
+                                      {h.isVantapakWorkflow(), "vantapak"},
+                                      {h.isLicenseManagerWorkflow(), "licence"}}) {
+        if (match) matches += name;
+    }
+    return matches.empty() ? "none" : matches;
+}
+
+// A list replaced twice: values it already holds are appended once, where they first occur.
+const std::vector<std::u16string> kFirstList{u"OLD", u"SHARED"};
+const std::vector<std::u16string> kSecondList{u"SIMULINK", u"SHARED", u"SIMULINK", u"TOOLBOX", u"SHARED"};
+const std::string kReplaced = "[SIMULINK,SHARED,TOOLBOX]";
+
+using Bytes = std::optional<std::pair<std::uint64_t, std::uint64_t>>;  // so far, expected
+
+// Reports download and install bytes as the engine's callbacks do, then updates the overall record.
+void reportBytes(H h, Bytes download, Bytes install) {
+    if (download) h.setDownloadProgressData(u"archive", download->first, download->second, 0, u"", u"");
+    if (install) h.setInstallProgressData(u"component", 0, install->first, 0, install->second, 0, u"", u"");
+    h.updateOverallProgress();
+}
+
+std::string overall(H h) { return valueText(h.getOverallProgressData().getPercentage()); }
 
 struct Family {
     const char* name;
@@ -258,11 +290,124 @@ const Family kFamilies[] = {
      [](H, M m) { auto edit = app(m).getAppRequiredProducts().modify(); edit.insert(u"RUNTIME"); edit.insert(u"COMPILER"); edit.commit(); },
      [](H h, M) { return joined(h.getAppRequiredProducts()); },
      "[COMPILER,RUNTIME]"},
+    {"WorkflowNamesComparedExactly", [](H, M) {},
+     [](H h, M) { std::string answers;
+                  for (const auto* name : {u"Interactive Online Install", u"Interactive Install From Folder", u"DownloadOnly",
+                                           u"Vantapak Install", u"License Manager", u"downloadonly", u"DownloadOnly ",
+                                           u"Interactive Online", u"Unset"}) {
+                      h.setWorkflow(name);
+                      answers += matchingWorkflows(h) + " ";
+                  }
+                  h.setWorkflow(std::u16string(u"DownloadOnly\0", 13));
+                  return answers + matchingWorkflows(h); },
+     "online folder download vantapak licence none none none none none"},
+    // An initializer keeps what the user entered (but withdraws the overwrite acknowledgement);
+    // a reset discards it and marks the data modified.
+    {"ProductSelectionInitializedAgainThenReset",
+     [](H h, M m) { h.initializeProductSelectionModel(); h.initializeSelectedProducts({u"VELORA"}); h.setIsMinimalProductMode(true);
+                    dep(m).getProductSelection().setOverwriteAcknowledgement(true); h.setIsDataModified(false);
+                    h.initializeProductSelectionModel(); },
+     [](H h, M m) { const auto kept = joined(h.getSelectedProducts(), h.getIsMinimalProductMode(), h.isOverwriteWarningAcknowledged(),
+                                             step(m).getIsDataModified());
+                    h.resetProductSelectionModel();
+                    return kept + "/" + joined(h.getSelectedProducts(), h.getIsMinimalProductMode(), step(m).getIsDataModified()); },
+     "[VELORA]|true|false|false/[]|false|true"},
+    {"OptionSelectionInitializedAgainThenReset",
+     [](H h, M) { h.initializeOptionSelectionModel(); h.setSymbolicLinkPath(u"/usr/bin"); h.setIsDataModified(false);
+                  h.initializeOptionSelectionModel(); },
+     [](H h, M m) { const auto kept = joined(h.getSymbolicLinkPath(), step(m).getIsDataModified());
+                    h.resetOptionSelectionModel();
+                    return kept + "/" + joined(h.getSymbolicLinkPath(), step(m).getIsDataModified()); },
+     "/usr/bin|false/|true"},
+    {"InstallFolderInitializedAgainThenReset",
+     [](H h, M) { h.initializeInstallFolderModel(); h.setInstallFolder(u"/opt/velora"); h.setIsDataModified(false);
+                  h.initializeInstallFolderModel(); },
+     [](H h, M m) { const auto kept = joined(h.getInstallFolder(), step(m).getIsDataModified());
+                    h.resetInstallFolderModel();
+                    return kept + "/" + joined(h.getInstallFolder(), step(m).getIsDataModified()); },
+     "/opt/velora|false/|true"},
+    {"DownloadFolderInitializedAgainThenReset",
+     [](H h, M) { h.initializeDownloadFolderModel(); h.setUserGivenDownloadFolder(u"/data"); h.setIsDataModified(false);
+                  h.initializeDownloadFolderModel(); },
+     [](H h, M m) { const auto kept = joined(h.getUserGivenDownloadFolder(), step(m).getIsDataModified());
+                    h.resetDownloadFolderModel();
+                    return kept + "/" + joined(h.getUserGivenDownloadFolder(), step(m).getIsDataModified()); },
+     "/data|false/|true"},
+    {"AvailableProductsReplaced", [](H h, M) { h.setAvailableProducts(kFirstList); h.setAvailableProducts(kSecondList); },
+     [](H h, M m) { return joined(dep(m).getAvailableProducts().values(), h.getAvailableProducts()); },
+     kReplaced + "|" + kReplaced},
+    {"InstalledProductsReplaced", [](H h, M) { h.setInstalledProducts(kFirstList); h.setInstalledProducts(kSecondList); },
+     [](H h, M m) { return joined(dep(m).getInstalledProducts().values(), h.getInstalledProducts()); },
+     kReplaced + "|" + kReplaced},
+    {"InstallableProductsReplaced", [](H h, M) { h.setInstallableProducts(kFirstList); h.setInstallableProducts(kSecondList); },
+     [](H h, M m) { return joined(dep(m).getInstallableProducts().values(), h.getInstallableProducts()); },
+     kReplaced + "|" + kReplaced},
+    {"DownloadableProductsReplaced", [](H h, M) { h.setDownloadableProducts(kFirstList); h.setDownloadableProducts(kSecondList); },
+     [](H h, M m) { return joined(dep(m).getDownloadableProducts().values(), h.getDownloadableProducts()); },
+     kReplaced + "|" + kReplaced},
+    {"OfferedProductsReplaced", [](H h, M) { h.setOfferedProducts(kFirstList); h.setOfferedProducts(kSecondList); },
+     [](H h, M m) { return joined(dep(m).getOfferedProducts().values(), h.getOfferedProducts()); },
+     kReplaced + "|" + kReplaced},
+    {"MissingProductsReplaced", [](H h, M) { h.initializeMissingProducts(kFirstList); h.initializeMissingProducts(kSecondList); },
+     [](H, M m) { return joined(dep(m).getMissingProducts().values()); },
+     kReplaced},
+    {"ProgressRecordsInArgumentOrder",
+     [](H h, M) { h.setDownloadProgressData(u"velora.enc", 10, 20, 999, u"Downloading", u"Download");
+                  h.setInstallProgressData(u"blocks", 1, 2, 3, 4, 5, u"Installing", u"Install");
+                  h.setUninstallProgressData(u"old", 7, 8, 9, u"Removing", u"Uninstall"); },
+     [](H h, M m) { const auto d = h.getDownloadProgressData(); const auto i = h.getInstallProgressData(); const auto u = h.getUninstallProgressData();
+                    return joined(d.getComponentName(), d.getBytesDownloadedSoFar(), d.getExpectedBytesToBeDownloaded(), d.getPercentage(),
+                                  d.getDownloadMessage(), d.getDownloadTitle(), d.id().is_nil()) + "/" +
+                           joined(i.getComponentName(), i.getNumberOfComponentsInstalledSoFar(), i.getBytesInstalledSoFar(),
+                                  i.getExpectedNumberOfComponentsToBeInstalled(), i.getExpectedBytesToBeInstalled(), i.getPercentage(),
+                                  i.getInstallMessage(), i.getInstallTitle()) + "/" +
+                           joined(u.getComponentName(), u.getBytesUninstalledSoFar(), u.getExpectedBytesToBeUninstalled(),
+                                  u.getPercentage(), u.getUninstallMessage(), u.getUninstallTitle(),
+                                  dep(m).getProgressData().hasOverallProgressData(), m.model.isInTransaction()); },
+     "velora.enc|10|20|999|Downloading|Download|true/blocks|1|2|3|4|5|Installing|Install/old|7|8|9|Removing|Uninstall|false|false"},
+    {"ProgressDefaultsNotStored", [](H, M) {},
+     [](H h, M m) { const auto p = dep(m).getProgressData();
+                    return joined(h.getDownloadProgressData().getBytesDownloadedSoFar(), h.getInstallProgressData().getExpectedBytesToBeInstalled(),
+                                  h.getUninstallProgressData().getComponentName(), overall(h), p.hasDownloadProgressData(),
+                                  p.hasInstallProgressData(), p.hasUninstallProgressData(), p.hasOverallProgressData()); },
+     "0|0||0|false|false|false|false"},
+    // The overall percentage: bytes so far of both records over bytes expected, truncated, at most 100.
+    {"OverallThirtyOfHundredAndNoneOfThreeHundred", [](H h, M) { reportBytes(h, std::pair{30, 100}, std::pair{0, 300}); },
+     [](H h, M) { return overall(h); }, "7"},
+    {"OverallWithMoreThanExpected", [](H h, M) { reportBytes(h, std::pair{500, 100}, std::pair{101, 100}); },
+     [](H h, M) { return overall(h); }, "100"},
+    {"OverallWithZeroOfZeroDownloaded", [](H h, M) { reportBytes(h, std::pair{0, 0}, std::pair{50, 200}); },
+     [](H h, M) { return overall(h); }, "25"},
+    {"OverallWithoutDownloadRecord", [](H h, M) { reportBytes(h, std::nullopt, std::pair{2, 3}); },
+     [](H h, M) { return overall(h); }, "66"},
+    {"OverallOfLargeCounts", [](H h, M) { reportBytes(h, std::pair{1ull << 40, 1ull << 41}, std::pair{0, 1ull << 41}); },
+     [](H h, M) { return overall(h); }, "25"},
+    {"OverallKeptWithoutExpectedBytes",
+     [](H h, M) { reportBytes(h, std::pair{30, 100}, std::pair{0, 300}); reportBytes(h, std::pair{0, 0}, std::pair{0, 0});
+                  h.updateOverallUninstallProgress(); },
+     [](H h, M m) { return joined(overall(h), m.model.isInTransaction()); }, "7|false"},
+    {"OverallOfUninstallAlone",
+     [](H h, M) { reportBytes(h, std::pair{100, 100}, std::nullopt); h.setUninstallProgressData(u"old", 50, 200, 0, u"", u"");
+                  h.updateOverallUninstallProgress(); },
+     [](H h, M) { const auto quarter = overall(h); h.setUninstallProgressData(u"old", 201, 200, 0, u"", u"");
+                  h.updateOverallUninstallProgress();
+                  return quarter + "|" + overall(h); },
+     "25|100"},
+    {"ConfirmationItemsReplacedThenReset",
+     [](H h, M) { h.initializeConfirmationModel(); const auto folder = h.createConfirmationItem(); folder.setConfirmationType(0);
+                  const auto products = h.createConfirmationItem(); products.setConfirmationType(3);
+                  h.setConfirmationItems({h.createConfirmationItem()}); h.setConfirmationItems({products, folder}); },
+     [](H h, M m) { std::string shown;
+                    for (const auto& item : dep(m).getConfirmationData().getConfirmationItemToDisplayList().values())
+                        shown += joined(item.getConfirmationType()) + ";";
+                    h.setIsDataModified(false); h.resetConfirmationItems();
+                    return joined(shown, dep(m).getConfirmationData().getConfirmationItemToDisplayList().size(), step(m).getIsDataModified()); },
+     "3;0;|0|true"},
     {"ClearedLists",
      [](H h, M) { h.setAvailableProducts({u"A", u"B"}); h.setInstallableProducts({u"A"}); h.setInstalledProducts({u"C"});
-                  h.clearAvailableProducts(); h.clearInstallableProducts(); },
-     [](H h, M) { return joined(h.getAvailableProducts(), h.getInstallableProducts(), h.getInstalledProducts()); },
-     "[]|[]|[C]"},
+                  h.setOfferedProducts({u"D"}); h.setOfferedProducts({}); h.clearAvailableProducts(); h.clearInstallableProducts(); },
+     [](H h, M) { return joined(h.getAvailableProducts(), h.getInstallableProducts(), h.getInstalledProducts(), h.getOfferedProducts()); },
+     "[]|[]|[C]|[]"},
 };
 // clang-format on
 
@@ -270,11 +415,74 @@ class HandlerPropertiesTest : public workflow_test::ModelFixture,
                               public testing::WithParamInterface<Family> {};
 
 TEST_P(HandlerPropertiesTest, ReachTheirOwnProperties) {
+    handler->initializeProgressData();
     GetParam().write(*handler, installer);
     EXPECT_EQ(GetParam().read(*handler, installer), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, HandlerPropertiesTest, testing::ValuesIn(kFamilies),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Answers three reads itself while the model holds something else; the operations built on them
+// must follow.
+class RedirectingHandler : public workflow_test::SubstituteHandler {
+public:
+    std::u16string getWorkflow() const override { return u"DownloadOnly"; }
+    std::u16string getAccessToken() const override { return u"token-from-elsewhere"; }
+    dm::ProductSelection getProductSelectionObjectFromDataModel() const override { return redirected; }
+    dm::ProductSelection redirected = dm::ProductSelection::create(getModelInstance(), tq::zero::nilUuid());
+};
+
+TEST(SubstituteHandlerTest, OperationsAskTheirSiblingsThroughTheVirtualTable) {
+    RedirectingHandler handler;
+    handler.setWorkflow(u"Interactive Online Install");
+    handler.setMissingProductWarning(true);
+    handler.setMissingNotInstalledShown(true);
+    EXPECT_EQ(joined(matchingWorkflows(handler), handler.isUserLoggedIn(),
+                     handler.redirected.getIsMissingProducts(), handler.redirected.getIsMissingNotInstalled(),
+                     handler.isMissingProductWarningShown(), handler.isMissingNotInstalledShown()),
+              "download|true|true|true|true|true");
+}
+
+// Rejects every commit that touches the application data.
+class RejectingValidator : public tq::zero::Listener {
+public:
+    static constexpr bool IsValidator = true;
+    std::optional<std::string> validateTransaction(
+        const tq::zero::ShallowChangeReport<install::datamodels::common::ApplicationData>&) {
+        return std::string("rejected by the test");
+    }
+};
+
+using DataAvailableToUnsetTest = workflow_test::ModelFixture;
+
+TEST_F(DataAvailableToUnsetTest, CommitsInATransactionOfItsOwnInsideTheCallersOne) {
+    applicationData().setDataAvailable(u"LoginGate");
+    handler->setDataAvailableToUnset();
+    EXPECT_FALSE(model().isInTransaction());
+    EXPECT_EQ(applicationData().getDataAvailable(), u"Unset");
+
+    applicationData().setDataAvailable(u"LoginGate");
+    model().beginTransaction(false);
+    handler->setDataAvailableToUnset();
+    EXPECT_TRUE(model().isInTransaction()) << "the caller's transaction stays open";
+    (void)model().commit();
+    model().endTransaction();
+    EXPECT_EQ(applicationData().getDataAvailable(), u"Unset");
+}
+
+TEST_F(DataAvailableToUnsetTest, ARejectedCommitIsIgnoredAndAFailedWriteStillEndsTheTransaction) {
+    applicationData().setDataAvailable(u"LoginGate");
+    RejectingValidator validator;
+    model().addListener(validator);
+    EXPECT_NO_THROW(handler->setDataAvailableToUnset());
+    EXPECT_FALSE(model().isInTransaction());
+    EXPECT_EQ(applicationData().getDataAvailable(), u"LoginGate") << "the model undoes what it refused";
+    model().removeListener(validator);
+
+    independent().setApplicationData(install::datamodels::common::ApplicationData());
+    EXPECT_THROW(handler->setDataAvailableToUnset(), std::exception);
+    EXPECT_FALSE(model().isInTransaction());
+}
 
 }  // namespace
