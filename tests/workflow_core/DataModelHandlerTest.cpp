@@ -75,7 +75,8 @@ void PrintTo(const Family& row, std::ostream* out) { *out << row.name; }
 // Laid out as a table: name and writes, then the reads, then the line they must give.
 // clang-format off
 const Family kFamilies[] = {
-    {"Release", [](H, M m) { const auto r = in(m).getRelease(); r.setFamily(u"R2031a"); r.setStatus(u"beta"); r.setUpdateLevel(-5); },
+    {"Release", [](H, M m) { const auto r = in(m).getRelease(); r.setFamily(u"R2031a"); r.setStatus(u"beta");
+                             r.setUpdateLevel(-5); },
      [](H h, M) { return joined(h.getReleaseFamily(), h.getReleaseStatus(), h.getUpdateLevel()); },
      "R2031a|beta|-5"},
     {"ReleaseInitialized", [](H h, M m) { in(m).getRelease().setFamily(u"R2031a"); h.initializeRelease(); },
@@ -139,7 +140,8 @@ const Family kFamilies[] = {
      "https://signin.test|2|true|true|true"},
     {"SignedInUser",
      [](H h, M m) { h.initializeLoginModelForResponseParameters(); const auto u = in(m).getUserInfo();
-                    u.setAccessToken(u"eyJhbGciOi"); u.setEmail(u"ada@example.test"); u.setFirstName(u"Ada"); u.setLastName(u"Byron"); },
+                    u.setAccessToken(u"eyJhbGciOi"); u.setEmail(u"ada@example.test"); u.setFirstName(u"Ada");
+                    u.setLastName(u"Byron"); },
      [](H h, M) { return joined(h.getAccessToken(), h.getUserLoginEmail(), h.getUserLoginFirstName(), h.getUserLoginLastName(),
                                 h.isUserLoggedIn()); },
      "eyJhbGciOi|ada@example.test|Ada|Byron|true"},
@@ -154,7 +156,8 @@ const Family kFamilies[] = {
      [](H h, M) { return joined(h.getLoginErrorStatusFromBackend(), h.getLoginErrorStatusFromUser(),
                                 h.getLoginErrorFromBackendDetails()); },
      "true|true|HTTP 503"},
-    {"Proxy", [](H h, M m) { h.initializeProxy(); in(m).getProxy().setUserName(u"proxy-user"); in(m).getProxy().setPassword(u"p@ss"); },
+    {"Proxy", [](H h, M m) { h.initializeProxy(); in(m).getProxy().setUserName(u"proxy-user");
+                             in(m).getProxy().setPassword(u"p@ss"); },
      [](H h, M) { return joined(h.getProxyUserName(), h.getProxyPassword()); },
      "proxy-user|p@ss"},
     {"NoProxyYet", [](H, M) {},
@@ -165,11 +168,13 @@ const Family kFamilies[] = {
      [](H h, M m) { h.setDoesLocalArchivesExist(true); in(m).setDoesLocalArchivesExist(false); h.setIsFolderRepoInstance(true);
                     h.setProductRepoAdapterInstance(std::make_shared<workflow_test::MockRepositoryAdapter>());
                     h.setAvailableProductMap({{u"VELORA", nullptr}}); h.setAvailableProductMap(h.getAvailableProductMap()); },
-     [](H h, M m) { return joined(h.getDoesLocalArchivesExist(), h.IsFolderRepoInstance(), h.getProductRepoAdapterInstance() != nullptr,
+     [](H h, M m) { return joined(h.getDoesLocalArchivesExist(), h.IsFolderRepoInstance(),
+                                  h.getProductRepoAdapterInstance() != nullptr,
                                   h.getAvailableProductMap().count(u"VELORA"), h.getModelInstance() == m.model); },
      "true|true|true|1|true"},
     {"Workflows",
-     [](H h, M m) { h.setWorkflow(u"DownloadOnly"); h.setInitialWorkflow(u"Interactive Online Install"); in(m).setIsSilent(true); },
+     [](H h, M m) { h.setWorkflow(u"DownloadOnly"); h.setInitialWorkflow(u"Interactive Online Install");
+                    in(m).setIsSilent(true); },
      [](H h, M m) { return joined(step(m).getWorkflowName(), h.getWorkflow(), in(m).getInitialWorkflow(), h.getInitialWorkflow(),
                                   h.isSilentWorkflow()); },
      "DownloadOnly|DownloadOnly|Interactive Online Install|Interactive Online Install|true"},
@@ -179,7 +184,8 @@ const Family kFamilies[] = {
                                   step(m).getIsDataModified()); },
      "WelcomeGate|Unset|WelcomeGate|true"},
     {"StepProcessedTakesWhatIsAvailable",
-     [](H h, M m) { h.setDataRequired(u"ProductSelectionGate"); step(m).setDataAvailable(u"FolderSelectionGate"); h.setAsDataProcessed(); },
+     [](H h, M m) { h.setDataRequired(u"ProductSelectionGate"); step(m).setDataAvailable(u"FolderSelectionGate");
+                    h.setAsDataProcessed(); },
      [](H, M m) { return joined(step(m).getDataRequired(), step(m).getDataProcessed()); },
      "ProductSelectionGate|FolderSelectionGate"},
     {"StepSkipped", [](H h, M m) { step(m).setDataAvailable(u"LoginGate"); h.setDataProcessed(u"ProxyGate"); },
@@ -192,10 +198,12 @@ const Family kFamilies[] = {
      "21|2|Not writable.|Folder|true"},
     {"ValidationWarningThenValid",
      [](H h, M) { h.setCurrentValidationWarning(validationResultType(3), u"Root drive.", u"Folder"); h.setAsValid(); },
-     [](H, M m) { return joined(in(m).getValidationResultType(), status(m).getResult(), status(m).getMessage(), status(m).getTitle()); },
+     [](H, M m) { return joined(in(m).getValidationResultType(), status(m).getResult(), status(m).getMessage(),
+                                status(m).getTitle()); },
      "3|1|Root drive.|Folder"},
     {"ValidationInitialized",
-     [](H h, M) { h.setCurrentValidationWarning(validationResultType(3), u"Root drive.", u"Folder"); h.initializeValidationStatus(); },
+     [](H h, M) { h.setCurrentValidationWarning(validationResultType(3), u"Root drive.", u"Folder");
+                  h.initializeValidationStatus(); },
      [](H, M m) { return joined(status(m).getResult(), status(m).getMessage(), status(m).getTitle()); },
      "0||"},
     {"ExitStatus300", [](H h, M) { h.setExitStatus(300); },
@@ -234,11 +242,13 @@ const Family kFamilies[] = {
      "BLOCKS|Blocks;VELORA|Velora;"},
     {"Options",
      [](H h, M) { h.initializeOptionSelectionModel(); h.setSymbolicLinkPath(u"/usr/local/bin"); h.setIsSymbolicLinkSelected(true);
-                  h.setIsStartMenuShortcutSelected(true); h.setIsDesktopShortcutSelected(true); h.setIsImproveVeloraSelected(true);
+                  h.setIsStartMenuShortcutSelected(true); h.setIsDesktopShortcutSelected(true);
+                  h.setIsImproveVeloraSelected(true);
                   h.setIsConfigureLMAsServiceSelected(true); h.setPrivacyPolicyToDisplay(u"Consent."); },
      [](H h, M m) { const auto o = dep(m).getOptionSelection();
                     return joined(o.getSymbolicLinkPath(), h.getSymbolicLinkPath(), o.getIsSymbolicLinkSelected(),
-                                  h.isSymbolicLinkSelected(), o.getIsStartMenuShortcutSelected(), o.getIsDesktopShortcutSelected(),
+                                  h.isSymbolicLinkSelected(), o.getIsStartMenuShortcutSelected(),
+                                  o.getIsDesktopShortcutSelected(),
                                   h.isDesktopShortcutSelected(), o.getIsImproveVeloraSelected(), h.isImproveVeloraSelected(),
                                   o.getIsConfigureLMAsServiceSelected(), h.getIsConfigureLMAsServiceSelected(),
                                   o.getPrivacyPolicyToDisplay(), h.getOptionSelection() == o); },
@@ -271,11 +281,12 @@ const Family kFamilies[] = {
      [](H h, M) { h.initializeDownloadFolderModel(); h.setDefaultDownloadFolder(u"/home/ada/Downloads");
                   h.setUserGivenDownloadFolder(u"/data"); h.setInstallerExtractionInstruction(u"Unpack, then start."); },
      [](H h, M m) { const auto f = dep(m).getDownloadFolder();
-                    return joined(f.getDefaultValue(), h.getDefaultDownloadFolder(), f.getUserInput(), h.getUserGivenDownloadFolder(),
-                                  f.getExtractionInstruction()); },
+                    return joined(f.getDefaultValue(), h.getDefaultDownloadFolder(), f.getUserInput(),
+                                  h.getUserGivenDownloadFolder(), f.getExtractionInstruction()); },
      "/home/ada/Downloads|/home/ada/Downloads|/data|/data|Unpack, then start."},
     // Two-, three- and four-byte sequences; the last is a surrogate pair in UTF-16.
-    {"MinimalProductsFromUtf8", [](H h, M) { h.setMinimalProducts({"Gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5", "\xF0\x9F\x98\x80"}); },
+    {"MinimalProductsFromUtf8",
+     [](H h, M) { h.setMinimalProducts({"Gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5", "\xF0\x9F\x98\x80"}); },
      [](H h, M m) { return joined(h.getMinimalProducts(), dep(m).getMinimalProducts().values().back().size()); },
      "[Gr\xC3\xBC\xC3\x9F" "e,\xE6\x97\xA5,\xF0\x9F\x98\x80]|2"},
     {"DefaultPlatformTwice", [](H h, M) { h.setDefaultPlatform(u"w64pc"); h.setDefaultPlatform(u"l64pc"); },
@@ -287,7 +298,8 @@ const Family kFamilies[] = {
      [](H h, M) { return joined(h.getSelectedProducts()); },
      "[A_TOOLBOX,SIMULINK,VELORA]"},
     {"AppRequiredProducts",
-     [](H, M m) { auto edit = app(m).getAppRequiredProducts().modify(); edit.insert(u"RUNTIME"); edit.insert(u"COMPILER"); edit.commit(); },
+     [](H, M m) { auto edit = app(m).getAppRequiredProducts().modify(); edit.insert(u"RUNTIME"); edit.insert(u"COMPILER");
+                  edit.commit(); },
      [](H h, M) { return joined(h.getAppRequiredProducts()); },
      "[COMPILER,RUNTIME]"},
     {"WorkflowNamesComparedExactly", [](H, M) {},
@@ -304,13 +316,16 @@ const Family kFamilies[] = {
     // An initializer keeps what the user entered (but withdraws the overwrite acknowledgement);
     // a reset discards it and marks the data modified.
     {"ProductSelectionInitializedAgainThenReset",
-     [](H h, M m) { h.initializeProductSelectionModel(); h.initializeSelectedProducts({u"VELORA"}); h.setIsMinimalProductMode(true);
+     [](H h, M m) { h.initializeProductSelectionModel(); h.initializeSelectedProducts({u"VELORA"});
+                    h.setIsMinimalProductMode(true);
                     dep(m).getProductSelection().setOverwriteAcknowledgement(true); h.setIsDataModified(false);
                     h.initializeProductSelectionModel(); },
-     [](H h, M m) { const auto kept = joined(h.getSelectedProducts(), h.getIsMinimalProductMode(), h.isOverwriteWarningAcknowledged(),
+     [](H h, M m) { const auto kept = joined(h.getSelectedProducts(), h.getIsMinimalProductMode(),
+                                             h.isOverwriteWarningAcknowledged(),
                                              step(m).getIsDataModified());
                     h.resetProductSelectionModel();
-                    return kept + "/" + joined(h.getSelectedProducts(), h.getIsMinimalProductMode(), step(m).getIsDataModified()); },
+                    return kept + "/" + joined(h.getSelectedProducts(), h.getIsMinimalProductMode(),
+                                               step(m).getIsDataModified()); },
      "[VELORA]|true|false|false/[]|false|true"},
     {"OptionSelectionInitializedAgainThenReset",
      [](H h, M) { h.initializeOptionSelectionModel(); h.setSymbolicLinkPath(u"/usr/bin"); h.setIsDataModified(false);
@@ -342,7 +357,8 @@ const Family kFamilies[] = {
     {"InstallableProductsReplaced", [](H h, M) { h.setInstallableProducts(kFirstList); h.setInstallableProducts(kSecondList); },
      [](H h, M m) { return joined(dep(m).getInstallableProducts().values(), h.getInstallableProducts()); },
      kReplaced + "|" + kReplaced},
-    {"DownloadableProductsReplaced", [](H h, M) { h.setDownloadableProducts(kFirstList); h.setDownloadableProducts(kSecondList); },
+    {"DownloadableProductsReplaced", [](H h, M) { h.setDownloadableProducts(kFirstList);
+                                                  h.setDownloadableProducts(kSecondList); },
      [](H h, M m) { return joined(dep(m).getDownloadableProducts().values(), h.getDownloadableProducts()); },
      kReplaced + "|" + kReplaced},
     {"OfferedProductsReplaced", [](H h, M) { h.setOfferedProducts(kFirstList); h.setOfferedProducts(kSecondList); },
@@ -355,19 +371,24 @@ const Family kFamilies[] = {
      [](H h, M) { h.setDownloadProgressData(u"velora.enc", 10, 20, 999, u"Downloading", u"Download");
                   h.setInstallProgressData(u"blocks", 1, 2, 3, 4, 5, u"Installing", u"Install");
                   h.setUninstallProgressData(u"old", 7, 8, 9, u"Removing", u"Uninstall"); },
-     [](H h, M m) { const auto d = h.getDownloadProgressData(); const auto i = h.getInstallProgressData(); const auto u = h.getUninstallProgressData();
-                    return joined(d.getComponentName(), d.getBytesDownloadedSoFar(), d.getExpectedBytesToBeDownloaded(), d.getPercentage(),
+     [](H h, M m) { const auto d = h.getDownloadProgressData(); const auto i = h.getInstallProgressData();
+                    const auto u = h.getUninstallProgressData();
+                    return joined(d.getComponentName(), d.getBytesDownloadedSoFar(), d.getExpectedBytesToBeDownloaded(),
+                                  d.getPercentage(),
                                   d.getDownloadMessage(), d.getDownloadTitle(), d.id().is_nil()) + "/" +
                            joined(i.getComponentName(), i.getNumberOfComponentsInstalledSoFar(), i.getBytesInstalledSoFar(),
-                                  i.getExpectedNumberOfComponentsToBeInstalled(), i.getExpectedBytesToBeInstalled(), i.getPercentage(),
+                                  i.getExpectedNumberOfComponentsToBeInstalled(), i.getExpectedBytesToBeInstalled(),
+                                  i.getPercentage(),
                                   i.getInstallMessage(), i.getInstallTitle()) + "/" +
                            joined(u.getComponentName(), u.getBytesUninstalledSoFar(), u.getExpectedBytesToBeUninstalled(),
                                   u.getPercentage(), u.getUninstallMessage(), u.getUninstallTitle(),
                                   dep(m).getProgressData().hasOverallProgressData(), m.model.isInTransaction()); },
-     "velora.enc|10|20|999|Downloading|Download|true/blocks|1|2|3|4|5|Installing|Install/old|7|8|9|Removing|Uninstall|false|false"},
+     "velora.enc|10|20|999|Downloading|Download|true/blocks|1|2|3|4|5|Installing|Install/"
+     "old|7|8|9|Removing|Uninstall|false|false"},
     {"ProgressDefaultsNotStored", [](H, M) {},
      [](H h, M m) { const auto p = dep(m).getProgressData();
-                    return joined(h.getDownloadProgressData().getBytesDownloadedSoFar(), h.getInstallProgressData().getExpectedBytesToBeInstalled(),
+                    return joined(h.getDownloadProgressData().getBytesDownloadedSoFar(),
+                                  h.getInstallProgressData().getExpectedBytesToBeInstalled(),
                                   h.getUninstallProgressData().getComponentName(), overall(h), p.hasDownloadProgressData(),
                                   p.hasInstallProgressData(), p.hasUninstallProgressData(), p.hasOverallProgressData()); },
      "0|0||0|false|false|false|false"},
@@ -401,12 +422,15 @@ const Family kFamilies[] = {
                     for (const auto& item : dep(m).getConfirmationData().getConfirmationItemToDisplayList().values())
                         shown += joined(item.getConfirmationType()) + ";";
                     h.setIsDataModified(false); h.resetConfirmationItems();
-                    return joined(shown, dep(m).getConfirmationData().getConfirmationItemToDisplayList().size(), step(m).getIsDataModified()); },
+                    return joined(shown, dep(m).getConfirmationData().getConfirmationItemToDisplayList().size(),
+                                  step(m).getIsDataModified()); },
      "3;0;|0|true"},
     {"ClearedLists",
      [](H h, M) { h.setAvailableProducts({u"A", u"B"}); h.setInstallableProducts({u"A"}); h.setInstalledProducts({u"C"});
-                  h.setOfferedProducts({u"D"}); h.setOfferedProducts({}); h.clearAvailableProducts(); h.clearInstallableProducts(); },
-     [](H h, M) { return joined(h.getAvailableProducts(), h.getInstallableProducts(), h.getInstalledProducts(), h.getOfferedProducts()); },
+                  h.setOfferedProducts({u"D"}); h.setOfferedProducts({}); h.clearAvailableProducts();
+                  h.clearInstallableProducts(); },
+     [](H h, M) { return joined(h.getAvailableProducts(), h.getInstallableProducts(), h.getInstalledProducts(),
+                                h.getOfferedProducts()); },
      "[]|[]|[C]|[]"},
 };
 // clang-format on
