@@ -21,7 +21,6 @@
 #include "ZipWriter.h"
 #include "fl/i18n/Message.h"
 #include "gates/execution/InstallProgressGate.h"
-#include "install/cpputil/Interrupt.h"
 #include "install/cpputil/Logger.h"
 #include "install/engine/EngineExceptions.h"
 #include "install/platformutil/PlatformUtility.h"
@@ -110,7 +109,6 @@ protected:
     }
     ~InstallProgressGateFixture() override {
         install::platformutil::PlatformUtility::setInstallationPath({});
-        install::cpputil::interrupt::reset();
     }
 
     std::u16string installFolder() const { return (scratch.path() / "velora").u16string(); }
@@ -173,7 +171,7 @@ struct EngineStart {
     std::function<void(install::product_installer::workflow_utils::DataModelHandler&,
                        const install::datamodels::product_installer::WorkflowIndependentData&)>
         prepare;
-    std::string started;  // workflow type|documentation|demos|proxy user|proxy password|diagnostics 24
+    std::string started;  // workflow type|documentation|demos|proxy user|password|third flag set|entry 24
 };
 void PrintTo(const EngineStart& row, std::ostream* out) { *out << row.name; }
 

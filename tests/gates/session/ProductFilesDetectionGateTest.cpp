@@ -39,9 +39,8 @@ protected:
 };
 
 const std::string kNoFiles =
-    "240|Unable to load product "
-    "files||ProductFilesDetection::ProductFilesDetectionGate::CheckAvailableProducts::"
-    "MissingInstallationFiles";
+    "240|Unable to load product files||"
+    "ProductFilesDetection::ProductFilesDetectionGate::CheckAvailableProducts::MissingInstallationFiles";
 
 struct Entry {
     const char* name;
