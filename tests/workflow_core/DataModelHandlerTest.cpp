@@ -131,13 +131,11 @@ const Family kFamilies[] = {
                                   h.getStaticExtractedBundleDirectory(), app(m).getUserInputInstallationDirectory(),
                                   h.getUserInputInstallationDirectory(), app(m).getInstallationDirectory()); },
      "logo.png|logo.png|C:\\b|C:\\b|D:\\A|D:\\A|E:\\A"},
-    {"LoginRequest",
-     [](H h, M) { h.initializeLoginModelForRequestParameters(); h.setLoginEndPoint(u"https://signin.test"); h.setLoginLevel(258);
-                  h.setShowCreateAccount(true); h.setShowRememberMe(true); h.setIdentifierReadOnly(true); },
-     [](H, M m) { const auto r = in(m).getLoginRequestParameters();
-                  return joined(r.getEndPoint(), r.getLoginLevel(), r.getShowCreateAccount(), r.getShowRememberMe(),
-                                r.getIdentifierReadOnly()); },
-     "https://signin.test|2|true|true|true"},
+    // The other request properties, the login error and the proxy credentials are checked against the
+    // model by the tests of the login and proxy gates.
+    {"LoginLevel258", [](H h, M) { h.initializeLoginModelForRequestParameters(); h.setLoginLevel(258); },
+     [](H, M m) { return joined(in(m).getLoginRequestParameters().getLoginLevel()); },
+     "2"},
     {"SignedInUser",
      [](H h, M m) { h.initializeLoginModelForResponseParameters(); const auto u = in(m).getUserInfo();
                     u.setAccessToken(u"eyJhbGciOi"); u.setEmail(u"ada@example.test"); u.setFirstName(u"Ada");
@@ -150,16 +148,6 @@ const Family kFamilies[] = {
                     m.root.setWorkflowIndependentData(dm::WorkflowIndependentData());
                     return first + "/" + joined(h.getAccessToken(), h.getUserLoginEmail(), h.isUserLoggedIn()); },
      "||false/||false"},
-    {"LoginError",
-     [](H h, M m) { h.initializeLoginError(); const auto e = in(m).getLoginError();
-                    e.setErrorFromBackend(true); e.setErrorFromUser(true); e.setBackendDetails(u"HTTP 503"); },
-     [](H h, M) { return joined(h.getLoginErrorStatusFromBackend(), h.getLoginErrorStatusFromUser(),
-                                h.getLoginErrorFromBackendDetails()); },
-     "true|true|HTTP 503"},
-    {"Proxy", [](H h, M m) { h.initializeProxy(); in(m).getProxy().setUserName(u"proxy-user");
-                             in(m).getProxy().setPassword(u"p@ss"); },
-     [](H h, M) { return joined(h.getProxyUserName(), h.getProxyPassword()); },
-     "proxy-user|p@ss"},
     {"NoProxyYet", [](H, M) {},
      [](H h, M) { return joined(h.getProxyUserName(), h.getProxyPassword()); },
      "|"},
