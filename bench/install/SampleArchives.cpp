@@ -46,12 +46,12 @@ std::vector<ProductPlan> releasePlan() {
          {},
          {{"bin", "", 1, 24 * kMiB, false},
           {"lib", ".so", 40, kMiB, false},
-          {"toolbox/velora", ".m", 3000, 8 * 1024, true}}},
+          {"share/velora", ".vls", 3000, 8 * 1024, true}}},
         {"VELORA_COMPILER",
          "Velora Compiler",
          false,
          {"VELORA"},
-         {{"lib/compiler", ".so", 60, kMiB, false}, {"toolbox/compiler", ".m", 1000, 4 * 1024, true}}},
+         {{"lib/compiler", ".so", 60, kMiB, false}, {"share/compiler", ".vls", 1000, 4 * 1024, true}}},
         {"QUARRIX_BUGFINDER",
          "Quarrix Bug Finder",
          false,
@@ -67,7 +67,7 @@ std::vector<ProductPlan> releasePlan() {
          "Flowmere",
          true,
          {"VELORA"},
-         {{"lib/flowmere", ".so", 20, 2 * kMiB, false}, {"toolbox/flowmere", ".m", 500, 16 * 1024, true}}},
+         {{"lib/flowmere", ".so", 20, 2 * kMiB, false}, {"share/flowmere", ".vls", 500, 16 * 1024, true}}},
     };
 }
 

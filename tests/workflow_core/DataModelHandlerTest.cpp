@@ -50,8 +50,8 @@ std::string matchingWorkflows(const DataModelHandler& h) {
 
 // A list replaced twice: values it already holds are appended once, where they first occur.
 const std::vector<std::u16string> kFirstList{u"OLD", u"SHARED"};
-const std::vector<std::u16string> kSecondList{u"SIMULINK", u"SHARED", u"SIMULINK", u"TOOLBOX", u"SHARED"};
-const std::string kReplaced = "[SIMULINK,SHARED,TOOLBOX]";
+const std::vector<std::u16string> kSecondList{u"QUARRIX", u"SHARED", u"QUARRIX", u"FLOWMERE", u"SHARED"};
+const std::string kReplaced = "[QUARRIX,SHARED,FLOWMERE]";
 
 using Bytes = std::optional<std::pair<std::uint64_t, std::uint64_t>>;  // so far, expected
 
@@ -282,9 +282,9 @@ const Family kFamilies[] = {
      "[l64pc]"},
     {"SelectedProductsInTheSetsOrder",
      [](H h, M) { h.initializeProductSelectionModel(); h.initializeSelectedProducts({u"OLD"});
-                  h.initializeSelectedProducts({u"VELORA", u"A_TOOLBOX", u"SIMULINK"}); },
+                  h.initializeSelectedProducts({u"VELORA", u"FLOWMERE", u"QUARRIX"}); },
      [](H h, M) { return joined(h.getSelectedProducts()); },
-     "[A_TOOLBOX,SIMULINK,VELORA]"},
+     "[FLOWMERE,QUARRIX,VELORA]"},
     {"AppRequiredProducts",
      [](H, M m) { auto edit = app(m).getAppRequiredProducts().modify(); edit.insert(u"RUNTIME"); edit.insert(u"COMPILER");
                   edit.commit(); },

@@ -38,7 +38,7 @@ protected:
     std::string notes(const Options& options) const {
         const auto registration = runner(options, install);
         registration.runRegistrationCommands();
-        return fl::i18n::to_string(registration.getInstallationNotes({u"CORE", u"TOOLBOX_A"}));
+        return fl::i18n::to_string(registration.getInstallationNotes({u"CORE", u"FLOWMERE"}));
     }
 
     install::test::ScratchFolder scratch;
@@ -52,7 +52,7 @@ protected:
 TEST_F(RegistrationTest, LaunchersLinksAndNotesPointAtTheProductsPrograms) {
     EXPECT_EQ(
         notes({{"desktopshortcutselected", "true"}, {"startmenushortcut", "true"}, {"symlink", commands}}),
-        "Installed in " + install.string() + ": CORE, TOOLBOX_A.\nDesktop shortcut: " +
+        "Installed in " + install.string() + ": CORE, FLOWMERE.\nDesktop shortcut: " +
             (desktop / launcher).string() + "\nApplications menu entry: " + (menu / launcher).string() +
             "\nCommands linked in " + commands.string() + ": helper, helper-alias, velora");
     EXPECT_THAT(readText(desktop / launcher),
