@@ -20,6 +20,11 @@ DestinationClaim::DestinationClaim(bool waitForOthers, std::ostream& people)
 
 DestinationClaim::Outcome DestinationClaim::claim(const std::filesystem::path& destination) {
     reason_.clear();
+    outcome_ = take(destination);
+    return outcome_;
+}
+
+DestinationClaim::Outcome DestinationClaim::take(const std::filesystem::path& destination) {
     try {
         if (lock_ && lock::DestinationLock::getLockFile(lock_->getDestination()) ==
                          lock::DestinationLock::getLockFile(destination)) {

@@ -22,16 +22,19 @@ public:
 
     // Claims the folder (again, if the run changed its mind about it). Never throws.
     Outcome claim(const std::filesystem::path& destination);
+    Outcome lastOutcome() const { return outcome_; }
     // Why the last claim failed: one sentence for the user.
     const std::string& reason() const { return reason_; }
 
 private:
+    Outcome take(const std::filesystem::path& destination);
     Outcome wait(const std::filesystem::path& destination,
                  const install::destination_lock::DestinationBusyException& busy);
 
     bool waitForOthers_;
     std::ostream& people_;
     std::unique_ptr<install::destination_lock::DestinationLock> lock_;
+    Outcome outcome_ = Outcome::Claimed;
     std::string reason_;
 };
 

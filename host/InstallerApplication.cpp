@@ -65,6 +65,17 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     handler.setOfferedProducts(offered);
 }
 
+int exitStatusFor(DestinationClaim::Outcome claim) {
+    switch (claim) {
+        case DestinationClaim::Outcome::HeldByAnother:
+            return kExitDestinationHeld;
+        case DestinationClaim::Outcome::Interrupted:
+            return kExitInterrupted;
+        default:
+            return kExitFailure;
+    }
+}
+
 dm::common::ValidationStatus switchFailureStatus(const tq::zero::Model& model) {
     const auto status = dm::common::ValidationStatus::create(model, tq::zero::nilUuid());
     status.setResult(dm::common::Result::Failure);
@@ -156,13 +167,12 @@ int InstallerApplication::run() {
     HeadlessFrontEnd frontEnd(options_, handler, installerModel.root, people);
     RunSettings settings;
     if (options_.dryRun) settings.stopAfterGate = u"ConfirmationGate";
+    // Held from before the folder page looks into the folder until the run ends.
     DestinationClaim destinationClaim(options_.waitLock, people);
-    DestinationClaim::Outcome claimed = DestinationClaim::Outcome::Claimed;
     settings.beforeProcessing = [&](const std::u16string& gateName) {
         const std::u16string folder = handler->getUserInputFolder();
         if (gateName != u"FolderSelectionGate" || folder.empty()) return true;
-        claimed = destinationClaim.claim(std::filesystem::path(folder));
-        return claimed == DestinationClaim::Outcome::Claimed;
+        return destinationClaim.claim(std::filesystem::path(folder)) == DestinationClaim::Outcome::Claimed;
     };
     WorkflowRunner runner(handler, workflows, application, frontEnd, settings);
 
@@ -187,9 +197,7 @@ int InstallerApplication::run() {
             break;
         case RunEnd::StoppedBeforeProcessing:
             err_ << destinationClaim.reason() << '\n';
-            handler->setExitStatus(claimed == DestinationClaim::Outcome::HeldByAnother ? kExitDestinationHeld
-                                   : claimed == DestinationClaim::Outcome::Interrupted ? kExitInterrupted
-                                                                                       : kExitFailure);
+            handler->setExitStatus(exitStatusFor(destinationClaim.lastOutcome()));
             break;
     }
     const int exitStatus = handler->getExitStatus() & 0xFF;
