@@ -117,19 +117,9 @@ public:
                 if (errno == ENOENT) continue;
                 fail("open the folder", folder_, errno);
             }
-            // Not following a link: whatever was planted under the name is refused, never written.
-            Descriptor file(::openat(folder.get(), name_.c_str(),
-                                     O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
-            if (!file) {
-                if (errno == ENOENT) continue;
-                fail("create the lock file", lockFile(), errno);
-            }
             struct stat opened {};
-            if (::fstat(file.get(), &opened) != 0) fail("examine the lock file", lockFile(), errno);
-            if (!S_ISREG(opened.st_mode) || opened.st_nlink > 1) {
-                throw DestinationLockException("the lock file " + lockFile().string() +
-                                               " is not a file of its own; remove it and try again");
-            }
+            Descriptor file = openLockFile(folder.get(), opened);
+            if (!file) continue;
             if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
                 if (errno != EWOULDBLOCK) fail("lock", lockFile(), errno);
                 holder_ = readHolder(file.get());
@@ -156,6 +146,27 @@ public:
 
 private:
     fs::path lockFile() const { return folder_ / name_; }
+
+    // Not following a link: whatever was planted under the name is refused, never written
+    // through. Not open when the folder was removed meanwhile.
+    Descriptor openLockFile(int folder, struct stat& opened) const {
+        Descriptor file(
+            ::openat(folder, name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
+        const int createError = errno;
+        if (!file && createError == EACCES) {
+            // Another user's lock file locks as well when only read; it just cannot name us.
+            file =
+                Descriptor(::openat(folder, name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        }
+        if (!file && createError == ENOENT) return file;
+        if (!file) fail("create the lock file", lockFile(), createError);
+        if (::fstat(file.get(), &opened) != 0) fail("examine the lock file", lockFile(), errno);
+        if (!S_ISREG(opened.st_mode) || opened.st_nlink > 1) {
+            throw DestinationLockException("the lock file " + lockFile().string() +
+                                           " is not a file of its own; remove it and try again");
+        }
+        return file;
+    }
 
     // The lock file needs the folder's parent; what is made for it is removed on release if
     // nothing else came to live there.
