@@ -1,14 +1,31 @@
 #include "host/InstallerOptions.h"
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace velora::installer {
 
 namespace {
+
+// The options without a value; each sets its answer to true.
+struct Flag {
+    std::string_view name;
+    bool InstallerOptions::*option;
+};
+constexpr Flag kFlags[] = {
+    {"--silent", &InstallerOptions::silent},
+    {"--agree", &InstallerOptions::agreeToLicense},
+    {"--events", &InstallerOptions::events},
+    {"--dry-run", &InstallerOptions::dryRun},
+    {"--wait-lock", &InstallerOptions::waitLock},
+    {"--help", &InstallerOptions::help},
+    {"-h", &InstallerOptions::help},
+};
 
 std::vector<std::string> splitList(const std::string& text) {
     std::vector<std::string> items;
@@ -94,20 +111,13 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         {"--log", [&](const std::string& v) { options.logFile = v; }},
         {"--diagnostics", [&](const std::string& v) { options.diagnosticsFile = v; }},
     };
-    const std::map<std::string, std::function<void()>> flags = {
-        {"--silent", [&] { options.silent = true; }},
-        {"--agree", [&] { options.agreeToLicense = true; }},
-        {"--events", [&] { options.events = true; }},
-        {"--dry-run", [&] { options.dryRun = true; }},
-        {"--wait-lock", [&] { options.waitLock = true; }},
-        {"--help", [&] { options.help = true; }},
-        {"-h", [&] { options.help = true; }},
-    };
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (const auto flag = flags.find(argument); flag != flags.end()) {
-            flag->second();
+        const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                       [&](const Flag& candidate) { return candidate.name == argument; });
+        if (flag != std::end(kFlags)) {
+            options.*(flag->option) = true;
         } else if (const auto option = withValue.find(argument); option != withValue.end()) {
             if (i + 1 >= arguments.size()) throw std::invalid_argument(argument + " needs a value");
             option->second(arguments[++i]);

@@ -54,7 +54,7 @@ struct Scenario {
     std::function<void(InstallerRunTest&, const Launch&, const InstallerOutcome&)> check = nullptr;
     // Sample products none of whose files may be in the destination.
     std::vector<std::string> notInstalled = {};
-    // Unpacking stopped part-way may leave folders behind.
+    // Unpacking stopped part-way may leave folders behind (files named by notInstalled never).
     bool leavesFolders = false;
 };
 
@@ -352,7 +352,8 @@ const Scenario kScenarios[] = {
      nullptr, {}, true},
     {"ArchiveThatIsNotAZipIsNamed", "", 1, {}, {"{packages}/VELORA.enc"}, {}, notAZip},
     {"ArchiveDifferingFromItsCatalogueChecksumIsRefused", "", 1, {},
-     {"Failure (result type 13)", "@InvalidSignatureErrorMsg|Velora|w64pc"}, {"2150"}, forged},
+     {"Failure (result type 13)", "@InvalidSignatureErrorMsg|Velora|w64pc"}, {"2150"}, forged, nullptr, {"VELORA"},
+     true},
     {"ArchiveWithoutCatalogueChecksumIsInstalledWithAWarning", "", 0, {"VELORA"}, {}, {}, withoutChecksums,
      unverifiedArchiveLogged},
     {"GivenCatalogueThatIsMissingIsAUsageError", "--catalogue {root}/missing.json", 2, {}, {"{root}/missing.json"}, {}},
