@@ -1,21 +1,28 @@
-#include "InstallerProcess.h"
+// ChildProcess: started with posix_spawn, its pipes read with poll, its end and its times
+// collected with wait4.
+#include "tools/child_process/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 extern char** environ;
 
-namespace velora::installer::test {
+namespace velora::tools {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 [[noreturn]] void throwSystemError(const std::string& what, int error) {
     throw std::system_error(error, std::generic_category(), what);
@@ -52,6 +59,8 @@ int exitStatusOf(int status) {
     return -1;
 }
 
+double seconds(const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; }
+
 // Spawn file actions that are destroyed however the spawning ends.
 class FileActions {
 public:
@@ -67,28 +76,29 @@ private:
 
 }  // namespace
 
-std::vector<std::string> InstallerOutcome::outLines() const {
+std::vector<std::string> ChildOutcome::outLines() const {
     std::vector<std::string> lines;
     std::istringstream stream(out);
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
 }
 
-std::string InstallerOutcome::transcript() const {
+std::string ChildOutcome::transcript() const {
     return "exit status " + std::to_string(exitStatus) + "\n--- standard output ---\n" + out +
            "--- standard error ---\n" + err;
 }
 
-InstallerProcess::InstallerProcess(const std::filesystem::path& program,
-                                   const std::vector<std::string>& arguments,
-                                   const std::map<std::string, std::string>& environment) {
+ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                           const std::map<std::string, std::string>& environment,
+                           const std::filesystem::path& outputFile) {
+    const bool capture = outputFile.empty();
     int outEnds[2] = {-1, -1};
     int errEnds[2] = {-1, -1};
-    if (::pipe2(outEnds, O_CLOEXEC) != 0) throwSystemError("pipe", errno);
-    if (::pipe2(errEnds, O_CLOEXEC) != 0) {
+    if (capture && ::pipe2(outEnds, O_CLOEXEC) != 0) throwSystemError("pipe", errno);
+    if (capture && ::pipe2(errEnds, O_CLOEXEC) != 0) {
         const int error = errno;
-        ::close(outEnds[0]);
-        ::close(outEnds[1]);
+        closeQuietly(outEnds[0]);
+        closeQuietly(outEnds[1]);
         throwSystemError("pipe", error);
     }
     outPipe_ = outEnds[0];
@@ -102,11 +112,18 @@ InstallerProcess::InstallerProcess(const std::filesystem::path& program,
 
     FileActions actions;
     ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_adddup2(actions.get(), outEnds[1], STDOUT_FILENO);
-    ::posix_spawn_file_actions_adddup2(actions.get(), errEnds[1], STDERR_FILENO);
+    if (capture) {
+        ::posix_spawn_file_actions_adddup2(actions.get(), outEnds[1], STDOUT_FILENO);
+        ::posix_spawn_file_actions_adddup2(actions.get(), errEnds[1], STDERR_FILENO);
+    } else {
+        ::posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, outputFile.c_str(),
+                                           O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::posix_spawn_file_actions_adddup2(actions.get(), STDOUT_FILENO, STDERR_FILENO);
+    }
+    started_ = Clock::now();
     const int error = ::posix_spawn(&pid_, program.c_str(), actions.get(), nullptr, argv.data(), envp.data());
-    ::close(outEnds[1]);
-    ::close(errEnds[1]);
+    closeQuietly(outEnds[1]);
+    closeQuietly(errEnds[1]);
     if (error != 0) {
         pid_ = -1;
         closeQuietly(outPipe_);
@@ -115,7 +132,7 @@ InstallerProcess::InstallerProcess(const std::filesystem::path& program,
     }
 }
 
-InstallerProcess::~InstallerProcess() {
+ChildProcess::~ChildProcess() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
         int status = 0;
@@ -125,26 +142,36 @@ InstallerProcess::~InstallerProcess() {
     closeQuietly(errPipe_);
 }
 
-void InstallerProcess::sendSignal(int signal) const {
+void ChildProcess::sendSignal(int signal) const {
     if (pid_ > 0) ::kill(pid_, signal);
 }
 
-InstallerOutcome InstallerProcess::wait(std::chrono::milliseconds limit, const LineWatcher& watcher) {
-    InstallerOutcome outcome;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+ChildOutcome ChildProcess::wait(std::chrono::milliseconds limit, const LineWatcher& watcher) {
+    ChildOutcome outcome;
+    const auto deadline = limit == kNoLimit ? Clock::time_point::max() : Clock::now() + limit;
+    if (!readOutput(deadline, watcher, outcome) || !reap(deadline, outcome)) {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        outcome.exitStatus = -1;
+    }
+    return outcome;
+}
+
+bool ChildProcess::readOutput(Clock::time_point deadline, const LineWatcher& watcher, ChildOutcome& outcome) {
     std::string pendingLine;
-    bool overran = false;
     char buffer[16384];
     while (outPipe_ >= 0 || errPipe_ >= 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            overran = true;
-            break;
+        int timeout = -1;
+        if (deadline != Clock::time_point::max()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return false;
+            timeout = static_cast<int>(left.count());
         }
         pollfd descriptors[2] = {{outPipe_, POLLIN, 0}, {errPipe_, POLLIN, 0}};
-        const int ready = ::poll(descriptors, 2, static_cast<int>(left.count()));
-        if (ready < 0) {
+        if (::poll(descriptors, 2, timeout) < 0) {
             if (errno == EINTR) continue;
             throwSystemError("poll", errno);
         }
@@ -169,13 +196,38 @@ InstallerOutcome InstallerProcess::wait(std::chrono::milliseconds limit, const L
             }
         }
     }
-    if (overran) ::kill(pid_, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = -1;
-    outcome.exitStatus = overran ? -1 : exitStatusOf(status);
-    return outcome;
+    return true;
 }
 
-}  // namespace velora::installer::test
+bool ChildProcess::reap(Clock::time_point deadline, ChildOutcome& outcome) {
+    // Without a limit the wait blocks, so the wall time is not stretched by polling.
+    const int flags = deadline == Clock::time_point::max() ? 0 : WNOHANG;
+    int status = 0;
+    rusage usage{};
+    for (;;) {
+        const pid_t ended = ::wait4(pid_, &status, flags, &usage);
+        if (ended == pid_) break;
+        if (ended < 0 && errno != EINTR) throwSystemError("wait4", errno);
+        if (ended == 0) {
+            if (Clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    outcome.wallTime = Clock::now() - started_;
+    outcome.cpuTime = std::chrono::duration<double>(seconds(usage.ru_utime) + seconds(usage.ru_stime));
+    outcome.exitStatus = exitStatusOf(status);
+    pid_ = -1;
+    return true;
+}
+
+std::filesystem::path findOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::filesystem::path candidate = std::filesystem::path(folder) / program;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return {};
+}
+
+}  // namespace velora::tools
