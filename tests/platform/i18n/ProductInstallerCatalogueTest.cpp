@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"reinstallWarningTitle", 0}, KeyCase{"missingControllingProductsMsg", 1},
         KeyCase{"missingDependentProductsMsg", 1}, KeyCase{"missingDependentProductNotInstallableMsg", 1},
         KeyCase{"missingControllingProductNotInstallableMsg", 1}, KeyCase{"productDependenciesTitle", 0},
-        KeyCase{"productSelectionSpaceWarningMsg", 2}, KeyCase{"productSelectionSpaceWarningTitle", 0},
+        KeyCase{"productSelectionSpaceWarningMsg", 1}, KeyCase{"productSelectionSpaceWarningTitle", 0},
         KeyCase{"privacyPolicyURL", 2}, KeyCase{"ServiceErrorTitle", 0}, KeyCase{"LMServiceExistsMessage", 1},
         KeyCase{"agreeToLicenseErrorMsg", 0}, KeyCase{"confirmationTitle", 0},
         KeyCase{"destinationFolderTitle", 1}, KeyCase{"userAppDestinationFolderTitle", 1},
