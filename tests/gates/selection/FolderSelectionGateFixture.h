@@ -5,29 +5,16 @@
 // through; a test changes the one answer it is about. Default folders and running processes are
 // this machine's.
 
-#include <gmock/gmock.h>
-
 #include <algorithm>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
-#include "SelectionTestData.h"
+#include "SelectionTesting.h"
 #include "gates/selection/FolderSelectionGate.h"
-#include "support/GateFixture.h"
-#include "support/MockEngine.h"
-#include "support/MockFolderValidator.h"
-#include "support/MockRepositoryAdapter.h"
-#include "support/MockSupply.h"
 #include "support/ScopedEnvironmentVariable.h"
-#include "support/ScratchFolder.h"
 
 namespace selection_test {
 
 using install::platformutil::Platform;
-using workflow_test::MockSupply;
-using Texts = std::vector<std::u16string>;
 
 struct MockContentValidator : install::validatefolder::DestinationContentValidator {
     MockContentValidator() : DestinationContentValidator(u"") {}

@@ -1,14 +1,12 @@
 // The destination-folder page over the real validators and engine of this machine, on folders
 // the test makes: what the doubles beside this file cannot show, that the components fit together.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "FolderSelectionGateFixture.h"
 #include "foundation/release_info/ReleaseInfo.h"
+#include "gates/selection/FolderExceptionUtility.h"
 #include "install/platformutil/PlatformUtility.h"
 
 namespace selection_test {
@@ -46,11 +44,15 @@ protected:
     CataloguedFolderSelectionGate realGate{kFolderGate, handler};
 };
 
-TEST_F(RealFoldersTest, AMissingFolderIsAcceptedWithoutBeingCreated) {
+TEST_F(RealFoldersTest, AMissingFolderIsAcceptedAndCreatedOnlyByThePagesWithoutFolderRules) {
     handler->setUserInputFolder((scratch.path() / "velora").u16string());
     submit(realGate);
     EXPECT_TRUE(accepted());
     EXPECT_FALSE(fs::exists(scratch.path() / "velora")) << "the installation creates it";
+    install::product_installer::workflow_utils::FolderExceptionUtility pagesWithoutRules;
+    EXPECT_TRUE(pagesWithoutRules.isAValidFolder(handler->getUserInputFolder(), handler,
+                                                 std::make_shared<install::tlmx::TlmxUtil>()));
+    EXPECT_TRUE(fs::is_directory(scratch.path() / "velora")) << "those pages create it at once";
 }
 
 TEST_F(RealFoldersTest, ARuntimeUpdatesItsReleasesFolderAtAnotherUpdateLevel) {

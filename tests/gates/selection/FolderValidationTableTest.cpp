@@ -2,8 +2,6 @@
 // without folder rules of their own reports it, as the destination-folder page does, and as the
 // options page does for the symbolic-link folder (with records of its own). A page that does not
 // recognise a refusal logs it; the utility then returns, the two pages throw it on.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <stdexcept>
 
@@ -18,9 +16,6 @@ namespace {
 
 using selection_test::PrintTo;
 namespace vf = install::validatefolder;
-using testing::ElementsAre;
-using workflow_test::ErrorRecord;
-using workflow_test::MockFolderValidator;
 
 constexpr char16_t kFolder[] = u"/srv/velora";
 constexpr char kWhy[] = "refused by the validator";
@@ -157,6 +152,7 @@ TEST_P(FolderValidationTableTest, TheDestinationPageReportsTheKindsOfItsColumn) 
     refuse(gate.folderValidators, false);
     submitExpectingUnknownThrown(gate, row.byPage, kUnknown);
     expectReported(row.byPage, errorRecords(), known, kUnknown);
+    EXPECT_EQ(handler->getInstallFolder(), kFolder) << "recorded before it is checked";
     EXPECT_EQ(gate.engines.handedOut(), 0) << "a refused folder is not looked into";
 }
 

@@ -1,5 +1,6 @@
 // Copies of the selection pages, as the workflow manager makes them: a copy, an assigned copy and
 // a moved copy all work on the handler of the page they came from.
+
 #include <gtest/gtest.h>
 
 #include "gates/selection/FolderSelectionGate.h"

@@ -1,37 +1,20 @@
 // The options page: the option table per product and platform, what is offered and preset for a
 // selection and a usage-data answer, how that answer is obtained per workflow, and the checks of
-// the symbolic-link folder and of the licence-manager service on the way out.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+// the symbolic-link folder and of the licence-manager service on the way out (the refusals of the
+// symbolic-link folder are tabled with the folder validation).
 
-#include <functional>
-#include <ostream>
 #include <stdexcept>
 
-#include "SelectionTestData.h"
-#include "fl/i18n/Message.h"
+#include "SelectionTesting.h"
 #include "gates/selection/OptionSelectionGate.h"
-#include "install/cpputil/InstallerException.h"
-#include "install/validatefolder/FolderValidatorExceptions.h"
-#include "support/GateFixture.h"
-#include "support/MockFolderValidator.h"
-#include "support/MockSupply.h"
-#include "support/ScratchFolder.h"
 
 namespace selection_test {
 namespace {
 
-using selection_test::PrintTo;
-namespace vf = install::validatefolder;
 using install::product_installer::workflow_utils::OptionSelectionGate;
 using install::tlmxclient::TLMXSettingsClientResponse;
+using selection_test::PrintTo;
 using Platform = OptionSelectionGate::Platform;
-using testing::_;
-using testing::ElementsAre;
-using testing::Return;
-using workflow_test::ErrorRecord;
-using workflow_test::MockFolderValidator;
-using workflow_test::ShownStatus;
 
 constexpr char16_t kOptionGateName[] = u"OptionSelectionGate";
 
@@ -49,8 +32,8 @@ public:
     using OptionSelectionGate::OptionSelectionGate;
 
     Platform platform = static_cast<Platform>(0);
-    workflow_test::MockSupply<MockSettingsClient> settingsClients;
-    workflow_test::MockSupply<MockFolderValidator> folderValidators;
+    MockSupply<MockSettingsClient> settingsClients;
+    MockSupply<MockFolderValidator> folderValidators;
     std::filesystem::path servicesFile;
 
 protected:
@@ -58,7 +41,7 @@ protected:
     std::unique_ptr<install::tlmxclient::TLMXSettingsClient> getTLMXClientPtr() const override {
         return settingsClients.next();
     }
-    std::unique_ptr<vf::FolderValidator> getFolderValidator() const override {
+    std::unique_ptr<install::validatefolder::FolderValidator> getFolderValidator() const override {
         return folderValidators.next();
     }
     std::unique_ptr<install::instlicutil::LicenseManagerServiceUtility> getLicenseManagerServiceInstance()
@@ -161,6 +144,9 @@ TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
         EXPECT_EQ(options.getPrivacyPolicyToDisplay(),
                   fl::i18n::message("privacyPolicyURL", u"R2031a", u"w64pc"));
     }
+    gate.skip();
+    gate.clearInputData();
+    EXPECT_TRUE(processed() && handler->getOptionToDisplayListSize() == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows),

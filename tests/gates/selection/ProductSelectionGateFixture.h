@@ -4,23 +4,13 @@
 // the repository, the engine's view of the folder, the free space per folder, the volume question
 // and the account settings the test's own.
 
-#include <gmock/gmock.h>
-
 #include <cstdint>
 #include <map>
-#include <memory>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "FolderProduct.h"
-#include "SelectionTestData.h"
+#include "SelectionTesting.h"
 #include "gates/selection/ProductSelectionGate.h"
-#include "support/GateFixture.h"
-#include "support/MockEngine.h"
-#include "support/MockRepositoryAdapter.h"
-#include "support/MockSupply.h"
-#include "support/ScratchFolder.h"
 
 namespace selection_test {
 
@@ -61,7 +51,7 @@ public:
     using ProductSelectionGate::ProductSelectionGate;
     using ProductSelectionGate::sortProductToDisplayList;
 
-    workflow_test::MockSupply<workflow_test::MockEngine> engines;
+    MockSupply<workflow_test::MockEngine> engines;
     mutable Disks disks;
     bool sameVolume = true;
     std::u16string temporaryFolder;

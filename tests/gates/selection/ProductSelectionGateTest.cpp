@@ -1,25 +1,18 @@
 // The product page: the lists it fills before the user chooses and the order it shows them in,
 // the missing-files page, and its judgement of a selection in the fixed order availability,
 // reinstallation, missing products, disk space, each refusal with its status, log line and record.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <utility>
 
 #include "InstallationManifest.h"
 #include "ProductSelectionGateFixture.h"
-#include "fl/i18n/Message.h"
 
 namespace selection_test {
 namespace {
 
-using install::datamodels::common::Result;
 using selection_test::PrintTo;
-using testing::ElementsAre;
 using testing::IsEmpty;
-using workflow_test::ErrorRecord;
-using workflow_test::ShownStatus;
 using ProductSelectionGateTest = ProductSelectionGateFixture;
 
 // --- before the user chooses ---

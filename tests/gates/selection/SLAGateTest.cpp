@@ -1,16 +1,12 @@
 // The licence agreement page: who sees it, what a refusal reports, and that acceptance waits for
 // the archive reader before the step completes.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
-#include "SelectionTestData.h"
-#include "fl/i18n/Message.h"
+#include "SelectionTesting.h"
 #include "gates/selection/SLAGate.h"
-#include "support/GateFixture.h"
 #include "support/SubstituteHandler.h"
 
 namespace selection_test {
@@ -18,9 +14,6 @@ namespace {
 
 using install::datamodels::product_installer::UpdateScenario;
 using selection_test::PrintTo;
-using testing::ElementsAre;
-using workflow_test::ErrorRecord;
-using workflow_test::ShownStatus;
 
 // A handler whose archive reader takes a moment; the step may complete only once it has ended.
 class SlowArchivesHandler : public workflow_test::SubstituteHandler {
@@ -102,12 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SkipRow{"NotYetAgreed", false, false, UpdateScenario::AlreadyUpToDate, false},
                     SkipRow{"AlreadyAgreed", true, false, UpdateScenario::FreshInstallation, true},
                     SkipRow{"PackagedFresh", false, true, UpdateScenario::FreshInstallation, false},
-                    SkipRow{"PackagedUnknown", false, true, UpdateScenario::Unknown, true},
                     SkipRow{"PackagedUpToDate", false, true, UpdateScenario::AlreadyUpToDate, true},
-                    SkipRow{"PackagedProductsAdded", false, true, UpdateScenario::ProductsAdded, true},
-                    SkipRow{"PackagedNewer", false, true, UpdateScenario::UpdateToNewerLevel, true},
-                    SkipRow{"PackagedNotFromFolder", false, true,
-                            UpdateScenario::UpdateNotPossibleFromFolderRepository, true}),
+                    SkipRow{"PackagedNewer", false, true, UpdateScenario::UpdateToNewerLevel, true}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -1,5 +1,12 @@
 #pragma once
 
+// What every selection page test uses: the shared doubles and fixture, the tests' product
+// catalogue, and small helpers that keep a table row on one line.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -8,8 +15,27 @@
 
 #include "fl/i18n/Message.h"
 #include "install/productidentifier/ProductCatalogue.h"
+#include "support/GateFixture.h"
+#include "support/MockEngine.h"
+#include "support/MockFolderValidator.h"
+#include "support/MockRepositoryAdapter.h"
+#include "support/MockSupply.h"
+#include "support/ScratchFolder.h"
+#include "workflow_core/PathJoin.h"
 
 namespace selection_test {
+
+using install::datamodels::common::Result;
+using install::product_installer::workflow_utils::DataModelHandler;
+using install::product_installer::workflow_utils::joinPath;
+using testing::_;
+using testing::ElementsAre;
+using testing::Return;
+using workflow_test::ErrorRecord;
+using workflow_test::MockFolderValidator;
+using workflow_test::MockSupply;
+using workflow_test::ShownStatus;
+using Texts = std::vector<std::u16string>;
 
 // The products the selection pages reason about. Velora heads a family that Flowmere belongs
 // to; the parallel server may join Velora's folder; the compiler and the analysis products need
