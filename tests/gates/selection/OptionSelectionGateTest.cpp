@@ -159,10 +159,11 @@ struct WorkflowRow {
     std::u16string workflow;
     int askedWith;  // arguments of the settings request; 0: the service is not asked
     bool unreachable, offered;
+    std::u16string proxyPassword = {};  // the proxy user is always named; both go to the client
 };
 
 const WorkflowRow kWorkflowRows[] = {
-    {"Online", u"Interactive Online Install", 3, false, true},
+    {"OnlineBehindAProxy", u"Interactive Online Install", 3, false, true, u"proxy-secret"},
     {"OnlineUnreachable", u"Interactive Online Install", 3, true, false},
     {"FromFolder", u"Interactive Install From Folder", 1, false, true},
     {"DownloadOnly", u"DownloadOnly", 0, false, false},
@@ -178,8 +179,13 @@ TEST_P(UsageDataWorkflowTest, TheServiceIsAskedAsTheWorkflowAllows) {
     handler->setWorkflow(row.workflow);
     handler->initializeLoginModelForResponseParameters();
     independent().getUserInfo().setAccessToken(u"token-123");
+    handler->initializeProxy();
+    independent().getProxy().setUserName(u"proxy-user");
+    independent().getProxy().setPassword(row.proxyPassword);
     select({u"VELORA"});
     gate.settingsClients.arrange([&](MockSettingsClient& client) {
+        EXPECT_CALL(client, setProxyCredentials("proxy-user", "proxy-secret"))
+            .Times(!row.proxyPassword.empty());
         const auto answer = [&] {
             return row.unreachable ? throw std::runtime_error("unreachable") : kChecked;
         };
@@ -201,21 +207,6 @@ TEST_P(UsageDataWorkflowTest, TheServiceIsAskedAsTheWorkflowAllows) {
 
 INSTANTIATE_TEST_SUITE_P(Workflows, UsageDataWorkflowTest, testing::ValuesIn(kWorkflowRows),
                          [](const auto& info) { return info.param.name; });
-
-TEST_F(OptionSelectionGateTest, ProxyCredentialsReachTheClientOnlyWhenBothAreGiven) {
-    select({u"VELORA"});
-    handler->initializeProxy();
-    independent().getProxy().setUserName(u"proxy-user");
-    gate.settingsClients.arrange(
-        [](MockSettingsClient& client) { EXPECT_CALL(client, setProxyCredentials).Times(0); });
-    gate.setDefaultData();
-
-    independent().getProxy().setPassword(u"proxy-secret");
-    gate.settingsClients.arrange([](MockSettingsClient& client) {
-        EXPECT_CALL(client, setProxyCredentials("proxy-user", "proxy-secret"));
-    });
-    gate.setDefaultData();
-}
 
 // --- the symbolic-link folder (its refusals are tabled with the folder validation) ---
 
