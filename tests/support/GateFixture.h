@@ -1,6 +1,5 @@
 #pragma once
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -27,7 +26,7 @@ struct ErrorRecord {
     }
 };
 
-// The validation status a folder page leaves in the model.
+// The validation status a gate leaves in the model, with its result type.
 struct ShownStatus {
     install::datamodels::common::Result result;
     int resultType;
@@ -41,14 +40,14 @@ struct ShownStatus {
     }
 };
 
-// A model as the installer sets it up, with the installer log and the diagnostics records of the
-// test captured, and a recognisable status in place so that a test can tell whether a page
-// replaced it.
-class FolderPageFixture : public ModelFixture {
+// A ready handler of release "R2031a" with what a gate leaves behind made readable: the
+// validation status, the installer log and the diagnostics error records written during the
+// test. A recognisable earlier status is in place, so a test can tell whether a gate replaced it.
+class GateFixture : public ModelFixture {
 protected:
     using Result = install::datamodels::common::Result;
 
-    FolderPageFixture() {
+    GateFixture() {
         independent().getRelease().setFamily(u"R2031a");
         handler->setCurrentValidationWarning(install::datamodels::product_installer::validationResultType(99),
                                              u"earlier message", u"earlier title");
@@ -58,10 +57,9 @@ protected:
 
     ShownStatus status() const {
         const auto current = applicationData().getValidationStatus();
-        return ShownStatus{current.getResult(), static_cast<int>(independent().getValidationResultType()),
-                           current.getMessage(), current.getTitle()};
+        return {current.getResult(), static_cast<int>(independent().getValidationResultType()),
+                current.getMessage(), current.getTitle()};
     }
-
     std::vector<ErrorRecord> errorRecords() const {
         std::vector<ErrorRecord> found;
         for (const auto& record : diagnostics.records()) {
@@ -71,8 +69,16 @@ protected:
         }
         return found;
     }
-
-    std::vector<std::u16string> logLines() const { return log.lines(); }
+    bool processed(const std::u16string& gateName) const {
+        return applicationData().getDataProcessed() == gateName;
+    }
+    // The page is shown, the user interface answers, and the gate judges the answer.
+    template <class Gate>
+    void submit(Gate& gate) const {
+        gate.setRequiredData();
+        handler->setAsDataAvailable();
+        gate.processData();
+    }
 
     install::cpputil::logger::ScopedCapture log;
     install::tlmx::sink::ScopedCapture diagnostics;
