@@ -94,9 +94,7 @@ public:
     std::size_t size() const { return detail::Runtime::collectionSize(*owner_, *property_); }
     bool empty() const { return size() == 0; }
     bool contains(const T& v) const {
-        for (const auto& x : values())
-            if (x == v) return true;
-        return false;
+        return detail::Runtime::collectionContains(*owner_, *property_, detail::ValueTraits<T>::toValue(v));
     }
     std::vector<T> values() const {
         std::vector<T> out;
