@@ -75,7 +75,6 @@ void CollectionEditor::applyOne(const CollectionEdit& edit) {
             clear();
             return;
     }
-    throw std::invalid_argument("unknown edit of collection " + describe());
 }
 
 void CollectionEditor::requireItemKind(const Value& value) const {
@@ -96,27 +95,23 @@ void CollectionEditor::insertAt(std::size_t index, const Value& value) {
     }
     if (property_.isUnique() && std::find(items.begin(), items.end(), value) != items.end()) return;
     admit_(value);
-    slot_.record(frame_, UndoStep::Kind::EraseItem, index);
-    try {
-        items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), value);
-    } catch (...) {
-        slot_.undo.pop_back();
-        throw;
-    }
+    insert(index, value);
 }
 
 void CollectionEditor::insertSorted(const Value& value) {
     auto& items = slot_.items;
     const auto position = setPosition(items, std::get<std::u16string>(value));
     if (position != items.end() && *position == value) return;
-    const auto index = static_cast<std::size_t>(position - items.begin());
+    insert(static_cast<std::size_t>(position - items.begin()), value);
+}
+
+void CollectionEditor::insert(std::size_t index, const Value& value) {
+    // Everything that may fail comes first; the insertion itself then only moves.
+    Value item = value;
+    auto& items = slot_.items;
+    if (items.size() == items.capacity()) items.reserve(items.capacity() * 2 + 1);
     slot_.record(frame_, UndoStep::Kind::EraseItem, index);
-    try {
-        items.insert(position, value);
-    } catch (...) {
-        slot_.undo.pop_back();
-        throw;
-    }
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
 }
 
 void CollectionEditor::eraseAt(std::size_t index) {

@@ -238,6 +238,8 @@ void ModelState::requireAttachable(const Node& holder, const PropertyInfo& prope
 
 void ModelState::release(Slot& slot) {
     slot.owner = std::thread::id();
+    // A long transaction's steps need not keep their room.
+    if (slot.undo.capacity() > 16) std::vector<UndoStep>().swap(slot.undo);
     if (!waiting_.empty()) slotReleased_.notify_all();
 }
 
@@ -258,12 +260,7 @@ void ModelState::finishCommit(Frame& frame) {
         Slot& slot = node->slot(index);
         // A nested commit may have made the slot final already, and another thread may own it now.
         if (slot.owner != self) continue;
-        // A long transaction's steps need not keep their room.
-        if (slot.undo.capacity() > 16) {
-            std::vector<UndoStep>().swap(slot.undo);
-        } else {
-            slot.undo.clear();
-        }
+        slot.undo.clear();
         release(slot);
     }
 }

@@ -31,6 +31,7 @@ private:
     void requireItemKind(const Value& value) const;
     void insertAt(std::size_t index, const Value& value);
     void insertSorted(const Value& value);
+    void insert(std::size_t index, const Value& value);
     void eraseAt(std::size_t index);
     void eraseEqual(const Value& value);
     void clear();

@@ -83,6 +83,7 @@ private:
     bool waitWouldDeadlock(const Slot& wanted) const;
     // A node may hold only elements of this model that do not hold it.
     void requireAttachable(const Node& holder, const PropertyInfo& property, const Value& value) const;
+    // For a slot whose undo steps are all gone.
     void release(Slot& slot);
     void rollBack(Frame& frame);
     void finishCommit(Frame& frame);

@@ -18,29 +18,22 @@ using tq::zero::nilUuid;
 using tq::zero::Transaction;
 using tq::zero::detail::waitingWriters;
 
-// Thread K writes "k1" then "k2", thread F writes "f", each in a transaction it then commits or
-// rolls back; `order` says whose step comes next, e.g. "KFKKF".
+// Whose step comes next, e.g. "KFKKF": thread K writes "k1", then "k2", then ends its transaction;
+// thread F writes "f", then ends its own. Each end is a commit or a rollback.
 struct Interleaving {
-    std::string name;  // e.g. "K1_F1_K2_Kcommit_Frollback"
     std::string order;
     bool kCommits, fCommits;
+    std::string name() const {
+        return order + (kCommits ? "_Kcommits" : "_KrollsBack") + (fCommits ? "_Fcommits" : "_FrollsBack");
+    }
 };
-void PrintTo(const Interleaving& i, std::ostream* out) { *out << i.name; }
+void PrintTo(const Interleaving& i, std::ostream* out) { *out << i.name(); }
 
 std::vector<Interleaving> everyInterleaving() {
     std::vector<Interleaving> all;
     std::string order = "FFKKK";
     do {
-        for (const int commits : {0, 1, 2, 3}) {
-            const bool k = commits & 1, f = commits & 2;
-            const std::vector<std::string> kSteps{"K1", "K2", k ? "Kcommit" : "Krollback"},
-                fSteps{"F1", f ? "Fcommit" : "Frollback"};
-            std::string name;
-            std::size_t nextK = 0, nextF = 0;
-            for (const char who : order)
-                name += (name.empty() ? "" : "_") + (who == 'K' ? kSteps[nextK++] : fSteps[nextF++]);
-            all.push_back({name, order, k, f});
-        }
+        for (const int ends : {0, 1, 2, 3}) all.push_back({order, (ends & 1) != 0, (ends & 2) != 0});
     } while (std::next_permutation(order.begin(), order.end()));
     return all;
 }
@@ -92,39 +85,30 @@ TEST_P(InterleavingTest, ThePropertyEndsAsTheLastCommitLeftItAndEveryCommitIsRep
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoThreads, InterleavingTest, ::testing::ValuesIn(everyInterleaving()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& info) { return info.param.name(); });
 
 class ConcurrencyTest : public GadgetModel, public ::testing::Test {};
 
 TEST_F(ConcurrencyTest, EveryCommittedAppendStaysAndIsReportedAndEveryRolledBackOneGoes) {
     constexpr int Writers = 8, Appends = 200;
-    const auto entry = [](int thread, int index) {
-        const std::string text = std::to_string(thread) + ":" + std::to_string(index);
-        return std::u16string(text.begin(), text.end());
-    };
     model.addListener(observer);
     std::vector<std::thread> writers;
     for (int t = 0; t < Writers; ++t) {
         writers.emplace_back([&, t] {
             for (int i = 0; i < Appends; ++i) {
                 Transaction transaction(model);
-                edit(gadget.getNotes(), [&](auto& m) { m.append(entry(t, i)); });
-                edit(gadget.getLabels(), [&](auto& m) { m.insert(entry(t, i)); });
+                edit(gadget.getLabels(), [&](auto& m) {
+                    m.insert(std::u16string{char16_t(t), char16_t(i)});
+                });
                 if (i % 2 == 0) transaction.commit();
             }
         });
     }
     for (auto& writer : writers) writer.join();
-    std::vector<std::u16string> committed;
-    for (int t = 0; t < Writers; ++t) {
-        for (int i = 0; i < Appends; i += 2) committed.push_back(entry(t, i));
-    }
-    std::sort(committed.begin(), committed.end());
-    auto notes = gadget.getNotes().values();
-    std::sort(notes.begin(), notes.end());
-    EXPECT_EQ(notes, committed);
-    EXPECT_EQ(gadget.getLabels().values(), committed);
-    EXPECT_EQ(observer.commits().size(), committed.size());
+    const auto labels = gadget.getLabels().values();
+    EXPECT_EQ(gadget.getLabels().size(), std::size_t{Writers * Appends / 2});
+    EXPECT_TRUE(std::all_of(labels.begin(), labels.end(), [](const auto& l) { return l[1] % 2 == 0; }));
+    EXPECT_EQ(observer.commits().size(), labels.size());
 }
 
 TEST_F(ConcurrencyTest, AListenerRemovedWhileOtherThreadsCommitIsNoLongerCalledOnceRemoved) {
