@@ -93,7 +93,7 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable slotReleased_;
-    std::unordered_map<std::thread::id, Stack> stacks_;
+    std::unordered_map<std::thread::id, Stack> stacks_;  // of threads that began transactions and live on
     std::unordered_map<std::thread::id, const Slot*> waiting_;  // writers and the slot each waits for
     std::shared_ptr<const ErrorSink> errorSink_;
     SubscriptionList subscriptions_;
