@@ -31,8 +31,8 @@ std::string CollectionEditor::describe() const { return owner_.describe(property
 
 bool CollectionEditor::apply(const std::vector<CollectionEdit>& edits) {
     const std::size_t mark = slot_.undo.size();
-    // A batch that removes may put back what it removed; only then is comparing worth its cost,
-    // which such a batch pays anyway.
+    // Only a batch that removes can put back what it removed and so change nothing; only such a
+    // batch pays for a copy to compare with, so appends stay at constant cost.
     std::optional<std::vector<Value>> before;
     if (std::any_of(edits.begin(), edits.end(), removes)) before = slot_.items;
     try {
