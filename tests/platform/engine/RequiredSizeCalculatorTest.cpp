@@ -1,3 +1,5 @@
+// Download and install sizes of a selection: each product once, nothing for what the folder
+// already holds.
 #include "install/engine/RequiredSizeCalculator.h"
 
 #include <gtest/gtest.h>
@@ -26,49 +28,32 @@ private:
 
 using Sizes = std::pair<std::uint64_t, std::uint64_t>;
 
-class RequiredSizeCalculatorTest : public testing::Test {
-protected:
-    RequiredSizeCalculatorTest() {
-        for (const auto& [code, download, install] :
-             {std::tuple{u"VELORA", 1000u, 5000u}, std::tuple{u"FLOWMERE", 200u, 700u},
-              std::tuple{u"QUARRIX_TEST", 30u, 90u}}) {
-            products.emplace(code, std::make_shared<const SizedProduct>(code, download, install));
-        }
-    }
-
-    std::pair<std::uint64_t, std::uint64_t> sizes(const std::vector<std::u16string>& selection,
-                                                  bool skipInstalled = true,
-                                                  bool ignoreUnknown = true) const {
-        return calculator.getRequiredDownloadAndInstallSize(selection, folder.text(), {"l64pc"}, {"en_US"},
-                                                            products, skipInstalled, ignoreUnknown);
-    }
-
+TEST(RequiredSizeCalculatorTest, AddsEachProductOnceLeavingOutInstalledAndUnknownOnes) {
     test::ScratchFolder folder;
     repository_adapter::ProductMap products;
-    RequiredSizeCalculator calculator;
-};
+    products.emplace(u"VELORA", std::make_shared<const SizedProduct>(u"VELORA", 1000, 5000));
+    products.emplace(u"FLOWMERE", std::make_shared<const SizedProduct>(u"FLOWMERE", 200, 700));
+    products.emplace(u"QUARRIX", std::make_shared<const SizedProduct>(u"QUARRIX", 30, 90));
+    const RequiredSizeCalculator calculator;
+    const auto sizes = [&](const std::vector<std::u16string>& selection, bool skipInstalled = true) {
+        return calculator.getRequiredDownloadAndInstallSize(selection, folder.text(), {"l64pc"}, {"en_US"},
+                                                            products, skipInstalled, true);
+    };
 
-TEST_F(RequiredSizeCalculatorTest, AddsArchiveAndUnpackedSizesOfEachProductOnce) {
-    EXPECT_EQ(sizes({u"VELORA", u"FLOWMERE", u"VELORA"}), Sizes(1200, 5700));
+    EXPECT_EQ(sizes({u"VELORA", u"FLOWMERE", u"VELORA", u"GHOST"}), Sizes(1200, 5700));
     EXPECT_EQ(sizes({}), Sizes(0, 0));
     EXPECT_EQ(calculator.getRequiredDownloadSize({u"FLOWMERE"}, folder.text(), {}, {}, products, true, true),
               200u);
-}
+    EXPECT_THROW(calculator.getRequiredDownloadAndInstallSize({u"GHOST"}, folder.text(), {}, {}, products,
+                                                              true, false),
+                 EngineMissingComponentException);
 
-TEST_F(RequiredSizeCalculatorTest, ProductsAlreadyInTheFolderCostNothing) {
     InstallationManifest manifest;
     manifest.addProduct({u"VELORA", u"Velora", u"Velora"});
     manifest.writeTo(folder.path());
-    EXPECT_EQ(sizes({u"VELORA", u"QUARRIX_TEST"}), Sizes(30, 90));
-    EXPECT_EQ(sizes({u"VELORA", u"QUARRIX_TEST"}, false), Sizes(1030, 5090));
-}
+    EXPECT_EQ(sizes({u"VELORA", u"QUARRIX"}), Sizes(30, 90));
+    EXPECT_EQ(sizes({u"VELORA", u"QUARRIX"}, false), Sizes(1030, 5090));
 
-TEST_F(RequiredSizeCalculatorTest, AProductTheRepositoryLacksIsSkippedOrReported) {
-    EXPECT_EQ(sizes({u"FLOWMERE", u"GHOST"}), Sizes(200, 700));
-    EXPECT_THROW(sizes({u"FLOWMERE", u"GHOST"}, true, false), EngineMissingComponentException);
-}
-
-TEST_F(RequiredSizeCalculatorTest, AnUnreadableRecordIsReported) {
     folder.writeFile(InstallationManifest::kFileName, "[]");
     EXPECT_THROW(sizes({u"VELORA"}), EngineInvalidInstalledProductsException);
 }
