@@ -13,12 +13,11 @@ using ::testing::HasSubstr;
 namespace install::enczip::test {
 namespace {
 
-// How the archive file is made of the entries: one zip, or parts joined.
-enum class Layout { Zip, Missing, Junk, HalfAZip, Tar, TarThenZip, ZipThenTar };
-
 struct RefusedCase {
     std::string name;
-    Layout layout;
+    // What the file is made of, in order: "zip" (of the entries), "tar", "half" (a zip of the
+    // entries cut in two), "junk"; nothing for a missing file.
+    std::vector<std::string> parts;
     std::vector<TestEntry> entries;
     std::string refused;  // the entry named, or for a file that is not one zip the reason given
     bool destinationHoldsLinkOut = false;
@@ -26,50 +25,33 @@ struct RefusedCase {
 
 void PrintTo(const RefusedCase& refused, std::ostream* out) { *out << refused.name; }
 
-const std::vector<TestEntry> kTarEntries{{"bin/tool", "from the tar"}, {"link", "->../outside"}};
-
+// clang-format off
 std::vector<RefusedCase> refusedCases() {
+    const std::vector<TestEntry> tool{{"bin/tool", "from the zip"}};
     return {
-        {"MissingArchive", Layout::Missing, {}, ""},
-        {"Junk", Layout::Junk, {}, "no end record"},
-        {"TruncatedZip",
-         Layout::HalfAZip,
-         {{"whole.txt", "fine"}, {"more.txt", std::string(100000, 'm')}},
-         "no end record"},
-        {"Tar", Layout::Tar, kTarEntries, "no end record"},
-        {"TarWithAZipAppended",
-         Layout::TarThenZip,
-         {{"bin/tool", "from the zip"}},
-         "data before its first entry"},
-        {"ZipWithATarAppended", Layout::ZipThenTar, {{"bin/tool", "from the zip"}}, "no end record"},
-        {"ParentReference", Layout::Zip, {{"../outside/pwned.txt", "x"}}, "../outside/pwned.txt"},
-        {"ParentReferenceAfterFolder",
-         Layout::Zip,
-         {{"ok.txt", "fine"}, {"sub/../../outside/p", "x"}},
-         "sub/../../outside/p"},
-        {"ParentReferenceFolder", Layout::Zip, {{"../outside/newdir/", ""}}, "../outside/newdir/"},
-        {"AbsolutePath", Layout::Zip, {{"/tmp/abs.txt", "x"}}, "/tmp/abs.txt"},
-        {"SymlinkOutThenWriteThrough",
-         Layout::Zip,
-         {{"link", "->../outside"}, {"link/pwned.txt", "x"}},
-         "link"},
-        {"SymlinkToAbsolutePath", Layout::Zip, {{"link", "->/tmp"}}, "link"},
-        {"SymlinkDeepInsideClimbingOut",
-         Layout::Zip,
-         {{"a/b/", ""}, {"a/b/up", "->../../../outside/x"}},
-         "a/b/up"},
+        {"MissingArchive", {}, {}, ""},
+        {"Junk", {"junk"}, {}, "no end record"},
+        {"TruncatedZip", {"half"}, {{"whole.txt", "fine"}, {"more.txt", std::string(100000, 'm')}}, "no end record"},
+        {"Tar", {"tar"}, {}, "no end record"},
+        {"TarWithAZipAppended", {"tar", "zip"}, tool, "data before its first entry"},
+        {"ZipWithATarAppended", {"zip", "tar"}, tool, "no end record"},
+        {"ParentReference", {"zip"}, {{"../outside/pwned.txt", "x"}}, "../outside/pwned.txt"},
+        {"ParentReferenceAfterFolder", {"zip"}, {{"ok.txt", "fine"}, {"sub/../../outside/p", "x"}}, "sub/../../outside/p"},
+        {"ParentReferenceFolder", {"zip"}, {{"../outside/newdir/", ""}}, "../outside/newdir/"},
+        {"AbsolutePath", {"zip"}, {{"/tmp/abs.txt", "x"}}, "/tmp/abs.txt"},
+        {"SymlinkOutThenWriteThrough", {"zip"}, {{"link", "->../outside"}, {"link/pwned.txt", "x"}}, "link"},
+        {"SymlinkToAbsolutePath", {"zip"}, {{"link", "->/tmp"}}, "link"},
+        {"SymlinkDeepInsideClimbingOut", {"zip"}, {{"a/b/", ""}, {"a/b/up", "->../../../outside/x"}}, "a/b/up"},
         // "l" and "m" look harmless while "s" does not exist; once "s" is the destination itself,
         // "s/.." is the folder above it. Both are named.
-        {"SymlinksEscapingThroughALaterLink",
-         Layout::Zip,
-         {{"l", "->s/.."}, {"m", "->s/../x"}, {"s", "->."}},
-         "l, m"},
-        {"WriteThroughExistingLinkOut", Layout::Zip, {{"pre/pwned.txt", "x"}}, "pre/pwned.txt", true},
-        {"FolderThroughExistingLinkOut", Layout::Zip, {{"pre/sub/", ""}}, "pre/sub/", true},
-        {"NamedPipe", Layout::Zip, {{"ok.txt", "x"}, {"pipe", "", S_IFIFO | 0644}}, "pipe"},
-        {"Device", Layout::Zip, {{"dev", "", S_IFCHR | 0644}}, "dev"},
+        {"SymlinksEscapingThroughALaterLink", {"zip"}, {{"l", "->s/.."}, {"m", "->s/../x"}, {"s", "->."}}, "l, m"},
+        {"WriteThroughExistingLinkOut", {"zip"}, {{"pre/pwned.txt", "x"}}, "pre/pwned.txt", true},
+        {"FolderThroughExistingLinkOut", {"zip"}, {{"pre/sub/", ""}}, "pre/sub/", true},
+        {"NamedPipe", {"zip"}, {{"ok.txt", "x"}, {"pipe", "", S_IFIFO | 0644}}, "pipe"},
+        {"Device", {"zip"}, {{"dev", "", S_IFCHR | 0644}}, "dev"},
     };
 }
+// clang-format on
 
 class RefusedArchiveTest : public ::testing::TestWithParam<RefusedCase> {
 protected:
@@ -81,23 +63,17 @@ protected:
         });
         return all;
     }
-    void write(Layout layout, const std::vector<TestEntry>& entries) const {
-        const fs::path zip = box.root() / "a.zip";
-        const fs::path tar = box.root() / "a.tar";
-        writeArchive(zip, entries);
-        writeArchive(tar, kTarEntries, ArchiveFormat::Tar);
-        const std::map<Layout, std::vector<fs::path>> parts{{Layout::Zip, {zip}},
-                                                            {Layout::HalfAZip, {zip}},
-                                                            {Layout::Tar, {tar}},
-                                                            {Layout::TarThenZip, {tar, zip}},
-                                                            {Layout::ZipThenTar, {zip, tar}},
-                                                            {Layout::Junk, {}}};
-        if (layout == Layout::Missing) return;
+    void write(const RefusedCase& refused) const {
+        if (refused.parts.empty()) return;
+        writeArchive(box.root() / "a.zip", refused.entries);
+        writeArchive(box.root() / "a.tar", {{"bin/tool", "from the tar"}, {"link", "->../outside"}},
+                     ArchiveFormat::Tar);
         std::ofstream out(archive, std::ios::binary);
-        for (const fs::path& part : parts.at(layout)) out << std::ifstream(part, std::ios::binary).rdbuf();
-        if (layout == Layout::Junk) out << std::string(4096, 'z');
-        out.close();
-        if (layout == Layout::HalfAZip) fs::resize_file(archive, fs::file_size(archive) / 2);
+        for (const std::string& part : refused.parts) {
+            if (part == "junk") out << std::string(4096, 'z');
+            const std::string bytes = readText(box.root() / (part == "tar" ? "a.tar" : "a.zip"));
+            if (part != "junk") out << (part == "half" ? bytes.substr(0, bytes.size() / 2) : bytes);
+        }
     }
 
     Sandbox box;
@@ -110,7 +86,7 @@ TEST_P(RefusedArchiveTest, IsRefusedAndNothingOutsideTheDestinationChanges) {
         fs::create_directories(box.destination());
         fs::create_directory_symlink("../outside", box.destination() / "pre");
     }
-    write(param.layout, param.entries);
+    write(param);
     const auto before = outside();
 
     try {
@@ -120,15 +96,15 @@ TEST_P(RefusedArchiveTest, IsRefusedAndNothingOutsideTheDestinationChanges) {
         EXPECT_EQ(error.entryName(), param.refused.substr(0, param.refused.find(',')));
         EXPECT_THAT(error.what(), HasSubstr(param.refused));
     } catch (const fs::filesystem_error& error) {
-        EXPECT_EQ(param.layout, Layout::Missing) << error.what();
+        EXPECT_TRUE(param.parts.empty()) << error.what();
     } catch (const std::runtime_error& error) {
-        EXPECT_NE(param.layout, Layout::Zip) << error.what();
+        EXPECT_NE(param.parts, std::vector<std::string>{"zip"}) << error.what();
         EXPECT_THAT(error.what(), HasSubstr(archive.string() + ": " + param.refused));
     }
 
     EXPECT_EQ(outside(), before);
     // A file that is no zip, or holds a pipe or device, is refused before anything is made.
-    if (param.layout != Layout::Zip || param.entries.back().mode > 07777) {
+    if (param.parts != std::vector<std::string>{"zip"} || param.entries.back().mode > 07777) {
         EXPECT_FALSE(fs::exists(box.destination()));
     }
     for (const auto& [name, content] : snapshot(box.destination()))

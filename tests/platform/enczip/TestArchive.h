@@ -5,10 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "ScratchFolder.h"
 
 namespace install::enczip::test {
 
@@ -61,31 +62,14 @@ inline std::map<std::string, std::string> snapshot(const std::filesystem::path& 
 
 // A private folder with a destination inside and a neighbour beside it that no extraction may
 // touch: "outside/secret.txt" is there from the start.
-class Sandbox {
-public:
-    Sandbox()
-        : root_(std::filesystem::temp_directory_path() /
-                ("enczip-test-" + std::to_string(std::random_device{}()))) {
+struct Sandbox : install::test::ScratchFolder {
+    Sandbox() {
         std::filesystem::create_directories(outside());
         writeText(outside() / "secret.txt", "untouched");
     }
-    ~Sandbox() {
-        std::error_code ignored;
-        for (auto it = std::filesystem::recursive_directory_iterator(root_, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored) && !it->is_symlink(ignored)) ::chmod(it->path().c_str(), 0700);
-        }
-        std::filesystem::remove_all(root_, ignored);
-    }
-    Sandbox(const Sandbox&) = delete;
-    Sandbox& operator=(const Sandbox&) = delete;
-
-    std::filesystem::path root() const { return root_; }
-    std::filesystem::path destination() const { return root_ / "dest"; }
-    std::filesystem::path outside() const { return root_ / "outside"; }
-
-private:
-    std::filesystem::path root_;
+    std::filesystem::path root() const { return path(); }
+    std::filesystem::path destination() const { return path() / "dest"; }
+    std::filesystem::path outside() const { return path() / "outside"; }
 };
 
 }  // namespace install::enczip::test

@@ -17,10 +17,12 @@ TEST(DiskSpaceValidatorTest, ComparesTheRequiredBytesWithTheSpaceOfTheNearestExi
     const DiskSpaceValidator validator;
     struct statvfs volume {};
     ASSERT_EQ(::statvfs(scratch.path().c_str(), &volume), 0);
-    const std::uint64_t available = validator.getAvailableDiskSpace((scratch.path() / "not" / "yet").u16string());
+    const std::uint64_t available =
+        validator.getAvailableDiskSpace((scratch.path() / "not" / "yet").u16string());
     EXPECT_EQ(available % volume.f_frsize, 0u);
     EXPECT_TRUE(validator.hasEnoughDiskSpaceToInstall(scratch.text(), 4096));
-    EXPECT_FALSE(validator.hasEnoughDiskSpaceToInstall(scratch.text(), std::numeric_limits<std::uint64_t>::max()));
+    EXPECT_FALSE(
+        validator.hasEnoughDiskSpaceToInstall(scratch.text(), std::numeric_limits<std::uint64_t>::max()));
     EXPECT_THROW(validator.hasEnoughDiskSpaceToInstall(u"", 1), std::invalid_argument);
 }
 

@@ -51,38 +51,26 @@ struct FailureCase {
 
 void PrintTo(const FailureCase& failure, std::ostream* out) { *out << failure.name; }
 
+// clang-format off
 std::vector<FailureCase> failureCases() {
     using Case = FailureCase;
     return {
         {"MissingArchive", {u"VELORA", u"GHOST"}, {}, {}, Case::Kept, "2140", "GHOST.enc"},
         {"ProductUnknownToTheCatalogue", {u"NOT_A_PRODUCT"}, {}, {}, Case::Kept, "2130", "NOT_A_PRODUCT"},
+        {"UnreadableArchiveInTheRepository", {u"FLOWMERE"}, {}, {{"", "not a zip"}}, Case::Kept, "1420", "Unable to read"},
         {"ForgedArchive", {u"VELORA"}, {}, {}, Case::Forged, "2150", "VELORA.enc |"},
         {"DamagedArchive", {u"VELORA"}, {}, {}, Case::DamagedUnchecked, "2160", "VELORA.enc |"},
         {"DamagedArchiveWithAChecksum", {u"VELORA"}, {}, {}, Case::Damaged, "2150", "VELORA.enc |"},
         {"CancelledBeforeTheRun", {u"VELORA"}, {}, {}, Case::Cancelled, "2180", "VELORA"},
-        {"ALaterArchiveRepointsALinkOfTheEarlierInstallation",
-         {u"VELORA"},
-         {{"bin/flowmere", "replaced"}, {"q", "->."}},
-         {},
-         Case::Kept,
-         "2160",
-         "| up-link"},
-        {"TwoArchivesTogetherLeadOut",
-         {u"QUARRIX", u"VELORA"},
-         {{"l", "->."}, {"q", "->."}, {"share/doc/f.txt", "new"}},
-         {{"r/", ""}, {"l", "->r"}, {"b-link", "->l/.."}},
-         Case::Kept,
-         "2160",
-         "| b-link, up-link"},
-        {"ANameKeptForTheRecord",
-         {u"VELORA"},
-         {{"bin/v", "v"}, {InstallationManifest::kFileName, "{}"}},
-         {},
-         Case::Kept,
-         "2170",
-         InstallationManifest::kFileName},
+        {"ALaterArchiveRepointsALinkOfTheEarlierInstallation", {u"VELORA"}, {{"bin/flowmere", "replaced"}, {"q", "->."}},
+         {}, Case::Kept, "2160", "| up-link"},
+        {"TwoArchivesTogetherLeadOut", {u"QUARRIX", u"VELORA"}, {{"l", "->."}, {"q", "->."}, {"share/doc/f.txt", "new"}},
+         {{"r/", ""}, {"l", "->r"}, {"b-link", "->l/.."}}, Case::Kept, "2160", "| b-link, up-link"},
+        {"ANameKeptForTheRecord", {u"VELORA"}, {{"bin/v", "v"}, {InstallationManifest::kFileName, "{}"}}, {}, Case::Kept,
+         "2170", InstallationManifest::kFileName},
     };
 }
+// clang-format on
 
 class EngineRunFailureTest : public EarlierInstallationFixture,
                              public testing::WithParamInterface<std::tuple<FailureCase, WorkflowType>> {};
@@ -91,7 +79,13 @@ TEST_P(EngineRunFailureTest, StopsTheRunAndLeavesTheEarlierInstallationAsItWas) 
     const auto& [failure, workflow] = GetParam();
     const auto before = snapshot(folder(), true);
     if (!failure.velora.empty()) addProduct("VELORA", failure.velora);
-    if (!failure.quarrix.empty()) addProduct("QUARRIX", failure.quarrix);
+    // A third product, or one that is not even a zip archive.
+    if (!failure.quarrix.empty() && failure.quarrix[0].name.empty()) {
+        enczip::test::writeText(packages() / "QUARRIX.enc", failure.quarrix[0].content);
+        checksums["QUARRIX"] = "";
+    } else if (!failure.quarrix.empty()) {
+        addProduct("QUARRIX", failure.quarrix);
+    }
     checksums["GHOST"] = "";
     if (failure.archive == FailureCase::Forged) checksums["VELORA"] = std::string(64, 'a');
     if (failure.archive == FailureCase::DamagedUnchecked) checksums["VELORA"].clear();
@@ -109,7 +103,7 @@ TEST_P(EngineRunFailureTest, StopsTheRunAndLeavesTheEarlierInstallationAsItWas) 
         EXPECT_EQ(error.getErrorCode(), failure.code) << error.what();
         EXPECT_THAT(error.getPrimaryErrorMessage() + " | " + error.getSecondaryErrorMessage(),
                     HasSubstr(failure.detail));
-        EXPECT_EQ(error.getLocation(), "Engine::start");
+        EXPECT_THAT(error.getLocation(), testing::StartsWith("Engine::start"));
     }
     EXPECT_EQ(snapshot(folder(), true), before);
 }
@@ -140,14 +134,6 @@ TEST_F(EngineRunStopTest, TheUsersCancelIsHonouredWithinAMiBOfAFileAndTakesBackA
     EXPECT_THROW(run({u"FLOWMERE", u"VELORA"}, WorkflowType::InstallFromFolder), EngineInterruptedException);
     EXPECT_LE(lastReported, cancelledAt + 1024 * kKiB);
     EXPECT_FALSE(std::filesystem::exists(folder()));
-}
-
-TEST_F(EngineRunStopTest, AnUnreadableRepositoryFolderIsAnExtractionOrDownloadFailure) {
-    enczip::test::writeText(packages() / "QUARRIX_TEST.enc", "not a zip archive");
-    checksums["QUARRIX_TEST"] = "";
-    EXPECT_THROW(run({u"FLOWMERE"}, WorkflowType::InstallFromFolder), EngineExtractOrRegisterException);
-    EXPECT_THROW(run({u"FLOWMERE"}, WorkflowType::Install), EngineDownloadException);
-    EXPECT_THROW(run({u"FLOWMERE"}, WorkflowType::DownloadOnly), EngineException) << "not an installation";
 }
 
 // A run killed while it moved VELORA into place (or just after it finished) leaves its staging

@@ -21,7 +21,8 @@ TEST(ProgressRegistrationTest, EachKindReachesItsOwnListenersWhileConnectedOneRe
     int uninstalls = 0;
     {
         const auto install = registerInstallProgressCallback([&](InstallProgressData) { ++installs; });
-        const auto uninstall = registerUninstallProgressCallback([&](UninstallProgressData) { ++uninstalls; });
+        const auto uninstall =
+            registerUninstallProgressCallback([&](UninstallProgressData) { ++uninstalls; });
         const auto download = registerDownloadProgressCallback([&](DownloadProgressData) {
             if (++inside > 1) overlapped = true;
             std::this_thread::yield();
@@ -31,7 +32,8 @@ TEST(ProgressRegistrationTest, EachKindReachesItsOwnListenersWhileConnectedOneRe
         std::vector<std::thread> workers;
         for (int worker = 0; worker < 4; ++worker) {
             workers.emplace_back([] {
-                for (std::uint64_t percent = 0; percent <= 100; ++percent) publishDownloadProgress({u"x", 0, 0, percent});
+                for (std::uint64_t percent = 0; percent <= 100; ++percent)
+                    publishDownloadProgress({u"x", 0, 0, percent});
             });
         }
         for (std::thread& worker : workers) worker.join();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FolderProduct.h"
 #include "InstallationManifest.h"
 #include "ScratchFolder.h"
 #include "install/engine/EngineExceptions.h"
@@ -11,29 +12,16 @@
 namespace install::engine {
 namespace {
 
-class SizedProduct : public product_api::Product {
-public:
-    SizedProduct(std::u16string baseCode, std::uint64_t download, std::uint64_t install)
-        : baseCode_(std::move(baseCode)), download_(download), install_(install) {}
-    std::u16string getBaseCode() const override { return baseCode_; }
-    std::u16string getName() const override { return baseCode_; }
-    std::uint64_t getDownloadSize() const override { return download_; }
-    std::uint64_t getInstallSize() const override { return install_; }
-
-private:
-    std::u16string baseCode_;
-    std::uint64_t download_;
-    std::uint64_t install_;
-};
-
 using Sizes = std::pair<std::uint64_t, std::uint64_t>;
 
 TEST(RequiredSizeCalculatorTest, AddsEachProductOnceLeavingOutInstalledAndUnknownOnes) {
     test::ScratchFolder folder;
     repository_adapter::ProductMap products;
-    products.emplace(u"VELORA", std::make_shared<const SizedProduct>(u"VELORA", 1000, 5000));
-    products.emplace(u"FLOWMERE", std::make_shared<const SizedProduct>(u"FLOWMERE", 200, 700));
-    products.emplace(u"QUARRIX", std::make_shared<const SizedProduct>(u"QUARRIX", 30, 90));
+    for (const auto& [code, download, install] :
+         {std::tuple{u"VELORA", 1000, 5000}, std::tuple{u"FLOWMERE", 200, 700},
+          std::tuple{u"QUARRIX", 30, 90}})
+        products.emplace(
+            code, std::make_shared<repository_adapter::FolderProduct>(code, code, "", download, install));
     const RequiredSizeCalculator calculator;
     const auto sizes = [&](const std::vector<std::u16string>& selection, bool skipInstalled = true) {
         return calculator.getRequiredDownloadAndInstallSize(selection, folder.text(), {"l64pc"}, {"en_US"},
@@ -47,13 +35,11 @@ TEST(RequiredSizeCalculatorTest, AddsEachProductOnceLeavingOutInstalledAndUnknow
     EXPECT_THROW(calculator.getRequiredDownloadAndInstallSize({u"GHOST"}, folder.text(), {}, {}, products,
                                                               true, false),
                  EngineMissingComponentException);
-
     InstallationManifest manifest;
     manifest.addProduct({u"VELORA", u"Velora", u"Velora"});
     manifest.writeTo(folder.path());
     EXPECT_EQ(sizes({u"VELORA", u"QUARRIX"}), Sizes(30, 90));
     EXPECT_EQ(sizes({u"VELORA", u"QUARRIX"}, false), Sizes(1030, 5090));
-
     folder.writeFile(InstallationManifest::kFileName, "[]");
     EXPECT_THROW(sizes({u"VELORA"}), EngineInvalidInstalledProductsException);
 }
