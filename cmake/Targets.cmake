@@ -4,8 +4,19 @@ function(workflow_platform_component name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_library(${name} SHARED ${sources})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC workflow_interfaces ${ARG_DEPENDS})
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>)
+  target_link_libraries(${name} PUBLIC workflow_interfaces)
+  # Other components stay part of the interface. Outside libraries (libarchive, libcurl...) are the
+  # component's own business once installed: its public headers never show them, so an installed
+  # package does not make its users find them; in the build tree they stay visible to the tests.
+  foreach(dependency ${ARG_DEPENDS})
+    if(dependency MATCHES "::")
+      target_link_libraries(${name} PRIVATE ${dependency} PUBLIC $<BUILD_INTERFACE:${dependency}>)
+    else()
+      target_link_libraries(${name} PUBLIC ${dependency})
+    endif()
+  endforeach()
+  set_target_properties(${name} PROPERTIES EXPORT_NAME ${name})
   set_property(GLOBAL APPEND PROPERTY WORKFLOW_PLATFORM_COMPONENTS ${name})
 endfunction()
 

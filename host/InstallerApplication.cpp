@@ -7,17 +7,19 @@
 #include "FolderRepositoryAdapter.h"
 #include "fl/i18n/Message.h"
 #include "fl/i18n/TextConversion.h"
+#include "host/CatalogueComponents.h"
+#include "host/DestinationClaim.h"
 #include "host/EventStream.h"
 #include "host/HeadlessFrontEnd.h"
 #include "host/InstallerModel.h"
 #include "host/InstallerWorkflows.h"
 #include "host/ModelEvents.h"
+#include "host/ProductCatalogueChoice.h"
 #include "host/ProgressDisplay.h"
 #include "host/WorkflowRunner.h"
 #include "install/cpputil/InstallerLocale.h"
 #include "install/cpputil/Logger.h"
 #include "install/platformutil/PlatformUtility.h"
-#include "install/productidentifier/ProductIdentifier.h"
 #include "install/tlmx/DiagnosticsSink.h"
 #include "install/workflow_manager/WorkflowHandler.h"
 #include "workflow_core/SwitchWorkflowListener.h"
@@ -30,12 +32,15 @@ namespace dm = install::datamodels;
 namespace {
 
 constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitDestinationHeld = 3;
 constexpr int kExitInterrupted = 130;
 
 std::u16string utf16(const std::string& text) { return fl::i18n::to_u16string(text); }
 
 // What the installer application knows of itself and of the run before any gate starts.
 void fillModel(const InstallerOptions& options, const std::filesystem::path& packagesRoot,
+               const install::productidentifier::ProductCatalogue& catalogue,
                const dm::product_installer::ProductInstaller& root, wu::DataModelHandler& handler) {
     const auto independent = root.getWorkflowIndependentData();
     independent.setIsSilent(options.silent);
@@ -54,11 +59,21 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     // Every product of the catalogue is on offer; which of them the folder holds is the
     // archive reader's finding.
     std::vector<std::u16string> offered;
-    const auto catalogue = install::productidentifier::ProductIdentifier().getCatalogue();
-    for (const auto& product : catalogue->getProducts()) {
+    for (const auto& product : catalogue.getProducts()) {
         offered.push_back(product.baseCode);
     }
     handler.setOfferedProducts(offered);
+}
+
+int exitStatusFor(DestinationClaim::Outcome claim) {
+    switch (claim) {
+        case DestinationClaim::Outcome::HeldByAnother:
+            return kExitDestinationHeld;
+        case DestinationClaim::Outcome::Interrupted:
+            return kExitInterrupted;
+        default:
+            return kExitFailure;
+    }
 }
 
 dm::common::ValidationStatus switchFailureStatus(const tq::zero::Model& model) {
@@ -94,12 +109,22 @@ int InstallerApplication::run() {
     const auto packagesRoot = options_.packagesRoot.empty()
                                   ? install::platformutil::PlatformUtility::getInstallationPath()
                                   : std::filesystem::absolute(options_.packagesRoot);
+    ProductCatalogueChoice catalogue;
+    try {
+        catalogue = ProductCatalogueChoice::choose(options_.catalogue, packagesRoot);
+    } catch (const CatalogueUnusableError& error) {
+        err_ << "The installer cannot start: " << error.what() << '\n';
+        return error.wasGivenByUser() ? kExitUsage : kExitFailure;
+    }
+    install::cpputil::logger::append_message(u"Product catalogue: " + catalogue.file.u16string());
+
     auto installerModel = createInstallerModel();
     createPageModels(installerModel.model, installerModel.root);
 
     // The archive reader looks through the packages while the first pages are shown; the
     // agreement page waits for it.
-    auto repository = std::make_shared<install::repository_adapter::FolderRepositoryAdapter>(packagesRoot);
+    auto repository = std::make_shared<install::repository_adapter::FolderRepositoryAdapter>(
+        packagesRoot, catalogue.catalogue);
     std::thread archiveReader([repository] {
         try {
             (void)repository->getAvailableProducts();
@@ -112,15 +137,15 @@ int InstallerApplication::run() {
     handler->setProductRepoAdapterInstance(repository);
     handler->setIsFolderRepoInstance(true);
     try {
-        fillModel(options_, packagesRoot, installerModel.root, *handler);
+        fillModel(options_, packagesRoot, *catalogue.catalogue, installerModel.root, *handler);
     } catch (const std::exception& error) {
         err_ << "The installer cannot start: " << error.what() << '\n';
         return kExitFailure;
     }
     handler->setExitStatus(kExitFailure);
 
-    auto workflows =
-        std::make_shared<install::workflow_manager::WorkflowHandler>(createWorkflowConfiguration(handler));
+    auto workflows = std::make_shared<install::workflow_manager::WorkflowHandler>(
+        createWorkflowConfiguration(handler, CatalogueComponents(catalogue)));
     const auto application = installerModel.root.getWorkflowIndependentData().getApplicationData();
     wu::SwitchWorkflowListener switchListener(installerModel.model, workflows, {u"WelcomeGate", u"SLAGate"},
                                               installerModel.root, application,
@@ -142,6 +167,13 @@ int InstallerApplication::run() {
     HeadlessFrontEnd frontEnd(options_, handler, installerModel.root, people);
     RunSettings settings;
     if (options_.dryRun) settings.stopAfterGate = u"ConfirmationGate";
+    // Held from before the folder page looks into the folder until the run ends.
+    DestinationClaim destinationClaim(options_.waitLock, people);
+    settings.beforeProcessing = [&](const std::u16string& gateName) {
+        const std::u16string folder = handler->getUserInputFolder();
+        if (gateName != u"FolderSelectionGate" || folder.empty()) return true;
+        return destinationClaim.claim(std::filesystem::path(folder)) == DestinationClaim::Outcome::Claimed;
+    };
     WorkflowRunner runner(handler, workflows, application, frontEnd, settings);
 
     const RunEnd end = runner.run(utf16(options_.workflow));
@@ -162,6 +194,10 @@ int InstallerApplication::run() {
             break;
         case RunEnd::Failed:
             people << "The installation did not complete.\n";
+            break;
+        case RunEnd::StoppedBeforeProcessing:
+            err_ << destinationClaim.reason() << '\n';
+            handler->setExitStatus(exitStatusFor(destinationClaim.lastOutcome()));
             break;
     }
     const int exitStatus = handler->getExitStatus() & 0xFF;

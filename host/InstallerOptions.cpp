@@ -1,14 +1,31 @@
 #include "host/InstallerOptions.h"
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace velora::installer {
 
 namespace {
+
+// The options without a value; each sets its answer to true.
+struct Flag {
+    std::string_view name;
+    bool InstallerOptions::*option;
+};
+constexpr Flag kFlags[] = {
+    {"--silent", &InstallerOptions::silent},
+    {"--agree", &InstallerOptions::agreeToLicense},
+    {"--events", &InstallerOptions::events},
+    {"--dry-run", &InstallerOptions::dryRun},
+    {"--wait-lock", &InstallerOptions::waitLock},
+    {"--help", &InstallerOptions::help},
+    {"-h", &InstallerOptions::help},
+};
 
 std::vector<std::string> splitList(const std::string& text) {
     std::vector<std::string> items;
@@ -44,6 +61,7 @@ void applyAnswersFile(const std::filesystem::path& file, InstallerOptions& optio
         readIfPresent(answers, "destination", options.destination);
         readIfPresent(answers, "products", options.products);
         readIfPresent(answers, "agreeToLicense", options.agreeToLicense);
+        readIfPresent(answers, "waitLock", options.waitLock);
         if (answers.contains("options")) {
             const auto& chosen = answers.at("options");
             readIfPresent(chosen, "desktopShortcut", options.desktopShortcut);
@@ -93,16 +111,13 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         {"--log", [&](const std::string& v) { options.logFile = v; }},
         {"--diagnostics", [&](const std::string& v) { options.diagnosticsFile = v; }},
     };
-    const std::map<std::string, std::function<void()>> flags = {
-        {"--silent", [&] { options.silent = true; }}, {"--agree", [&] { options.agreeToLicense = true; }},
-        {"--events", [&] { options.events = true; }}, {"--dry-run", [&] { options.dryRun = true; }},
-        {"--help", [&] { options.help = true; }},     {"-h", [&] { options.help = true; }},
-    };
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (const auto flag = flags.find(argument); flag != flags.end()) {
-            flag->second();
+        const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags),
+                                       [&](const Flag& candidate) { return candidate.name == argument; });
+        if (flag != std::end(kFlags)) {
+            options.*(flag->option) = true;
         } else if (const auto option = withValue.find(argument); option != withValue.end()) {
             if (i + 1 >= arguments.size()) throw std::invalid_argument(argument + " needs a value");
             option->second(arguments[++i]);
@@ -123,17 +138,20 @@ Run:
   --workflow NAME            workflow to run (default "Interactive Install From Folder")
   --answers FILE             JSON answers file; options on the command line override it.
                              Keys: workflow, silent, locale, packagesRoot, catalogue, destination,
-                             products (list), agreeToLicense, options {desktopShortcut,
-                             startMenuShortcut, symbolicLinkFolder, improveVelora},
-                             proxy {user, password}
+                             products (list), agreeToLicense, waitLock, options
+                             {desktopShortcut, startMenuShortcut, symbolicLinkFolder,
+                             improveVelora}, proxy {user, password}
   --silent                   no questions: a failure ends the run with a non-zero exit status,
                              a warning is acknowledged and the step retried
   --locale LOCALE            language of the messages (default en_US)
   --dry-run                  run every step up to the confirmation, print it, install nothing
+  --wait-lock                when another installer is installing into the same folder, wait
+                             for it to finish (default: end at once with exit status 3)
 
 What to install:
   --packages-root DIR        folder holding the product archives (<code>.enc, also in DIR/common)
-  --catalogue FILE           product catalogue (default: catalogue.json in the packages root)
+  --catalogue FILE           product catalogue, with the archives' checksums (default:
+                             catalogue.json in the packages root, else the installer's own)
   --destination DIR          installation folder
   --products A,B             base codes of the products to install (default: the step's proposal)
   --agree                    accept the software licence agreement

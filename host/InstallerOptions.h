@@ -30,6 +30,8 @@ struct InstallerOptions {
     std::filesystem::path diagnosticsFile;
     bool events = false;
     bool dryRun = false;
+    // Wait for another installer that holds the destination, instead of ending with status 3.
+    bool waitLock = false;
     bool help = false;
 };
 

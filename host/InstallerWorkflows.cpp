@@ -1,14 +1,11 @@
 #include "host/InstallerWorkflows.h"
 
-#include "gates/execution/ConfirmationGate.h"
-#include "gates/execution/InstallProgressGate.h"
-#include "gates/selection/FolderSelectionGate.h"
 #include "gates/selection/OptionSelectionGate.h"
-#include "gates/selection/ProductSelectionGate.h"
 #include "gates/selection/SLAGate.h"
 #include "gates/session/FinalGate.h"
 #include "gates/session/ProductFilesDetectionGate.h"
 #include "gates/session/WelcomeGate.h"
+#include "host/CatalogueBoundGates.h"
 
 namespace velora::installer {
 
@@ -16,25 +13,26 @@ namespace wu = install::product_installer::workflow_utils;
 
 namespace {
 
-template <class GateClass>
+// Pages that ask about products are also given the run's catalogue components.
+template <class GateClass, class... Components>
 void addGate(install::workflow_manager::WorkflowConfiguration& configuration, const std::u16string& name,
-             const std::shared_ptr<wu::DataModelHandler>& handler) {
-    configuration.gates.emplace(name, std::make_shared<GateClass>(name, handler));
+             const std::shared_ptr<wu::DataModelHandler>& handler, const Components&... components) {
+    configuration.gates.emplace(name, std::make_shared<GateClass>(name, handler, components...));
 }
 
 }  // namespace
 
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
-    const std::shared_ptr<wu::DataModelHandler>& handler) {
+    const std::shared_ptr<wu::DataModelHandler>& handler, const CatalogueComponents& components) {
     install::workflow_manager::WorkflowConfiguration configuration;
     addGate<wu::WelcomeGate>(configuration, u"WelcomeGate", handler);
     addGate<wu::ProductFilesDetectionGate>(configuration, u"ProductFilesDetectionGate", handler);
     addGate<wu::SLAGate>(configuration, u"SLAGate", handler);
-    addGate<wu::FolderSelectionGate>(configuration, u"FolderSelectionGate", handler);
-    addGate<wu::ProductSelectionGate>(configuration, u"ProductSelectionGate", handler);
+    addGate<CatalogueFolderSelectionGate>(configuration, u"FolderSelectionGate", handler, components);
+    addGate<CatalogueProductSelectionGate>(configuration, u"ProductSelectionGate", handler, components);
     addGate<wu::OptionSelectionGate>(configuration, u"OptionSelectionGate", handler);
-    addGate<wu::ConfirmationGate>(configuration, u"ConfirmationGate", handler);
-    addGate<wu::InstallProgressGate>(configuration, u"InstallProgressGate", handler);
+    addGate<CatalogueConfirmationGate>(configuration, u"ConfirmationGate", handler, components);
+    addGate<CatalogueInstallProgressGate>(configuration, u"InstallProgressGate", handler, components);
     addGate<wu::FinalGate>(configuration, u"FinalGate", handler);
 
     configuration.gateOrder[kInstallFromFolder] = {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "host/CatalogueComponents.h"
 #include "install/workflow_manager/WorkflowConfiguration.h"
 #include "workflow_core/DataModelHandler.h"
 
@@ -9,8 +10,10 @@ namespace velora::installer {
 
 inline constexpr char16_t kInstallFromFolder[] = u"Interactive Install From Folder";
 
-// The gates of each workflow this installer runs, in order, each constructed over the handler.
+// The gates of each workflow this installer runs, in order, each constructed over the handler;
+// those that ask about products work from the run's catalogue.
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
-    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler);
+    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
+    const CatalogueComponents& components);
 
 }  // namespace velora::installer

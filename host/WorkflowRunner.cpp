@@ -64,6 +64,8 @@ RunEnd WorkflowRunner::run(const std::u16string& workflowName) {
                 return RunEnd::Failed;
             case StepEnd::Interrupted:
                 return RunEnd::Interrupted;
+            case StepEnd::Stopped:
+                return RunEnd::StoppedBeforeProcessing;
             case StepEnd::Done:
                 break;
         }
@@ -102,6 +104,7 @@ WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
             frontEnd_.supplyAnswers(gateName);
             handler_->setAsDataAvailable();
         });
+        if (settings_.beforeProcessing && !settings_.beforeProcessing(gateName)) return StepEnd::Stopped;
         call(gate, [&] { gate.processData(); });
 
         const auto status = application_.getValidationStatus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,13 +11,17 @@
 
 namespace velora::installer {
 
-enum class RunEnd { Completed, Failed, Interrupted, StoppedAfterGate };
+enum class RunEnd { Completed, Failed, Interrupted, StoppedAfterGate, StoppedBeforeProcessing };
 
 struct RunSettings {
     // Stop, successfully, once this gate's step is done (a dry run stops after the confirmation).
     std::optional<std::u16string> stopAfterGate;
     // How often a page whose warning was acknowledged is processed again before giving up.
     int maxWarningsPerStep = 4;
+    // Called with a step's answers in place, just before the step processes them; false ends the
+    // run (RunEnd::StoppedBeforeProcessing). The installer claims its folder here, before the
+    // folder page looks into it.
+    std::function<bool(const std::u16string& gateName)> beforeProcessing;
 };
 
 // Drives a workflow as the workflow manager does: for each gate the skip check, then defaults,
@@ -32,7 +37,7 @@ public:
     RunEnd run(const std::u16string& workflowName);
 
 private:
-    enum class StepEnd { Done, Failed, Interrupted };
+    enum class StepEnd { Done, Failed, Interrupted, Stopped };
 
     StepEnd runStep(const std::u16string& gateName, install::workflow_manager::Gate& gate);
     template <class Operation>

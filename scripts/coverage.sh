@@ -7,11 +7,10 @@ PACKAGES+=(gcovr)
 install_missing_packages
 dir="${1:-$ROOT/build-coverage}"
 cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWORKFLOW_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_FLAGS="--coverage" -DCMAKE_EXE_LINKER_FLAGS="--coverage" -DCMAKE_SHARED_LINKER_FLAGS="--coverage"
+    -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS="--coverage" -DCMAKE_SHARED_LINKER_FLAGS="--coverage"
 cmake --build "$dir" -j "$(nproc)"
 find "$dir" -name '*.gcda' -delete
 ctest --test-dir "$dir" -j "$(nproc)" --timeout 600 || echo "Some tests failed; coverage is of the run as it went."
 gcovr --root "$ROOT" --object-directory "$dir" -j "$(nproc)" \
-    --exclude "$ROOT/tests/" --exclude "$ROOT/bench/" --exclude "$ROOT/tools/" --exclude "$dir/" \
-    --exclude-unreachable-branches --exclude-throw-branches --print-summary --txt "$dir/coverage.txt" >/dev/null
-tail -n 0 "$dir/coverage.txt"
+    --exclude '.*/tests/' --exclude '.*/bench/' --exclude '.*/tools/' --exclude '.*/build[^/]*/' \
+    --exclude-unreachable-branches --exclude-throw-branches --gcov-ignore-parse-errors --print-summary --txt "$dir/coverage.txt" >/dev/null

@@ -1,5 +1,8 @@
 #include "workflow_core/DataModelHandler.h"
 
+#include "fl/i18n/TextConversion.h"
+#include "install/cpputil/Logger.h"
+#include "tq/zero/Transaction.h"
 #include "workflow_core/detail/ModelEditing.h"
 
 namespace install::product_installer::workflow_utils {
@@ -13,18 +16,30 @@ const std::u16string kDownloadOnly = u"DownloadOnly";
 const std::u16string kVantapakInstall = u"Vantapak Install";
 const std::u16string kLicenseManager = u"License Manager";
 
+// What the model cannot hand to a writer (an observer that failed after a commit, which stands)
+// goes to the installer log.
+void logModelErrors(const tq::zero::Model& model) {
+    model.setErrorSink([](const std::string& report) {
+        install::cpputil::logger::append_message(fl::i18n::to_u16string(report));
+    });
+}
+
 }  // namespace
 
 using install::datamodels::common::Result;
 
 DataModelHandler::DataModelHandler(const tq::zero::Model& model, ProductInstaller& root,
                                    std::thread&& archiveReader)
-    : model(model), productInstaller(root), archiveReadingThread(std::move(archiveReader)) {}
+    : model(model), productInstaller(root), archiveReadingThread(std::move(archiveReader)) {
+    logModelErrors(model);
+}
 
 // std::thread's constructor already throws std::system_error (resource unavailable, try
 // again) when no thread can be started.
 DataModelHandler::DataModelHandler(const tq::zero::Model& model, ProductInstaller& root)
-    : model(model), productInstaller(root), archiveReadingThread([] {}) {}
+    : model(model), productInstaller(root), archiveReadingThread([] {}) {
+    logModelErrors(model);
+}
 
 DataModelHandler::~DataModelHandler() {
     if (archiveReadingThread.joinable()) archiveReadingThread.join();
@@ -110,7 +125,7 @@ void DataModelHandler::setAsDataAvailable() const {
 }
 
 void DataModelHandler::setDataAvailableToUnset() const {
-    detail::OwnTransaction transaction(model);
+    const tq::zero::Transaction transaction(model);
     applicationData().setDataAvailable(kUnset);
     transaction.commit();
 }

@@ -1,6 +1,8 @@
-// Progress records, written from engine threads, and the confirmation summary.
+// Progress records, written from engine threads, and the confirmation summary. Each setter
+// commits a transaction of its own; a rejected commit is neither reported nor retried.
 #include <optional>
 
+#include "tq/zero/Transaction.h"
 #include "workflow_core/DataModelHandler.h"
 #include "workflow_core/detail/ModelEditing.h"
 
@@ -36,7 +38,7 @@ void DataModelHandler::setDownloadProgressData(const std::u16string& componentNa
                                                unsigned long long percentage, std::u16string message,
                                                std::u16string title) const {
     const std::lock_guard lock(progressMutex);
-    detail::OwnTransaction transaction(model);
+    const tq::zero::Transaction transaction(model);
     const auto record = DownloadProgressData::create(model, tq::zero::nilUuid());
     record.setComponentName(componentName);
     record.setBytesDownloadedSoFar(bytesSoFar);
@@ -55,7 +57,7 @@ void DataModelHandler::setInstallProgressData(const std::u16string& componentNam
                                               unsigned long long expectedBytes, unsigned long long percentage,
                                               std::u16string message, std::u16string title) const {
     const std::lock_guard lock(progressMutex);
-    detail::OwnTransaction transaction(model);
+    const tq::zero::Transaction transaction(model);
     const auto record = InstallProgressData::create(model, tq::zero::nilUuid());
     record.setComponentName(componentName);
     record.setNumberOfComponentsInstalledSoFar(componentsSoFar);
@@ -75,7 +77,7 @@ void DataModelHandler::setUninstallProgressData(const std::u16string& componentN
                                                 unsigned long long percentage, std::u16string message,
                                                 std::u16string title) const {
     const std::lock_guard lock(progressMutex);
-    detail::OwnTransaction transaction(model);
+    const tq::zero::Transaction transaction(model);
     const auto record = UninstallProgressData::create(model, tq::zero::nilUuid());
     record.setComponentName(componentName);
     record.setBytesUninstalledSoFar(bytesSoFar);
@@ -121,7 +123,7 @@ std::optional<std::uint64_t> overallPercentage(std::uint64_t bytesSoFar, std::ui
 
 void DataModelHandler::updateOverallProgress() const {
     const std::lock_guard lock(progressMutex);
-    detail::OwnTransaction transaction(model);
+    const tq::zero::Transaction transaction(model);
     const auto download = getDownloadProgressData();
     const auto install = getInstallProgressData();
     const auto percentage = overallPercentage(
@@ -136,7 +138,7 @@ void DataModelHandler::updateOverallProgress() const {
 
 void DataModelHandler::updateOverallUninstallProgress() const {
     const std::lock_guard lock(progressMutex);
-    detail::OwnTransaction transaction(model);
+    const tq::zero::Transaction transaction(model);
     const auto uninstall = getUninstallProgressData();
     const auto percentage =
         overallPercentage(uninstall.getBytesUninstalledSoFar(), uninstall.getExpectedBytesToBeUninstalled());

@@ -5,6 +5,7 @@
 #include "fl/i18n/TextConversion.h"
 #include "install/cpputil/LogMessages.h"
 #include "install/cpputil/Logger.h"
+#include "tq/zero/Transaction.h"
 
 namespace install::product_installer::workflow_utils {
 
@@ -12,22 +13,6 @@ namespace {
 
 constexpr char kListenerLocation[] = "install::product_installer::workflow_utils::SwitchWorkflowListener";
 const std::u16string kUnset = u"Unset";
-
-// Ends the switch's own transaction however the switch leaves; ending it uncommitted (only when
-// something other than a std::exception escapes) rolls the half-done switch back.
-class SwitchTransaction {
-public:
-    explicit SwitchTransaction(const tq::zero::Model& model) : model(model) { model.beginTransaction(false); }
-    ~SwitchTransaction() { model.endTransaction(); }
-    SwitchTransaction(const SwitchTransaction&) = delete;
-    SwitchTransaction& operator=(const SwitchTransaction&) = delete;
-
-    // A rejected commit is left as it is: the listener has nobody to report it to.
-    void commit() const { model.commit(); }
-
-private:
-    const tq::zero::Model& model;
-};
 
 }  // namespace
 
@@ -64,7 +49,10 @@ void SwitchWorkflowListener::transactionCommitted(
         if (workflowNameProperty == nullptr || !change.isChanged(*workflowNameProperty)) {
             continue;
         }
-        const SwitchTransaction transaction(model);
+        // Ended however the switch leaves; left uncommitted (only when something other than a
+        // std::exception escapes), it takes the half-done switch back. A rejected commit is left
+        // as it is: the listener has nobody to report it to.
+        const tq::zero::Transaction transaction(model);
         handleChange();
         transaction.commit();
     }

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "SampleArchives.h"
-#include "TimedCommand.h"
+#include "tools/child_process/ChildProcess.h"
 
 namespace fs = std::filesystem;
 using velora::bench::GeneratedProduct;
@@ -30,6 +30,12 @@ using velora::bench::GeneratedProduct;
 namespace {
 
 constexpr double kGoalRatio = 1.10;
+
+// Runs a program to its end, both output streams going to `outputFile`.
+velora::tools::ChildOutcome runTimed(const fs::path& program, const std::vector<std::string>& arguments,
+                                     const fs::path& outputFile) {
+    return velora::tools::ChildProcess(program, arguments, {}, outputFile).wait();
+}
 
 struct Settings {
     double scale = 1.0;
@@ -130,7 +136,7 @@ public:
     explicit InstallBenchmark(Settings settings) : settings_(std::move(settings)) {}
 
     int run() {
-        bsdtar_ = velora::bench::findOnPath("bsdtar");
+        bsdtar_ = velora::tools::findOnPath("bsdtar");
         if (bsdtar_.empty()) {
             std::cerr << "bsdtar not found (Debian package libarchive-tools)\n";
             return 1;
@@ -190,8 +196,8 @@ private:
     // from disk and would be charged seconds that no later run pays.
     void warmUp() const {
         const fs::path output = work_ / "output" / "warm-up.txt";
-        velora::bench::runTimed(installer_, {"--help"}, output);
-        velora::bench::runTimed(bsdtar_, {"--version"}, output);
+        runTimed(installer_, {"--help"}, output);
+        runTimed(bsdtar_, {"--version"}, output);
     }
 
     void timeInstaller(int run) {
@@ -200,14 +206,14 @@ private:
         for (const GeneratedProduct& product : products_)
             products += (products.empty() ? "" : ",") + product.baseCode;
         const fs::path output = work_ / "output";
-        const auto result = velora::bench::runTimed(
-            installer_,
-            {"--silent", "--agree", "--packages-root", (work_ / "packages").string(), "--destination",
-             destination.string(), "--products", products, "--shortcut-folder", (output / "desktop").string(),
-             "--menu-folder", (output / "menu").string(), "--log",
-             (output / ("install-" + std::to_string(run) + ".log")).string(), "--diagnostics",
-             (output / ("diagnostics-" + std::to_string(run) + ".jsonl")).string()},
-            output / "installer-output.txt");
+        const auto result =
+            runTimed(installer_,
+                     {"--silent", "--agree", "--packages-root", (work_ / "packages").string(),
+                      "--destination", destination.string(), "--products", products, "--shortcut-folder",
+                      (output / "desktop").string(), "--menu-folder", (output / "menu").string(), "--log",
+                      (output / ("install-" + std::to_string(run) + ".log")).string(), "--diagnostics",
+                      (output / ("diagnostics-" + std::to_string(run) + ".jsonl")).string()},
+                     output / "installer-output.txt");
         if (result.exitStatus != 0) {
             throw std::runtime_error("the installer ended with status " + std::to_string(result.exitStatus) +
                                      "; see " + (output / "installer-output.txt").string());
@@ -223,9 +229,9 @@ private:
         const auto start = std::chrono::steady_clock::now();
         double cpu = 0;
         for (const GeneratedProduct& product : products_) {
-            const auto result = velora::bench::runTimed(
-                bsdtar_, {"-xf", product.archive.string(), "-C", destination.string()},
-                work_ / "output" / "bsdtar.txt");
+            const auto result =
+                runTimed(bsdtar_, {"-xf", product.archive.string(), "-C", destination.string()},
+                         work_ / "output" / "bsdtar.txt");
             if (result.exitStatus != 0)
                 throw std::runtime_error("bsdtar failed on " + product.archive.string());
             cpu += result.cpuTime.count();

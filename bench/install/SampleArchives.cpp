@@ -1,17 +1,15 @@
 #include "SampleArchives.h"
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <stdexcept>
+
+#include "tools/zip_archive/ZipArchiveWriter.h"
 
 namespace velora::bench {
 
@@ -46,12 +44,12 @@ std::vector<ProductPlan> releasePlan() {
          {},
          {{"bin", "", 1, 24 * kMiB, false},
           {"lib", ".so", 40, kMiB, false},
-          {"toolbox/velora", ".m", 3000, 8 * 1024, true}}},
+          {"share/velora", ".vls", 3000, 8 * 1024, true}}},
         {"VELORA_COMPILER",
          "Velora Compiler",
          false,
          {"VELORA"},
-         {{"lib/compiler", ".so", 60, kMiB, false}, {"toolbox/compiler", ".m", 1000, 4 * 1024, true}}},
+         {{"lib/compiler", ".so", 60, kMiB, false}, {"share/compiler", ".vls", 1000, 4 * 1024, true}}},
         {"QUARRIX_BUGFINDER",
          "Quarrix Bug Finder",
          false,
@@ -67,7 +65,7 @@ std::vector<ProductPlan> releasePlan() {
          "Flowmere",
          true,
          {"VELORA"},
-         {{"lib/flowmere", ".so", 20, 2 * kMiB, false}, {"toolbox/flowmere", ".m", 500, 16 * 1024, true}}},
+         {{"lib/flowmere", ".so", 20, 2 * kMiB, false}, {"share/flowmere", ".vls", 500, 16 * 1024, true}}},
     };
 }
 
@@ -101,38 +99,6 @@ std::string randomContent(std::size_t bytes, std::mt19937_64& random) {
     return content;
 }
 
-class ZipWriter {
-public:
-    explicit ZipWriter(const fs::path& file) : writer_(archive_write_new(), archive_write_free) {
-        archive_write_set_format_zip(writer_.get());
-        if (archive_write_open_filename(writer_.get(), file.c_str()) != ARCHIVE_OK)
-            fail("open " + file.string());
-    }
-    void add(const std::string& name, const std::string& content, unsigned permissions) {
-        const std::unique_ptr<archive_entry, void (*)(archive_entry*)> entry(archive_entry_new(),
-                                                                             archive_entry_free);
-        archive_entry_set_pathname(entry.get(), name.c_str());
-        archive_entry_set_filetype(entry.get(), AE_IFREG);
-        archive_entry_set_perm(entry.get(), permissions);
-        archive_entry_set_size(entry.get(), static_cast<la_int64_t>(content.size()));
-        archive_entry_set_mtime(entry.get(), 1'700'000'000, 0);
-        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK ||
-            archive_write_data(writer_.get(), content.data(), content.size()) !=
-                static_cast<la_ssize_t>(content.size())) {
-            fail("add " + name);
-        }
-    }
-    void close() {
-        if (archive_write_close(writer_.get()) != ARCHIVE_OK) fail("close");
-    }
-
-private:
-    [[noreturn]] void fail(const std::string& what) {
-        throw std::runtime_error("zip writer: " + what + ": " + archive_error_string(writer_.get()));
-    }
-    std::unique_ptr<archive, int (*)(archive*)> writer_;
-};
-
 std::string lowerCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -150,7 +116,7 @@ std::vector<GeneratedProduct> SampleArchives::write(const fs::path& packagesRoot
         const fs::path folder = plan.common ? packagesRoot / "common" : packagesRoot;
         fs::create_directories(folder);
         product.archive = folder / (plan.baseCode + ".enc");
-        ZipWriter writer(product.archive);
+        velora::tools::ZipArchiveWriter writer(product.archive);
         for (const FileGroup& group : plan.groups) {
             const int count = std::max(1, static_cast<int>(std::lround(group.count * scale)));
             for (int index = 0; index < count; ++index) {
@@ -165,7 +131,7 @@ std::vector<GeneratedProduct> SampleArchives::write(const fs::path& packagesRoot
                 name += lowerCase(plan.baseCode);
                 if (count > 1) name += '_' + std::to_string(index);
                 name += group.extension;
-                writer.add(name, content, group.text ? 0644 : 0755);
+                writer.addFile(name, content, group.text ? 0644 : 0755);
                 product.unpackedBytes += content.size();
                 ++product.files;
             }

@@ -99,10 +99,9 @@ protected:
     virtual RequiredSizes getRequiredSizes() const;
     virtual bool hasEnoughSpace() const;
     virtual std::unique_ptr<install::engine::DiskSpaceValidator> getDiskSpaceValidatorInstance() const;
-    // The message names the folder that lacks the space, so the user knows which disk to clear.
-    virtual WarningText getWarningMetaData(std::uint64_t requiredSize, const std::u16string& folder) const;
-    virtual void showWarning(std::uint64_t requiredSize, const ValidationResultType& type,
-                             const std::u16string& folder) const;
+    // The message states the space the selection needs, as the size formatter writes it.
+    virtual WarningText getWarningMetaData(std::uint64_t requiredSize) const;
+    virtual void showWarning(std::uint64_t requiredSize, const ValidationResultType& type) const;
     virtual bool isSameVolume(const std::u16string& first, const std::u16string& second) const;
     // Empty when the handler holds no repository.
     virtual install::repository_adapter::ProductMap getProducts() const;

@@ -42,7 +42,7 @@ bool ProductSelectionGate::hasEnoughSpace() const {
         if (!validator->hasEnoughDiskSpaceToInstall(installFolder, sizes.installSize)) {
             traceSpace(
                 u"SpaceValidator determines that we  **do not** have enough space in the install folder.");
-            showWarning(sizes.installSize, validationResultType(kSpaceWarning), installFolder);
+            showWarning(sizes.installSize, validationResultType(kSpaceWarning));
             return false;
         }
         traceSpace(u"SpaceValidator determines that we have enough space in the install folder.");
@@ -54,7 +54,7 @@ bool ProductSelectionGate::hasEnoughSpace() const {
             // Nobody could answer a warning: the run goes on and support learns why it may fail.
             traceSpace(
                 u"SpaceValidator determines that we  **do not** have enough space in the install folder.");
-            log_message(getWarningMetaData(sizes.installSize, installFolder).message);
+            log_message(getWarningMetaData(sizes.installSize).message);
             reportRecord("830", "Insufficient disk space", "ProductValidator::NotEnoughSpace");
         }
         return true;
@@ -78,7 +78,7 @@ bool ProductSelectionGate::hasEnoughSpace() const {
             const std::uint64_t total = sizes.installSize + sizes.downloadSize;
             if (!validator->hasEnoughDiskSpaceToInstall(installFolder, total)) {
                 traceSpace(u"We **do not** have available space in install folder.");
-                showWarning(total, validationResultType(kSpaceWarning), installFolder);
+                showWarning(total, validationResultType(kSpaceWarning));
                 return false;
             }
             traceSpace(u"We have available space in install folder.");
@@ -87,13 +87,13 @@ bool ProductSelectionGate::hasEnoughSpace() const {
         traceSpace(u"temporary folder and install Folder are **not** in  the same volume");
         if (!validator->hasEnoughDiskSpaceToInstall(installFolder, sizes.installSize)) {
             traceSpace(u"We **do not** have available space in install folder.");
-            showWarning(sizes.installSize, validationResultType(kSpaceWarning), installFolder);
+            showWarning(sizes.installSize, validationResultType(kSpaceWarning));
             return false;
         }
         traceSpace(u"We have available space in install folder.");
         if (!validator->hasEnoughDiskSpaceToInstall(temporaryFolder, sizes.downloadSize)) {
             traceSpace(u"We **do not** have available space in temporary folder.");
-            showWarning(sizes.downloadSize, validationResultType(kSpaceWarning), temporaryFolder);
+            showWarning(sizes.downloadSize, validationResultType(kSpaceWarning));
             return false;
         }
         traceSpace(u"We have available space in temporary folder.");
@@ -101,16 +101,14 @@ bool ProductSelectionGate::hasEnoughSpace() const {
     return true;
 }
 
-ProductSelectionGate::WarningText ProductSelectionGate::getWarningMetaData(
-    std::uint64_t requiredSize, const std::u16string& folder) const {
-    return {fl::i18n::message("productSelectionSpaceWarningMsg", folder,
+ProductSelectionGate::WarningText ProductSelectionGate::getWarningMetaData(std::uint64_t requiredSize) const {
+    return {fl::i18n::message("productSelectionSpaceWarningMsg",
                               install::platformutil::SizeFormatter::format(requiredSize)),
             fl::i18n::message("productSelectionSpaceWarningTitle")};
 }
 
-void ProductSelectionGate::showWarning(std::uint64_t requiredSize, const ValidationResultType& type,
-                                       const std::u16string& folder) const {
-    const WarningText warning = getWarningMetaData(requiredSize, folder);
+void ProductSelectionGate::showWarning(std::uint64_t requiredSize, const ValidationResultType& type) const {
+    const WarningText warning = getWarningMetaData(requiredSize);
     handler->setCurrentValidationWarning(type, warning.message, warning.title);
     log_message(warning.message);
     reportRecord("830", "Insufficient disk space", "ProductValidator::NotEnoughSpace");

@@ -25,9 +25,14 @@ void placeLink(const fs::path& program, const fs::path& link) {
                                    std::make_error_code(std::errc::file_exists));
     }
     // Made beside the final name and renamed over it, so the command never goes missing
-    // while an earlier installation's link is replaced.
-    const fs::path temporary =
-        link.parent_path() / ("." + link.filename().string() + "." + std::to_string(::getpid()) + ".part");
+    // while an earlier installation's link is replaced. The hidden name is appended piece by
+    // piece: prepending to a temporary string makes g++ 12 warn about overlapping copies at -O3.
+    std::string hiddenName = ".";
+    hiddenName.append(link.filename().string())
+        .append(".")
+        .append(std::to_string(::getpid()))
+        .append(".part");
+    const fs::path temporary = link.parent_path() / hiddenName;
     fs::remove(temporary, error);
     fs::create_symlink(program, temporary);
     fs::rename(temporary, link, error);

@@ -1,29 +1,65 @@
 #include "tq_zero/CollectionEditor.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 namespace tq::zero::detail {
 
-CollectionEditor::CollectionEditor(const Node& owner, const PropertyInfo& property, std::vector<Value> items)
-    : owner_(owner), property_(property), items_(std::move(items)) {}
+namespace {
+
+using Op = CollectionEdit::Op;
+
+bool removes(const CollectionEdit& edit) {
+    return edit.op == Op::Erase || edit.op == Op::EraseAt || edit.op == Op::Clear;
+}
+
+// Sets hold strings in ascending order.
+auto setPosition(std::vector<Value>& items, const std::u16string& text) {
+    return std::lower_bound(items.begin(), items.end(), text, [](const Value& item, const std::u16string& v) {
+        return std::get<std::u16string>(item) < v;
+    });
+}
+
+}  // namespace
+
+CollectionEditor::CollectionEditor(const Node& owner, const PropertyInfo& property, Slot& slot,
+                                   const void* frame, std::function<void(const Value&)> admit)
+    : owner_(owner), property_(property), slot_(slot), frame_(frame), admit_(std::move(admit)) {}
 
 std::string CollectionEditor::describe() const { return owner_.describe(property_); }
 
-void CollectionEditor::apply(const CollectionEdit& edit) {
-    using Op = CollectionEdit::Op;
-    const bool isSet = property_.kind() == PropertyKind::StringSet;
+bool CollectionEditor::apply(const std::vector<CollectionEdit>& edits) {
+    const std::size_t mark = slot_.undo.size();
+    // Only a batch that removes can put back what it removed and so change nothing; only such a
+    // batch pays for a copy to compare with, so appends stay at constant cost.
+    std::optional<std::vector<Value>> before;
+    if (std::any_of(edits.begin(), edits.end(), removes)) before = slot_.items;
+    try {
+        for (const CollectionEdit& edit : edits) applyOne(edit);
+    } catch (...) {
+        while (slot_.undo.size() > mark) slot_.undoLast();
+        throw;
+    }
+    if (before && *before == slot_.items) {
+        slot_.undo.erase(slot_.undo.begin() + static_cast<std::ptrdiff_t>(mark), slot_.undo.end());
+        return false;
+    }
+    return slot_.undo.size() > mark;
+}
+
+void CollectionEditor::applyOne(const CollectionEdit& edit) {
     switch (edit.op) {
         case Op::Append:
             requireItemKind(edit.value);
-            if (isSet) {
+            if (isSet()) {
                 insertSorted(edit.value);
             } else {
-                insertAt(items_.size(), edit.value);
+                insertAt(slot_.items.size(), edit.value);
             }
             return;
         case Op::Insert:
-            if (isSet) throw std::invalid_argument("set " + describe() + " has no positions to insert at");
+            if (isSet()) throw std::invalid_argument("set " + describe() + " has no positions to insert at");
             requireItemKind(edit.value);
             insertAt(edit.index, edit.value);
             return;
@@ -32,14 +68,13 @@ void CollectionEditor::apply(const CollectionEdit& edit) {
             eraseEqual(edit.value);
             return;
         case Op::EraseAt:
-            if (isSet) throw std::invalid_argument("set " + describe() + " has no positions to erase at");
+            if (isSet()) throw std::invalid_argument("set " + describe() + " has no positions to erase at");
             eraseAt(edit.index);
             return;
         case Op::Clear:
-            items_.clear();
+            clear();
             return;
     }
-    throw std::invalid_argument("unknown edit of collection " + describe());
 }
 
 void CollectionEditor::requireItemKind(const Value& value) const {
@@ -52,38 +87,61 @@ void CollectionEditor::requireItemKind(const Value& value) const {
     }
 }
 
-bool CollectionEditor::holds(const Value& value) const {
-    return std::find(items_.begin(), items_.end(), value) != items_.end();
-}
-
-void CollectionEditor::insertAt(std::size_t index, Value value) {
-    if (index > items_.size()) {
+void CollectionEditor::insertAt(std::size_t index, const Value& value) {
+    auto& items = slot_.items;
+    if (index > items.size()) {
         throw std::out_of_range("insert at " + std::to_string(index) + " past the end of " + describe() +
-                                " (size " + std::to_string(items_.size()) + ")");
+                                " (size " + std::to_string(items.size()) + ")");
     }
-    if (property_.isUnique() && holds(value)) return;
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+    if (property_.isUnique() && std::find(items.begin(), items.end(), value) != items.end()) return;
+    admit_(value);
+    insert(index, value);
 }
 
-void CollectionEditor::insertSorted(Value value) {
-    const auto& text = std::get<std::u16string>(value);
-    const auto position =
-        std::lower_bound(items_.begin(), items_.end(), text,
-                         [](const Value& item, const auto& v) { return std::get<std::u16string>(item) < v; });
-    if (position != items_.end() && std::get<std::u16string>(*position) == text) return;
-    items_.insert(position, std::move(value));
+void CollectionEditor::insertSorted(const Value& value) {
+    auto& items = slot_.items;
+    const auto position = setPosition(items, std::get<std::u16string>(value));
+    if (position != items.end() && *position == value) return;
+    insert(static_cast<std::size_t>(position - items.begin()), value);
+}
+
+void CollectionEditor::insert(std::size_t index, const Value& value) {
+    // Everything that may fail comes first; the insertion itself then only moves.
+    Value item = value;
+    auto& items = slot_.items;
+    if (items.size() == items.capacity()) items.reserve(items.capacity() * 2 + 1);
+    slot_.record(frame_, UndoStep::Kind::EraseItem, index);
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
 }
 
 void CollectionEditor::eraseAt(std::size_t index) {
-    if (index >= items_.size()) {
+    auto& items = slot_.items;
+    if (index >= items.size()) {
         throw std::out_of_range("erase at " + std::to_string(index) + " past the end of " + describe() +
-                                " (size " + std::to_string(items_.size()) + ")");
+                                " (size " + std::to_string(items.size()) + ")");
     }
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    slot_.record(frame_, UndoStep::Kind::InsertItem, index).value = std::move(items[index]);
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void CollectionEditor::eraseEqual(const Value& value) {
-    items_.erase(std::remove(items_.begin(), items_.end(), value), items_.end());
+    auto& items = slot_.items;
+    if (isSet()) {
+        const auto position = setPosition(items, std::get<std::u16string>(value));
+        if (position != items.end() && *position == value)
+            eraseAt(static_cast<std::size_t>(position - items.begin()));
+        return;
+    }
+    // From the back, so the steps taken back in reverse put every item at its old position.
+    for (std::size_t index = items.size(); index-- > 0;) {
+        if (items[index] == value) eraseAt(index);
+    }
+}
+
+void CollectionEditor::clear() {
+    if (slot_.items.empty()) return;
+    slot_.record(frame_, UndoStep::Kind::PutItems).items = std::move(slot_.items);
+    slot_.items.clear();
 }
 
 }  // namespace tq::zero::detail

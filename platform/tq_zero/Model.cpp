@@ -36,6 +36,8 @@ void Model::removeListener(const Listener& listener) const {
     stateOf(state_).subscriptions().remove(listener);
 }
 
+void Model::setErrorSink(ErrorSink sink) const { stateOf(state_).setErrorSink(std::move(sink)); }
+
 void Model::subscribe(detail::Subscription subscription) const {
     stateOf(state_).subscriptions().add(std::move(subscription));
 }

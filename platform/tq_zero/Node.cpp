@@ -33,6 +33,10 @@ bool Node::reaches(const Node& other) const {
         for (const Slot& slot : node->slots_) {
             push(slot.value);
             for (const Value& item : slot.items) push(item);
+            for (const UndoStep& step : slot.undo) {
+                push(step.value);
+                for (const Value& item : step.items) push(item);
+            }
         }
         if (pending.empty()) return false;
         node = pending.back();

@@ -80,6 +80,11 @@ std::size_t Runtime::collectionSize(const Node& node, const PropertyInfo& proper
     return modelOfNode(node)->itemCount(node, slot);
 }
 
+bool Runtime::collectionContains(const Node& node, const PropertyInfo& property, const Value& item) {
+    const std::size_t slot = slotFor(node, property, true);
+    return modelOfNode(node)->holdsItem(node, property, slot, item);
+}
+
 void Runtime::modifyCollection(const NodePtr& node, const PropertyInfo& property,
                                const std::vector<CollectionEdit>& edits) {
     const std::size_t slot = slotFor(requireNode(node), property, true);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 
 namespace tq::zero::detail {
 
@@ -98,16 +99,18 @@ std::optional<std::string> SubscriptionList::runValidators(const std::function<C
     return rejection;
 }
 
-void SubscriptionList::notifyObservers(const ChangeSet& changes) {
-    std::exception_ptr firstFailure;
+void SubscriptionList::notifyObservers(const ChangeSet& changes,
+                                       const std::function<void(const std::string&)>& report) {
+    constexpr char kFailure[] = "a model observer failed after a commit, which stands: ";
     for (const auto& entry : entriesWith(&Subscription::observer)) {
         try {
             callIfActive(*entry, [&](const Subscription& s) { s.committed(changes); });
+        } catch (const std::exception& error) {
+            report(kFailure + std::string(error.what()));
         } catch (...) {
-            if (!firstFailure) firstFailure = std::current_exception();
+            report(std::string(kFailure) + "an exception not derived from std::exception");
         }
     }
-    if (firstFailure) std::rethrow_exception(firstFailure);
 }
 
 }  // namespace tq::zero::detail

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <stdexcept>
 
 namespace velora::installer::test {
 
@@ -11,24 +10,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const nlohmann::json& englishCatalogue() {
-    static const nlohmann::json catalogue = [] {
-        std::ifstream stream(VELORA_ENGLISH_MESSAGES);
-        if (!stream) throw std::runtime_error("cannot read " + std::string(VELORA_ENGLISH_MESSAGES));
-        return nlohmann::json::parse(stream);
-    }();
-    return catalogue;
-}
-
 std::string englishTemplate(const std::string& key) {
-    const auto& catalogue = englishCatalogue();
-    if (!catalogue.contains(key)) throw std::invalid_argument("no English text for " + key);
+    static const nlohmann::json catalogue = nlohmann::json::parse(contentOf(VELORA_ENGLISH_MESSAGES));
     return catalogue.at(key).get<std::string>();
-}
-
-std::string regexEscaped(const std::string& text) {
-    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-    return std::regex_replace(text, special, R"(\$&)");
 }
 
 }  // namespace
@@ -51,45 +35,36 @@ fs::path InstallerEndToEndTest::sampleProductContent(const std::string& baseCode
     return fs::path(VELORA_SAMPLE_PRODUCTS) / baseCode;
 }
 
-fs::path InstallerEndToEndTest::copyOfSamplePackages() const {
+fs::path InstallerEndToEndTest::copyOfSamplePackages(bool withCatalogue) const {
     const fs::path copy = root() / "packages";
     fs::copy(samplePackages(), copy, fs::copy_options::recursive);
+    if (!withCatalogue) fs::remove(copy / "catalogue.json");
     return copy;
 }
 
 std::vector<std::string> InstallerEndToEndTest::silentInstall(const fs::path& packages,
                                                               const fs::path& destination,
                                                               const std::string& products) const {
-    return {"--silent",
-            "--agree",
-            "--packages-root",
-            packages.string(),
-            "--destination",
-            destination.string(),
-            "--products",
-            products,
-            "--shortcut-folder",
-            shortcutFolder().string(),
-            "--menu-folder",
-            menuFolder().string(),
-            "--log",
-            logFile().string(),
-            "--diagnostics",
-            diagnosticsFile().string()};
+    // clang-format off
+    return {"--silent", "--agree", "--packages-root", packages.string(), "--destination", destination.string(),
+            "--products", products, "--shortcut-folder", shortcutFolder().string(), "--menu-folder",
+            menuFolder().string(), "--log", logFile().string(), "--diagnostics", diagnosticsFile().string()};
+    // clang-format on
 }
 
 InstallerOutcome InstallerEndToEndTest::runInstaller(const std::vector<std::string>& arguments,
                                                      std::chrono::milliseconds limit,
                                                      const InstallerProcess::LineWatcher& watcher) const {
-    InstallerProcess process(VELORA_INSTALLER, arguments, environment_);
-    return process.wait(limit, watcher);
+    return startInstaller(arguments)->wait(limit, watcher);
+}
+
+std::unique_ptr<InstallerProcess> InstallerEndToEndTest::startInstaller(
+    const std::vector<std::string>& arguments) const {
+    return std::make_unique<InstallerProcess>(VELORA_INSTALLER, arguments, environment_);
 }
 
 std::vector<nlohmann::json> InstallerEndToEndTest::diagnosticsRecords() const {
-    std::ifstream stream(diagnosticsFile());
-    std::stringstream text;
-    text << stream.rdbuf();
-    return parseJsonLines(text.str());
+    return parseJsonLines(contentOf(diagnosticsFile()));
 }
 
 std::vector<std::string> InstallerEndToEndTest::diagnosticsErrorCodes() const {
@@ -101,10 +76,10 @@ std::vector<std::string> InstallerEndToEndTest::diagnosticsErrorCodes() const {
 }
 
 std::vector<std::string> recordedBaseCodes(const fs::path& destination) {
-    std::ifstream stream(destination / "installed_products.json");
-    if (!stream) return {};
-    const auto record = nlohmann::json::parse(stream);
+    const std::string text = contentOf(destination / "installed_products.json");
     std::vector<std::string> baseCodes;
+    if (text.empty()) return baseCodes;
+    const auto record = nlohmann::json::parse(text);
     for (const auto& product : record.at("products")) baseCodes.push_back(product.at("baseCode"));
     return baseCodes;
 }
@@ -114,6 +89,25 @@ std::vector<nlohmann::json> parseJsonLines(const std::string& text) {
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);) values.push_back(nlohmann::json::parse(line));
     return values;
+}
+
+std::string contentOf(const fs::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::stringstream content;
+    content << stream.rdbuf();
+    return content.str();
+}
+
+void expectSampleContent(const fs::path& destination, const std::string& product, bool installed) {
+    const fs::path content = InstallerEndToEndTest::sampleProductContent(product);
+    for (const auto& entry : fs::recursive_directory_iterator(content)) {
+        if (!entry.is_regular_file()) continue;
+        const fs::path file = destination / entry.path().lexically_relative(content);
+        EXPECT_EQ(fs::exists(file), installed) << file;
+        if (installed) {
+            EXPECT_EQ(contentOf(file), contentOf(entry.path())) << file;
+        }
+    }
 }
 
 std::string englishMessage(const std::string& key, const std::vector<std::string>& arguments) {
@@ -129,11 +123,11 @@ std::string englishMessage(const std::string& key, const std::vector<std::string
 }
 
 bool containsMessage(const std::string& text, const std::string& key) {
+    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
     static const std::regex placeholder(R"(\\\{[0-9]+\\\})");
     // Arguments may span lines (product lists do).
-    const std::string pattern =
-        std::regex_replace(regexEscaped(englishTemplate(key)), placeholder, R"([\s\S]*)");
-    return std::regex_search(text, std::regex(pattern));
+    const std::string escaped = std::regex_replace(englishTemplate(key), special, R"(\$&)");
+    return std::regex_search(text, std::regex(std::regex_replace(escaped, placeholder, R"([\s\S]*)")));
 }
 
 }  // namespace velora::installer::test

@@ -19,7 +19,7 @@ namespace velora::installer::test {
 // packages, the destination, the shortcut and menu folders, the log, the diagnostics file and a
 // home folder for the child, so that nothing outside the scratch folder is touched.
 class InstallerEndToEndTest : public ::testing::Test {
-protected:
+public:
     static constexpr std::chrono::milliseconds kRunLimit{std::chrono::seconds(90)};
 
     InstallerEndToEndTest();
@@ -31,12 +31,14 @@ protected:
     std::filesystem::path logFile() const { return root() / "install.log"; }
     std::filesystem::path diagnosticsFile() const { return root() / "diagnostics.jsonl"; }
 
-    // The archives the build packs from the sample products.
+    // The archives the build packs from the sample products, with their catalogue.
     static std::filesystem::path samplePackages();
     // The unpacked content of one sample product, as it should land in the destination.
     static std::filesystem::path sampleProductContent(const std::string& baseCode);
-    // A copy of the sample packages in the scratch folder, to be changed by the test.
-    std::filesystem::path copyOfSamplePackages() const;
+    // A copy of the sample packages in the scratch folder, to be changed by the test. Without
+    // the catalogue unless asked for: its checksums would refuse every archive the test changes,
+    // and without it the installer takes its own catalogue, which has no checksums.
+    std::filesystem::path copyOfSamplePackages(bool withCatalogue = false) const;
 
     // A silent installation with every output going into the scratch folder.
     std::vector<std::string> silentInstall(const std::filesystem::path& packages,
@@ -49,6 +51,8 @@ protected:
     InstallerOutcome runInstaller(const std::vector<std::string>& arguments,
                                   std::chrono::milliseconds limit = kRunLimit,
                                   const InstallerProcess::LineWatcher& watcher = {}) const;
+    // Started, not waited for: for runs side by side.
+    std::unique_ptr<InstallerProcess> startInstaller(const std::vector<std::string>& arguments) const;
 
     // The records of the diagnostics file, and the codes of its error records in order.
     std::vector<nlohmann::json> diagnosticsRecords() const;
@@ -65,6 +69,13 @@ std::vector<std::string> recordedBaseCodes(const std::filesystem::path& destinat
 // Every line of `text` as a JSON value; throws nlohmann::json::parse_error at the first line
 // that is not one.
 std::vector<nlohmann::json> parseJsonLines(const std::string& text);
+
+// The whole content of a file; empty when it cannot be read.
+std::string contentOf(const std::filesystem::path& file);
+
+// Every file of a sample product is in the destination with its content, or none is.
+void expectSampleContent(const std::filesystem::path& destination, const std::string& product,
+                         bool installed);
 
 // The English text of a message key with its positional arguments filled in.
 std::string englishMessage(const std::string& key, const std::vector<std::string>& arguments = {});

@@ -2,6 +2,9 @@
 
 #include <gmock/gmock.h>
 
+#include <string>
+#include <vector>
+
 #include "install/engine/Engine.h"
 
 namespace workflow_test {
@@ -40,5 +43,24 @@ public:
     MOCK_METHOD(void, startUninstall, (const std::u16string&, const std::vector<std::u16string>&),
                 (override));
 };
+
+// An arrangement for a MockSupply<MockEngine>: every folder holds these products. The gates that
+// ask look only at the base codes.
+inline auto findsInstalled(const std::vector<std::u16string>& baseCodes) {
+    install::engine::ProductMap products;
+    for (const auto& baseCode : baseCodes) products.emplace(baseCode, nullptr);
+    return [products](MockEngine& engine) {
+        ON_CALL(engine, getInstalledProducts(testing::_)).WillByDefault(testing::Return(products));
+    };
+}
+
+// An arrangement: the folder's installation record cannot be read.
+inline auto findsUnreadableRecord() {
+    return [](MockEngine& engine) {
+        ON_CALL(engine, getInstalledProducts(testing::_))
+            .WillByDefault(testing::Throw(install::engine::EngineInvalidInstalledProductsException(
+                "2110", "Unable to read the installation record", "", "Engine::getInstalledProducts")));
+    };
+}
 
 }  // namespace workflow_test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <thread>
+
 #include "host/InstallerModel.h"
 #include "workflow_core/DataModelHandler.h"
 
@@ -18,6 +20,11 @@ public:
     // Shares a model that the test set up itself.
     explicit SubstituteHandler(velora::installer::InstallerModel installerModel)
         : DataModelHandler(installerModel.model, installerModel.root), installer(std::move(installerModel)) {}
+
+    // With an archive reader for the handler to join.
+    SubstituteHandler(velora::installer::InstallerModel installerModel, std::thread archiveReader)
+        : DataModelHandler(installerModel.model, installerModel.root, std::move(archiveReader)),
+          installer(std::move(installerModel)) {}
 
     const velora::installer::InstallerModel& installerModel() const { return installer; }
 

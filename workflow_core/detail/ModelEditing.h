@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "tq/zero/Collections.h"
-#include "tq/zero/Model.h"
 
 namespace install::product_installer::workflow_utils::detail {
 
@@ -13,22 +12,6 @@ namespace install::product_installer::workflow_utils::detail {
 inline std::int8_t toSignedByte(int value) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(static_cast<unsigned int>(value) & 0xFFu));
 }
-
-// A model transaction of the handler's own: begun on construction, ended on destruction even
-// when a write throws, so the calling thread never keeps a half-open frame. The commit result
-// is deliberately not examined: a rejected commit is neither reported nor retried.
-class OwnTransaction {
-public:
-    explicit OwnTransaction(const tq::zero::Model& model) : model_(model) { model_.beginTransaction(false); }
-    OwnTransaction(const OwnTransaction&) = delete;
-    OwnTransaction& operator=(const OwnTransaction&) = delete;
-    ~OwnTransaction() { model_.endTransaction(); }
-
-    void commit() const { (void)model_.commit(); }
-
-private:
-    const tq::zero::Model& model_;
-};
 
 // Empties the sequence, then appends each value as a modification of its own, so that a
 // sequence declared unique drops values it already holds.

@@ -56,6 +56,10 @@ public:
     std::size_t size() const { return detail::Runtime::collectionSize(*owner_, *property_); }
     bool empty() const { return size() == 0; }
     bool isUnique() const { return property_->isUnique(); }
+    // Searches the sequence where it is stored, without copying it.
+    bool contains(const T& v) const {
+        return detail::Runtime::collectionContains(*owner_, *property_, toValue(v));
+    }
     std::vector<T> values() const {
         std::vector<T> out;
         for (const auto& v : detail::Runtime::readCollection(*owner_, *property_))
@@ -94,9 +98,7 @@ public:
     std::size_t size() const { return detail::Runtime::collectionSize(*owner_, *property_); }
     bool empty() const { return size() == 0; }
     bool contains(const T& v) const {
-        for (const auto& x : values())
-            if (x == v) return true;
-        return false;
+        return detail::Runtime::collectionContains(*owner_, *property_, detail::ValueTraits<T>::toValue(v));
     }
     std::vector<T> values() const {
         std::vector<T> out;

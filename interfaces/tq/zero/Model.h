@@ -63,13 +63,35 @@ struct ReportArgument<std::optional<std::string> (L::*)(const ShallowChangeRepor
 
 }  // namespace detail
 
+// Receives what the model cannot hand to a caller: that an observer threw after a commit,
+// which stands all the same. Called on the committing thread, without any lock held.
+using ErrorSink = std::function<void(const std::string& report)>;
+
 // A handle to one model; copies share it. All operations are thread-safe.
 //
-// Transactions belong to the calling thread and nest. Writes take effect at once; the commit
-// of the innermost transaction runs modifiers and validators, then (outside any lock) tells
-// the observers what changed. Ending a transaction that was not committed, or whose commit
-// was rejected, rolls its changes back. A write made while the thread holds no transaction
-// commits itself.
+// Transactions belong to the calling thread and nest. Writes take effect at once, and other
+// threads read them before the commit; the commit of the innermost transaction runs modifiers
+// and validators, then (outside any lock) tells the observers what changed. Ending a
+// transaction that was not committed, or whose commit was rejected, rolls its changes back. A
+// write made while the thread holds no transaction, or by an observer while it is told of a
+// commit, commits itself.
+//
+// Two threads never hold uncommitted writes of one property at once. A property written in an
+// open transaction stays the writing thread's until that transaction commits or ends: a write
+// of it from another thread waits until then (reads never wait). So a rollback puts back
+// exactly the value the property had before the transaction first wrote it, and a property
+// ends with the value of the transaction that committed it last. A commit makes each property
+// it changed final, also what enclosing transactions of the same thread wrote to it before; a
+// rollback of those leaves it. A write that would wait for a thread that itself waits for this
+// one throws std::runtime_error instead: ending the transaction lets the other thread go on.
+//
+// An element never holds itself, directly or below, and no rollback can make it do so: a write
+// that would let an element hold one above it throws std::logic_error, counting the elements
+// that open transactions would put back as held where they were.
+//
+// Observers never make a write or a commit fail: what one throws goes to the error sink as
+// text, and the others are told all the same. A thread that ends with transactions open has
+// them rolled back as it ends.
 class Model {
 public:
     Model();  // a new, empty model
@@ -121,6 +143,9 @@ public:
     bool hasListener(const Listener& listener) const;
     // Removes the subscription, also from the notifications of a transaction in progress.
     void removeListener(const Listener& listener) const;
+
+    // Without a sink, or with an empty one, reports go to the standard error stream.
+    void setErrorSink(ErrorSink sink) const;
 
 private:
     friend struct detail::Runtime;

@@ -45,6 +45,8 @@ struct Runtime {
 
     static std::vector<Value> readCollection(const Node& node, const PropertyInfo& property);
     static std::size_t collectionSize(const Node& node, const PropertyInfo& property);
+    // Without copying the collection; a set is searched in logarithmic time.
+    static bool collectionContains(const Node& node, const PropertyInfo& property, const Value& item);
     // Applies all edits at once as one committed change of the property.
     static void modifyCollection(const NodePtr& node, const PropertyInfo& property,
                                  const std::vector<CollectionEdit>& edits);

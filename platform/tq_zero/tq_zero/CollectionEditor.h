@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -7,35 +8,41 @@
 
 namespace tq::zero::detail {
 
-// Applies collection edits to a copy of a collection's items, so a batch that fails half way
-// leaves the stored collection untouched.
+// Applies one batch of edits to a collection slot in place, recording in the slot how to undo
+// each effective edit for the transaction `frame`, so an append costs the same whatever the
+// collection's size. A batch that fails half way is taken back at once.
 //   string sequence:  Append, Insert, Erase (every equal item), EraseAt, Clear; a unique
 //                     sequence ignores an Append or Insert of a value it holds already
 //   string set:       Append inserts in ascending order unless present, Erase, Clear
 //   element sequence: as a sequence of strings, items compared by identity
 class CollectionEditor {
 public:
-    CollectionEditor(const Node& owner, const PropertyInfo& property, std::vector<Value> items);
+    // `admit` is asked about every element before it goes in, and throws to refuse it.
+    CollectionEditor(const Node& owner, const PropertyInfo& property, Slot& slot, const void* frame,
+                     std::function<void(const Value&)> admit);
 
-    // Throws std::invalid_argument for an edit or value the collection cannot take, and
-    // std::out_of_range for an index past its end.
-    void apply(const CollectionEdit& edit);
-    const std::vector<Value>& items() const { return items_; }
-    std::vector<Value> takeItems() { return std::move(items_); }
+    // True when the collection differs from before the batch. Throws std::invalid_argument for an
+    // edit or value the collection cannot take and std::out_of_range for an index past its end,
+    // leaving the collection as before.
+    bool apply(const std::vector<CollectionEdit>& edits);
 
 private:
+    void applyOne(const CollectionEdit& edit);
     void requireItemKind(const Value& value) const;
-    bool holds(const Value& value) const;
-    void insertAt(std::size_t index, Value value);
-    void insertSorted(Value value);
+    void insertAt(std::size_t index, const Value& value);
+    void insertSorted(const Value& value);
+    void insert(std::size_t index, const Value& value);
     void eraseAt(std::size_t index);
     void eraseEqual(const Value& value);
-
+    void clear();
+    bool isSet() const { return property_.kind() == PropertyKind::StringSet; }
     std::string describe() const;
 
     const Node& owner_;
     const PropertyInfo& property_;
-    std::vector<Value> items_;
+    Slot& slot_;
+    const void* frame_;
+    std::function<void(const Value&)> admit_;
 };
 
 }  // namespace tq::zero::detail

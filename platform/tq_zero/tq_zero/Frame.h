@@ -1,9 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <functional>
-#include <map>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -13,50 +10,38 @@
 
 namespace tq::zero::detail {
 
-// What a rollback needs to put one property back.
-struct RestorePoint {
-    NodePtr node;
-    std::size_t slot = 0;
-    Slot before;                    // the property as the frame's rollback leaves it
-    std::uint64_t lastVersion = 0;  // stamp of the frame's latest write
-};
-
 // One open transaction of one thread: the changes it has made since it began or last
-// committed, and how to undo them. Guarded by the model's mutex.
+// committed, and the slots that hold its undo steps. Guarded by the model's mutex. A thread
+// reuses its frames, so beginning a transaction rarely allocates.
 class Frame {
 public:
-    explicit Frame(bool readOnly) : readOnly_(readOnly) {}
+    using SlotRef = std::pair<NodePtr, std::size_t>;
+
+    void reset(bool readOnly);
 
     bool isReadOnly() const { return readOnly_; }
     bool isCommitting() const { return committing_; }
     void setCommitting(bool committing) { committing_ = committing; }
+    // While observers are told of its commit, the frame takes no writes: theirs commit by themselves.
+    bool isNotifying() const { return notifying_; }
+    void setNotifying(bool notifying) { notifying_ = notifying; }
 
-    // Call before a slot is overwritten; `version` is the stamp of the new value. Only the
-    // first write of a property in the frame keeps its old value (and a write following
-    // someone else's), so repeated writes of one property cost nothing and retain nothing.
-    // The old value is moved out of `current`, which the caller then overwrites.
-    void noteWrite(const NodePtr& node, std::size_t slot, const PropertyInfo& property, Slot& current,
-                   std::uint64_t version);
+    // Call when the frame records its first undo step in a slot.
+    void touch(const NodePtr& node, std::size_t slot) { touched_.emplace_back(node, slot); }
+    void noteChange(const NodePtr& node, const PropertyInfo& property);
+
+    const std::vector<SlotRef>& touched() const { return touched_; }
 
     bool hasChanges() const { return !changes_.empty(); }
     ChangeSet changes() const { return changes_; }
-    // The changes become final: nothing is kept to undo them.
+    // Forgets everything the frame has done, handing over the changes.
     ChangeSet takeChanges();
 
-    // Reverts each property the frame changed, unless someone wrote it since: a later write
-    // stands. If that later write belongs to another open frame, `handOver` passes our
-    // restore point on, so a rollback of that frame, too, goes back to the older value.
-    // Never undoes a committed write of another frame.
-    void rollBack(const std::function<void(const RestorePoint&)>& handOver);
-    // Takes over a superseded frame's restore point if this frame wrote right over it.
-    bool adoptRestorePoint(const RestorePoint& superseded);
-
 private:
-    using Key = std::pair<const Node*, std::size_t>;
-
-    bool readOnly_;
+    bool readOnly_ = false;
     bool committing_ = false;
-    std::map<Key, RestorePoint> restorePoints_;
+    bool notifying_ = false;
+    std::vector<SlotRef> touched_;
     ChangeSet changes_;
     std::unordered_map<const Node*, std::size_t> changeIndex_;
 };

@@ -1,23 +1,15 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "tq/zero/Runtime.h"
 #include "tq_zero/InternedMetaClass.h"
+#include "tq_zero/Slot.h"
 
 namespace tq::zero::detail {
-
-// The stored state of one property of one node.
-struct Slot {
-    Value value;               // scalars and children
-    std::vector<Value> items;  // collections
-    // Stamp of the last write. A rollback only restores a property nobody wrote over since.
-    std::uint64_t version = 0;
-};
 
 // One element of a model. It knows its model only weakly: the model state owns no nodes,
 // and nodes own nothing but their property values, so dropping the last handle of an
@@ -40,7 +32,8 @@ public:
     Slot& slot(std::size_t index) { return slots_[index]; }
     const Slot& slot(std::size_t index) const { return slots_[index]; }
 
-    // True when `other` is this node or lies anywhere below it.
+    // True when `other` is this node or lies anywhere below it, counting the elements that
+    // open transactions would put back on rollback as below their holders too.
     bool reaches(const Node& other) const;
 
 private:

@@ -31,8 +31,9 @@ public:
     // All validators see the same changes; the first rejection wins, later validators are
     // not asked. `changes` is called only if there is a validator.
     std::optional<std::string> runValidators(const std::function<ChangeSet()>& changes);
-    // Every observer is told even if one throws; the first exception is rethrown afterwards.
-    void notifyObservers(const ChangeSet& changes);
+    // Every observer is told even if one throws: what it throws goes to `report` as text, never
+    // to the writer, whose commit stands.
+    void notifyObservers(const ChangeSet& changes, const std::function<void(const std::string&)>& report);
 
 private:
     struct Entry {

@@ -1,39 +1,68 @@
 #pragma once
 
-#include <gmock/gmock.h>
+// The destination-folder page of an installation of Velora from a folder of archives, over a real
+// model. The validators, the engine and the folder of archives are mocks that let the folder
+// through; a test changes the one answer it is about. Default folders and running processes are
+// this machine's.
 
 #include <algorithm>
-#include <memory>
-#include <string>
-#include <vector>
+#include <optional>
 
-#include "FolderPageFixture.h"
-#include "TestableFolderSelectionGate.h"
-#include "support/MockRepositoryAdapter.h"
+#include "SelectionTesting.h"
+#include "gates/selection/FolderSelectionGate.h"
+#include "support/ScopedEnvironmentVariable.h"
 
-namespace workflow_test {
+namespace selection_test {
 
-// The destination-folder page of an installation of Velora from a folder of archives, with every
-// outside component a double that lets the folder through. A test changes the one answer it is
-// about; StrictMock doubles catch a step that runs when it should not.
-class FolderSelectionGateFixture : public FolderPageFixture {
+using install::platformutil::Platform;
+
+struct MockContentValidator : install::validatefolder::DestinationContentValidator {
+    MockContentValidator() : DestinationContentValidator(u"") {}
+    MOCK_METHOD(void, validate, (const std::u16string&, const std::u16string&), (const, override));
+};
+
+class TestableFolderSelectionGate : public install::product_installer::workflow_utils::FolderSelectionGate {
+public:
+    using FolderSelectionGate::appendToInstallFolderForMacOs;
+    using FolderSelectionGate::FolderSelectionGate;
+    using FolderSelectionGate::getDefaultDir;
+    using FolderSelectionGate::getDiagnosticsData;
+
+    MockSupply<workflow_test::MockFolderValidator> folderValidators;
+    MockSupply<MockContentValidator> contentValidators;
+    MockSupply<workflow_test::MockEngine> engines;
+    std::optional<Platform> platform;
+    // The Windows executable whose running process holds an installation back.
+    std::string windowsExecutable = "velora.exe";
+    mutable Texts contentFolders;  // the folder each content validator was made for
+
 protected:
-    static constexpr char16_t kGateName[] = u"FolderSelectionGate";
-    static constexpr char16_t kDefaultFolder[] = u"/opt/velora/R2031a";
+    std::unique_ptr<install::validatefolder::FolderValidator> getFolderValidator() const override {
+        return folderValidators.next();
+    }
+    std::unique_ptr<install::validatefolder::DestinationContentValidator> getDestinationContentValidator(
+        const std::u16string& folder) const override {
+        contentFolders.push_back(folder);
+        return contentValidators.next();
+    }
+    std::unique_ptr<install::engine::Engine> getEngineInstance() const override { return engines.next(); }
+    std::unique_ptr<install::productidentifier::ProductIdentifier> getProductIdentifier() const override {
+        return std::make_unique<install::productidentifier::ProductIdentifier>(
+            selectionCatalogue(windowsExecutable));
+    }
+    Platform getCurrentPlatform() const override {
+        return platform.value_or(FolderSelectionGate::getCurrentPlatform());
+    }
+};
 
+inline constexpr char16_t kFolderGate[] = u"FolderSelectionGate";
+inline constexpr char16_t kDefaultFolder[] = u"/opt/velora/R2031a";
+
+class FolderSelectionGateFixture : public workflow_test::GateFixture {
+protected:
     FolderSelectionGateFixture() {
-        using testing::NiceMock;
-        using testing::Return;
-        gate.folderValidator = std::make_shared<NiceMock<MockFolderValidator>>();
-        gate.contentValidator = std::make_shared<NiceMock<MockContentValidator>>();
-        gate.engine = std::make_shared<NiceMock<MockEngine>>();
-        gate.runningProcess = std::make_shared<NiceMock<MockRunningProcess>>();
-        gate.directoryProvider = std::make_shared<NiceMock<MockDirectoryProvider>>();
-        ON_CALL(*gate.directoryProvider, getDefaultInstallationDirectory)
-            .WillByDefault(Return(kDefaultFolder));
-
         ON_CALL(*folderRepository, getAvailableProductBasecodes)
-            .WillByDefault(Return(std::vector<std::u16string>{u"LICENSEMANAGER", u"VELORA"}));
+            .WillByDefault(testing::Return(Texts{u"LICENSEMANAGER", u"VELORA"}));
         handler->setProductRepoAdapterInstance(folderRepository);
         handler->setIsFolderRepoInstance(true);
         handler->setDoesLocalArchivesExist(true);
@@ -42,29 +71,23 @@ protected:
         handler->initializeInstallFolderModel();
         handler->setDefaultFolder(kDefaultFolder);
         handler->setUserInputFolder(kDefaultFolder);
-        // The page is shown and the user interface has answered.
-        handler->setDataRequired(kGateName);
-        handler->setAsDataAvailable();
     }
 
-    void choose(const std::u16string& folder) const { handler->setUserInputFolder(folder); }
-    // Products found in the chosen folder.
-    void installed(const std::vector<std::u16string>& baseCodes) const {
-        install::engine::ProductMap products;
-        for (const auto& baseCode : baseCodes) products.emplace(baseCode, nullptr);
-        ON_CALL(*gate.engine, getInstalledProducts(testing::_)).WillByDefault(testing::Return(products));
-    }
-
-    bool processed() const { return applicationData().getDataProcessed() == kGateName; }
-    bool acceptedOnce() const {
-        const auto lines = logLines();
-        return processed() && status().result == Result::Valid &&
+    using GateFixture::submit;
+    void submit() { GateFixture::submit(gate); }
+    // Processed, valid and logged as such exactly once.
+    bool accepted() const {
+        const auto lines = log.lines();
+        return processed(kFolderGate) && status().result == Result::Valid &&
                std::count(lines.begin(), lines.end(), u"Folder validation is successful.") == 1;
     }
 
-    std::shared_ptr<MockRepositoryAdapter> folderRepository =
-        std::make_shared<testing::NiceMock<MockRepositoryAdapter>>();
-    TestableFolderSelectionGate gate{kGateName, handler};
+    // Where installations are recorded: none of this machine's.
+    workflow_test::ScratchFolder scratch;
+    workflow_test::ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME", scratch.path().string()};
+    std::shared_ptr<workflow_test::MockRepositoryAdapter> folderRepository =
+        std::make_shared<testing::NiceMock<workflow_test::MockRepositoryAdapter>>();
+    TestableFolderSelectionGate gate{kFolderGate, handler};
 };
 
-}  // namespace workflow_test
+}  // namespace selection_test

@@ -1,466 +1,417 @@
-// The destination-folder page: its step protocol, the folder it proposes, the order of its checks,
-// the folder a runtime goes into, the folder refusals and the root-drive warning.
-#include "gates/selection/FolderSelectionGate.h"
+// The destination-folder page: when it is shown, the folder it proposes, the folder a runtime goes
+// into, the root-drive warning, and the content, running-product and product-availability checks
+// with their failure tables. Each table also shows that a failed check leaves the later ones undone.
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <functional>
-#include <ostream>
 #include <stdexcept>
-#include <string>
-#include <typeinfo>
 
 #include "FolderSelectionGateFixture.h"
-#include "fl/i18n/Message.h"
 #include "foundation/release_info/ReleaseInfo.h"
-#include "install/cpputil/InstallerException.h"
-#include "install/engine/EngineExceptions.h"
-#include "install/validatefolder/FolderValidatorExceptions.h"
-#include "support/ScratchFolder.h"
+#include "install/cpputil/Interrupt.h"
+#include "install/repository_adapter/RepositoryExceptions.h"
+#include "install/validatefolder/DestinationContentExceptions.h"
 
+namespace selection_test {
 namespace {
 
+using selection_test::PrintTo;
+namespace ra = install::repository_adapter;
 namespace vf = install::validatefolder;
-using install::platformutil::Platform;
-using install::product_installer::workflow_utils::FolderSelectionGate;
-using testing::_;
-using testing::ElementsAre;
-using testing::InSequence;
-using testing::IsEmpty;
-using testing::NiceMock;
-using testing::Return;
-using testing::StrictMock;
-using testing::Throw;
-using workflow_test::ErrorRecord;
-using workflow_test::ScratchFolder;
-using workflow_test::ShownStatus;
+using install::platformutil::DefaultDirectoryProvider;
+using FolderSelectionGateTest = FolderSelectionGateFixture;
 
-class FolderSelectionGateTest : public workflow_test::FolderSelectionGateFixture {};
+// An executable that is certainly running: this test program.
+const std::string kThisProgram = std::filesystem::read_symlink("/proc/self/exe").filename();
 
-// --- step protocol ---
-
-TEST_F(FolderSelectionGateTest, AsksForItsDataAndSkipsUnderItsName) {
-    gate.setRequiredData();
-    EXPECT_EQ(applicationData().getDataRequired(), kGateName);
-    gate.skip();
-    EXPECT_EQ(applicationData().getDataProcessed(), kGateName);
-}
-
-TEST_F(FolderSelectionGateTest, IsShownUnlessAnEarlierRuntimeFolderIsStillThere) {
-    ScratchFolder scratch;
+TEST_F(FolderSelectionGateTest, IsSkippedOnlyOverAnEarlierRuntimeWhoseFolderIsStillThere) {
     handler->setDefaultFolder(scratch.u16());
-    EXPECT_FALSE(gate.checkIfShouldBeSkipped()) << "no earlier runtime";
-
+    EXPECT_FALSE(gate.checkIfShouldBeSkipped());
     handler->setHasPrevQRTInstallation(true);
     EXPECT_TRUE(gate.checkIfShouldBeSkipped());
-    EXPECT_THAT(logLines(), IsEmpty());
-
-    const auto gone = scratch.u16() + u"/removed-since";
-    handler->setDefaultFolder(gone);
+    handler->setDefaultFolder(joinPath(scratch.u16(), u"gone"));
     EXPECT_FALSE(gate.checkIfShouldBeSkipped());
-    EXPECT_THAT(logLines(),
-                ElementsAre(u"Previous install folder found in Windows Registry does not exist: " + gone));
+    EXPECT_THAT(log.lines(),
+                ElementsAre(u"Previous install folder found in Windows Registry does not exist: " +
+                            joinPath(scratch.u16(), u"gone")));
+    gate.skip();
+    EXPECT_TRUE(processed(kFolderGate));
 }
 
 TEST_F(FolderSelectionGateTest, ClearingForgetsTheChoiceUnlessAPackagedApplicationFixedIt) {
-    choose(u"/srv/velora");
     dependent().setIsVantapakInstallation(true);
     gate.clearInputData();
-    EXPECT_EQ(handler->getUserInputFolder(), u"/srv/velora");
-
+    EXPECT_EQ(handler->getUserInputFolder(), kDefaultFolder);
     dependent().setIsVantapakInstallation(false);
     gate.clearInputData();
     EXPECT_EQ(handler->getUserInputFolder(), u"");
-    EXPECT_EQ(handler->getDefaultFolder(), u"");
 }
 
-// --- the proposed folder ---
-
-TEST_F(FolderSelectionGateTest, ProposesTheFolderOfTheOfferedControllingProduct) {
-    handler->resetInstallFolderModel();
-    handler->setOfferedProducts({u"FLOWMERE"});  // controlled by VELORA
-    EXPECT_CALL(*gate.directoryProvider,
-                getDefaultInstallationDirectory(
-                    std::filesystem::path("velora"), std::u16string(u"R2031a"), Platform::Linux, false,
-                    std::u16string(u"Velora"), std::u16string(u"InstallationFolder"),
-                    std::u16string(u"HKEY_LOCAL_MACHINE"), std::u16string(u"SOFTWARE\\Kestrelix\\Velora")))
-        .WillOnce(Return(u"/usr/local/velora/R2031a"));
-
-    gate.setDefaultData();
-
-    EXPECT_EQ(handler->getDefaultFolder(), u"/usr/local/velora/R2031a");
-    EXPECT_EQ(handler->getUserInputFolder(), u"/usr/local/velora/R2031a");
-}
-
-TEST_F(FolderSelectionGateTest, KeepsAFolderTheUserAlreadyTyped) {
-    choose(u"/srv/mine");
-    gate.setDefaultData();
-    EXPECT_EQ(handler->getDefaultFolder(), kDefaultFolder);
-    EXPECT_EQ(handler->getUserInputFolder(), u"/srv/mine");
-}
-
-TEST_F(FolderSelectionGateTest, ProposesARuntimeFolderWithoutItsRelease) {
+TEST_F(FolderSelectionGateTest, ProposesTheFolderOfTheOfferedControllingProductOrWhereItIsRecorded) {
+    const auto platformFolder = DefaultDirectoryProvider().getPlatformInstallationDirectory(Platform::Linux);
+    handler->setOfferedProducts({u"FLOWMERE"});  // controlled by Velora
+    handler->setUserInputFolder(u"");
     handler->setIsQRTInstallation(true);
-    EXPECT_CALL(*gate.directoryProvider,
-                getDefaultInstallationDirectory(_, std::u16string(), _, _, _, _, _, _));
     gate.setDefaultData();
-}
+    EXPECT_EQ(handler->getUserInputFolder(), joinPath(platformFolder, u"velora"))
+        << "a runtime adds its release later";
 
-TEST_F(FolderSelectionGateTest, ProposesNothingOverAnEarlierRuntime) {
+    handler->setIsQRTInstallation(false);
+    handler->setUserInputFolder(u"");
+    gate.setDefaultData();
+    EXPECT_EQ(handler->getUserInputFolder(), joinPath(joinPath(platformFolder, u"velora"), u"R2031a"));
+
+    DefaultDirectoryProvider().recordApplicationInstallation(
+        u"HKEY_LOCAL_MACHINE", u"InstallationFolder", u"SOFTWARE\\Kestrelix\\Velora", u"/srv/recorded");
+    handler->setUserInputFolder(u"/srv/mine");
+    gate.setDefaultData();
+    EXPECT_EQ(handler->getDefaultFolder(), u"/srv/recorded");
+    EXPECT_EQ(handler->getUserInputFolder(), u"/srv/mine") << "a typed folder stays";
+
     handler->setHasPrevQRTInstallation(true);
-    gate.directoryProvider = std::make_shared<StrictMock<workflow_test::MockDirectoryProvider>>();
     handler->setDefaultFolder(u"/opt/earlier/runtime");
-
     gate.setDefaultData();
-
-    EXPECT_EQ(handler->getDefaultFolder(), u"/opt/earlier/runtime");
+    EXPECT_EQ(handler->getDefaultFolder(), u"/opt/earlier/runtime")
+        << "nothing proposed over an earlier runtime";
 }
 
 TEST_F(FolderSelectionGateTest, OnMacOsAnApplicationBundleGoesIntoTheApplicationsFolder) {
     gate.platform = Platform::MacOS;
-    EXPECT_CALL(*gate.directoryProvider, getDefaultInstallationDirectory).Times(0);
-    EXPECT_CALL(*gate.directoryProvider, getPlatformInstallationDirectory(Platform::MacOS))
-        .WillOnce(Return(u"/Applications"));
     EXPECT_EQ(gate.getDefaultDir(), u"/Applications");
-
-    EXPECT_EQ(gate.appendToInstallFolderForMacOs(u"/Applications"), u"/Applications/Velora.app");
-    EXPECT_EQ(gate.appendToInstallFolderForMacOs(u"/Applications/Velora.app"), u"/Applications/Velora.app");
+    const auto bundle = joinPath(u"/Applications", u"Velora.app");
+    EXPECT_EQ(gate.appendToInstallFolderForMacOs(u"/Applications"), bundle);
+    EXPECT_EQ(gate.appendToInstallFolderForMacOs(bundle), bundle);
     handler->setOfferedProducts({u"QUARRIX"});
     EXPECT_EQ(gate.appendToInstallFolderForMacOs(u"/Applications"), u"/Applications");
 }
 
-TEST_F(FolderSelectionGateTest, OnThisPlatformTheFolderIsTakenAsTyped) {
-    EXPECT_EQ(gate.appendToInstallFolderForMacOs(u""), u"");
-    EXPECT_EQ(gate.appendToInstallFolderForMacOs(u"/opt/velora"), u"/opt/velora");
-    EXPECT_EQ(gate.appendToInstallFolderForMacOs(u"/opt/a\\b"), u"/opt/a\\b");
-}
-
-// --- the order of the checks ---
-
-// The gate with every check it makes in processData replaced, to watch their order.
-class StepRecordingGate : public FolderSelectionGate {
-public:
-    using FolderSelectionGate::FolderSelectionGate;
-    MOCK_METHOD(std::u16string, appendToInstallFolderForMacOs, (const std::u16string&), (const, override));
-    MOCK_METHOD(void, mkdirAsCurrentUser, (const std::u16string&), (const, override));
-    MOCK_METHOD(bool, isFolderValid, (const std::u16string&), (const, override));
-    MOCK_METHOD(std::vector<std::u16string>, getInstalledProductBasecodes, (const std::u16string&),
-                (const, override));
-    MOCK_METHOD(int, getInstalledAreaUpdateNo, (const std::u16string&), (const, override));
-    MOCK_METHOD(bool, isFolderContentValid, (const std::u16string&), (const, override));
-    MOCK_METHOD(bool, isProductExecutableRunning, (), (const, override));
-    MOCK_METHOD(void, showProductExecutableRunningError, (), (const, override));
-    MOCK_METHOD(bool, isProductsAvailable, (), (const, override));
-};
-
-enum class FailingStep { None, Folder, Content, RunningProduct, Availability };
-
-class ProcessDataOrderTest : public FolderSelectionGateTest,
-                             public testing::WithParamInterface<FailingStep> {};
-
-TEST_P(ProcessDataOrderTest, AFailedCheckStopsTheLaterOnes) {
-    const FailingStep failing = GetParam();
-    StrictMock<StepRecordingGate> steps(kGateName, handler);
-    const std::u16string folder = u"/srv/velora";
-    choose(folder);
-    {
-        InSequence order;
-        EXPECT_CALL(steps, appendToInstallFolderForMacOs(folder)).WillOnce(Return(folder));
-        EXPECT_CALL(steps, mkdirAsCurrentUser(folder)).WillOnce([&] {
-            EXPECT_EQ(handler->getInstallFolder(), folder) << "the folder is recorded before it is checked";
-        });
-        EXPECT_CALL(steps, isFolderValid(folder)).WillOnce(Return(failing != FailingStep::Folder));
-        if (failing != FailingStep::Folder) {
-            EXPECT_CALL(steps, getInstalledProductBasecodes(folder))
-                .WillOnce(Return(std::vector<std::u16string>{u"FLOWMERE", u"VELORA"}));
-            EXPECT_CALL(steps, getInstalledAreaUpdateNo(folder)).WillOnce(Return(4));
-            EXPECT_CALL(steps, isFolderContentValid(folder)).WillOnce([&] {
-                EXPECT_THAT(handler->getInstalledProducts(), ElementsAre(u"FLOWMERE", u"VELORA"));
-                EXPECT_EQ(handler->getInstalledProductsReleaseUpdateLevel(), 4);
-                return failing != FailingStep::Content;
-            });
-        }
-        if (failing != FailingStep::Folder && failing != FailingStep::Content) {
-            EXPECT_CALL(steps, isProductExecutableRunning())
-                .WillOnce(Return(failing == FailingStep::RunningProduct));
-        }
-        if (failing == FailingStep::RunningProduct) EXPECT_CALL(steps, showProductExecutableRunningError());
-        if (failing == FailingStep::None || failing == FailingStep::Availability) {
-            EXPECT_CALL(steps, isProductsAvailable()).WillOnce(Return(failing == FailingStep::None));
-        }
-    }
-
-    steps.processData();
-
-    const bool accepted = failing == FailingStep::None;
-    EXPECT_EQ(processed(), accepted);
-    const auto expected =
-        accepted ? ShownStatus{Result::Valid, 99, u"earlier message", u"earlier title"} : earlierStatus();
-    EXPECT_EQ(status(), expected);
-    EXPECT_EQ(logLines().size(), accepted ? 1u : 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(FixedOrder, ProcessDataOrderTest,
-                         testing::Values(FailingStep::None, FailingStep::Folder, FailingStep::Content,
-                                         FailingStep::RunningProduct, FailingStep::Availability));
-
-TEST_F(FolderSelectionGateTest, AnAcceptedFolderCompletesTheStep) {
-    EXPECT_CALL(*gate.folderValidator, checkRequired(std::u16string(kDefaultFolder), false));
-    gate.processData();
-    EXPECT_TRUE(acceptedOnce());
-    EXPECT_THAT(errorRecords(), IsEmpty());
-}
-
 // --- the folder an installation goes into ---
 
-struct RuntimeFolderCase {
+struct InstallFolderRow {
     std::string name;
-    bool runtime;
-    bool earlierRuntime;
-    std::u16string typed;
-    std::u16string expected;
-    friend void PrintTo(const RuntimeFolderCase& row, std::ostream* out) { *out << row.name; }
+    bool runtime, earlierRuntime;
+    std::u16string typed, expected, workflow = u"Interactive Install From Folder";
 };
 
-class RuntimeFolderTest : public FolderSelectionGateTest,
-                          public testing::WithParamInterface<RuntimeFolderCase> {};
+class InstallFolderTest : public FolderSelectionGateTest,
+                          public testing::WithParamInterface<InstallFolderRow> {};
 
-TEST_P(RuntimeFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheProposedOne) {
-    const auto& param = GetParam();
-    handler->setIsQRTInstallation(param.runtime);
-    handler->setHasPrevQRTInstallation(param.earlierRuntime);
-    choose(param.typed);
-    std::u16string checked;
-    ON_CALL(*gate.folderValidator, checkRequired).WillByDefault([&](const std::u16string& folder, bool) {
-        checked = folder;
+TEST_P(InstallFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheProposedOne) {
+    const auto& row = GetParam();
+    handler->setIsQRTInstallation(row.runtime);
+    handler->setHasPrevQRTInstallation(row.earlierRuntime);
+    handler->setUserInputFolder(row.typed);
+    handler->setWorkflow(row.workflow);
+    gate.folderValidators.arrange([&](MockFolderValidator& validator) {
+        EXPECT_CALL(validator, checkRequired(row.expected, row.workflow == u"DownloadOnly"));
     });
 
-    gate.processData();
+    submit();
 
-    EXPECT_EQ(handler->getInstallFolder(), param.expected);
-    EXPECT_EQ(checked, param.expected);
+    EXPECT_EQ(handler->getInstallFolder(), row.expected);
     const auto figures = gate.getDiagnosticsData().toJson();
-    EXPECT_EQ(figures["session.13"], param.typed != kDefaultFolder);
-    EXPECT_EQ(figures["session.25"], fl::i18n::to_string(param.expected));
+    EXPECT_EQ(figures["session.13"], row.typed != kDefaultFolder);
+    EXPECT_EQ(figures["session.25"], fl::i18n::to_string(row.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Folders, RuntimeFolderTest,
+    Folders, InstallFolderTest,
     testing::Values(
-        RuntimeFolderCase{"ProductAsTyped", false, false, u"/srv/velora", u"/srv/velora"},
-        RuntimeFolderCase{"RuntimeInProposedFolder", true, false, u"/opt/velora/R2031a",
-                          u"/opt/velora/R2031a/R2031a"},
-        RuntimeFolderCase{"RuntimeInTypedFolder", true, false, u"/srv/runtime", u"/srv/runtime/R2031a"},
-        RuntimeFolderCase{"RuntimeUpdatedWhereItIs", true, true, u"/opt/velora/R2031a",
-                          u"/opt/velora/R2031a"},
-        RuntimeFolderCase{"RuntimeMovedElsewhere", true, true, u"/srv/runtime", u"/srv/runtime/R2031a"},
-        RuntimeFolderCase{"RuntimeWithNothingTyped", true, false, u"", u""}),
-    [](const testing::TestParamInfo<RuntimeFolderCase>& info) { return info.param.name; });
-
-// --- folder refusals ---
-
-struct GateRow {
-    std::string kind;
-    std::function<void()> raise;
-    std::function<std::u16string()> message;
-    ErrorRecord record;  // details are the exception's text
-    friend void PrintTo(const GateRow& row, std::ostream* out) { *out << row.kind; }
-};
-
-template <class Kind>
-std::function<void()> raising() {
-    return [] { throw Kind("validator: " + std::string(typeid(Kind).name())); };
-}
-
-const std::vector<GateRow>& gateRows() {
-    static const std::vector<GateRow> rows = {
-        {"NonEnglishCharacter",
-         raising<vf::FolderValidatorExceptionNonEnglishCharacter>(),
-         [] { return fl::i18n::message("folderNonEnglishCharacter"); },
-         {"600", "Folder names cannot contain non-English characters", "",
-          "FolderSelection::FolderValidator::FolderValidatorExceptionNonEnglishCharacter"}},
-        {"InvalidCharacter",
-         raising<vf::FolderValidatorExceptionInvalidCharacter>(),
-         [] {
-             return fl::i18n::message("folderInvalidCharacterWin",
-                                      "'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'");
-         },
-         {"610", "Invalid characters or destination folder named private", "",
-          "FolderSelection::FolderValidator::FolderValidatorExceptionInvalidCharacter"}},
-        {"TrailingDots",
-         raising<vf::FolderValidatorExceptionTrailingDotsOnWindows>(),
-         [] { return fl::i18n::message("folderNameWithTrailingDots"); },
-         {"610", "Invalid characters or destination folder named private", "",
-          "FolderSelection::FolderValidator::FolderValidatorExceptionInvalidCharacter"}},
-        {"WritePermission",
-         raising<vf::FolderValidatorExceptionWritePermission>(),
-         [] { return fl::i18n::message("folderWritePermission"); },
-         {"620", "Unable to write to the selected folder", "",
-          "FolderSelection::FolderValidator::FolderValidatorExceptionWritePermission"}},
-        {"FailedToCreateFolder",
-         raising<vf::FolderValidatorFailedToCreateFolder>(),
-         [] { return fl::i18n::message("folderCreationFailed", u"/srv/velora"); },
-         {"630", "Failed to create folder", "",
-          "FolderSelection::FolderValidator::FolderValidatorFailedToCreateFolder"}},
-        {"AbsolutePath",
-         raising<vf::FolderValidatorAbsolutePath>(),
-         [] { return fl::i18n::message("folderNotAbsolutePath"); },
-         {"640", "The folder must be an absolute path", "",
-          "FolderSelection::FolderValidator::FolderValidatorAbsolutePath"}},
-        {"NotADirectory",
-         raising<vf::FolderValidatorNotADirectory>(),
-         [] { return fl::i18n::message("folderNotADirectory"); },
-         {"650", "The folder is not a directory", "",
-          "FolderSelection::FolderValidator::FolderValidatorNotADirectory"}},
-        {"UsersDefaultAppData",
-         raising<vf::FolderContainsUsersDefaultAppDataError>(),
-         [] { return fl::i18n::message("folderContainsUsersDefaultAppData"); },
-         {"730", "The folder contains user default AppData", "",
-          "FolderSelection::FolderValidator::FolderContainsUserAppDataError"}},
-        {"InstallerRoot",
-         raising<vf::FolderIsInstallerRootError>(),
-         [] { return fl::i18n::message("folderIsInstallerRoot"); },
-         {"740", "The folder is same as installer root", "",
-          "FolderSelection::FolderValidator::FolderIsInstallerRootError"}},
-    };
-    return rows;
-}
-
-class FolderRefusalTest : public FolderSelectionGateTest, public testing::WithParamInterface<GateRow> {};
-
-TEST_P(FolderRefusalTest, EachRefusalIsShownLoggedAndReported) {
-    const auto& row = GetParam();
-    choose(u"/srv/velora");
-    gate.engine = std::make_shared<StrictMock<workflow_test::MockEngine>>();
-    std::string what;
-    EXPECT_CALL(*gate.folderValidator, checkRequired(std::u16string(u"/srv/velora"), false)).WillOnce([&] {
-        try {
-            row.raise();
-        } catch (const std::exception& error) {
-            what = error.what();
-            throw;
-        }
-    });
-    EXPECT_CALL(*gate.folderValidator, checkWarnings).Times(0);
-
-    ASSERT_NO_THROW(gate.processData());
-
-    const auto message = row.message();
-    EXPECT_EQ(status(), (ShownStatus{Result::Failure, 3, message, u""}));
-    EXPECT_THAT(logLines(), ElementsAre(message));
-    auto expected = row.record;
-    expected.details = what;
-    EXPECT_THAT(errorRecords(), ElementsAre(expected));
-    EXPECT_FALSE(processed());
-    EXPECT_FALSE(handler->isRootDriveWarningAcknowledged());
-}
-
-INSTANTIATE_TEST_SUITE_P(FolderValidationTable, FolderRefusalTest, testing::ValuesIn(gateRows()),
-                         [](const testing::TestParamInfo<GateRow>& info) { return info.param.kind; });
-
-TEST_F(FolderSelectionGateTest, AnUnanticipatedRefusalLeavesAsAnInstallerException) {
-    EXPECT_CALL(*gate.folderValidator, checkRequired).WillOnce(Throw(std::bad_alloc()));
-
-    try {
-        gate.processData();
-        FAIL() << "the refusal was swallowed";
-    } catch (const install::cpputil::InstallerException& error) {
-        EXPECT_EQ(error.getErrorCode(), "680");
-        EXPECT_EQ(error.getPrimaryErrorMessage(), "Unknown FolderSelection error");
-        EXPECT_EQ(error.getSecondaryErrorMessage(), std::bad_alloc().what());
-        EXPECT_EQ(error.getLocation(), "FolderSelection::Unknown");
-    }
-    EXPECT_EQ(status(), earlierStatus());
-    EXPECT_THAT(logLines(), ElementsAre(fl::i18n::to_u16string(std::bad_alloc().what())));
-    EXPECT_THAT(errorRecords(),
-                ElementsAre(ErrorRecord{"680", "Unknown FolderSelection error", std::bad_alloc().what(),
-                                        "FolderSelection::Unknown"}));
-    EXPECT_FALSE(processed());
-}
-
-TEST_F(FolderSelectionGateTest, CreatesAMissingFolderOnlyForADownload) {
-    EXPECT_CALL(*gate.folderValidator, checkRequired(_, false));
-    gate.processData();
-
-    handler->setWorkflow(u"DownloadOnly");
-    EXPECT_CALL(*gate.folderValidator, checkRequired(_, true));
-    gate.processData();
-}
-
-// --- the root-drive warning ---
+        InstallFolderRow{"ProductAsTyped", false, false, u"/srv/velora", u"/srv/velora"},
+        InstallFolderRow{"RuntimeInProposedFolder", true, false, kDefaultFolder,
+                         joinPath(kDefaultFolder, u"R2031a")},
+        InstallFolderRow{"RuntimeUpdatedWhereItIs", true, true, kDefaultFolder, kDefaultFolder},
+        InstallFolderRow{"RuntimeMovedElsewhere", true, true, u"/srv/rt", joinPath(u"/srv/rt", u"R2031a")},
+        InstallFolderRow{"RuntimeWithNothingTyped", true, false, u"", u""},
+        InstallFolderRow{"DownloadMayCreateIt", false, false, u"/srv/dl", u"/srv/dl", u"DownloadOnly"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(FolderSelectionGateTest, TheRootDriveWarningIsShownOnceThenTheFolderPasses) {
-    choose(u"/");
-    ON_CALL(*gate.folderValidator, checkWarnings(std::u16string(u"/"))).WillByDefault(Return(true));
+    handler->setUserInputFolder(u"/");
+    gate.folderValidators.arrange([](MockFolderValidator& validator) {
+        ON_CALL(validator, checkWarnings(std::u16string(u"/"))).WillByDefault(Return(true));
+    });
 
-    gate.processData();
-
+    submit();
     const auto message = fl::i18n::message("rootDriveWarningMsg", u"/", kDefaultFolder);
     EXPECT_EQ(status(),
               (ShownStatus{Result::Warning, 4, message, fl::i18n::message("rootDriveWarningTitle")}));
-    EXPECT_THAT(logLines(), ElementsAre(message));
-    EXPECT_THAT(errorRecords(), IsEmpty());
-    EXPECT_TRUE(handler->isRootDriveWarningAcknowledged());
-    EXPECT_FALSE(processed());
+    EXPECT_THAT(log.lines(), ElementsAre(message));
+    EXPECT_FALSE(processed(kFolderGate));
 
-    gate.processData();
-
-    EXPECT_TRUE(acceptedOnce());
+    submit();
+    EXPECT_TRUE(accepted());
 }
 
 // --- what the folder already holds ---
 
-class InstalledProductsTest : public FolderSelectionGateTest {
-protected:
-    void releaseInFolder(int updateLevel) const {
-        std::ofstream file(scratch.path() / "VersionInfo.xml");
-        foundation::release_info::ReleaseInfo(u"R2031a", u"Release", updateLevel).write(file);
-    }
+enum Conflict { None, Overwrite, ReleaseStatus, UpdateLevel, ControllingProducts };
 
-    ScratchFolder scratch;
+struct ContentRow {
+    std::string name;
+    Conflict conflict;
+    std::string offered, installed;
+    bool localArchives;
+    int resultType;  // 0: the folder is accepted
+    std::string code = {}, message = {}, cause = {};
+    std::u16string offeredName = {}, installedName = {};  // named by a controlling-product conflict
 };
 
-TEST_F(InstalledProductsTest, AFolderWithoutProductsHasNoUpdateLevel) {
-    choose(scratch.u16());
-    releaseInFolder(5);
-    gate.processData();
-    EXPECT_EQ(handler->getInstalledProductsReleaseUpdateLevel(), -1);
-    EXPECT_THAT(handler->getInstalledProducts(), IsEmpty());
+const std::string kOtherController = "The selected folder has another controlling product installed in it";
+const ContentRow kContentRows[] = {
+    {"Overwrite", Overwrite, "VELORA", "VELORA", true, 8, "700",
+     "The installer cannot install into the specified folder. Select an empty folder to continue.",
+     "OverwriteException"},
+    {"ReleaseStatus", ReleaseStatus, "VELORA", "VELORA", true, 8, "670",
+     "The specified folder contains products that are not compatible with this version",
+     "ReleaseDescriptionMismatchException"},
+    {"UpdateLevelFromLocalArchives", UpdateLevel, "VELORA", "VELORA", true, 8, "710",
+     "The specified folder contains products at a different update level than the installer",
+     "UpdateLevelMismatchException"},
+    {"UpdateLevelOnline", UpdateLevel, "VELORA", "VELORA", false, 0},
+    {"AnotherControllingProduct", ControllingProducts, "QUARRIX", "VELORA", true, 12, "660", kOtherController,
+     "ControllingProductsMismatchException", u"Quarrix", u"Velora"},
+    {"ParallelServerJoinsVelora", ControllingProducts, "VELORA_PARALLEL_SERVER", "VELORA", true, 0},
+    {"VeloraDoesNotJoinAParallelServer", ControllingProducts, "VELORA", "VELORA_PARALLEL_SERVER", true, 12,
+     "660", kOtherController, "ControllingProductsMismatchException", u"Velora", u"Velora Parallel Server"},
+};
+
+void raise(Conflict conflict) {
+    const char* why = "the folder's own reason";
+    if (conflict == Overwrite) throw vf::OverwriteException(why);
+    if (conflict == ReleaseStatus) throw vf::ReleaseStatusMismatchException(why);
+    if (conflict == UpdateLevel) throw vf::UpdateLevelMismatchException(why);
+    if (conflict == ControllingProducts) throw vf::ControllingProductsMismatchException(why);
 }
 
-TEST_F(InstalledProductsTest, TheUpdateLevelOfInstalledProductsComesFromTheFolder) {
-    choose(scratch.u16());
-    installed({u"VELORA", u"FLOWMERE"});
-    releaseInFolder(5);
-    gate.processData();
-    EXPECT_EQ(handler->getInstalledProductsReleaseUpdateLevel(), 5);
-    EXPECT_THAT(handler->getInstalledProducts(), ElementsAre(u"FLOWMERE", u"VELORA"));
+class ContentTest : public FolderSelectionGateTest, public testing::WithParamInterface<ContentRow> {};
+
+TEST_P(ContentTest, AConflictHoldsTheInstallationBackWithItsMessageAndRecord) {
+    const auto& row = GetParam();
+    handler->setOfferedProducts(codes(row.offered));
+    handler->setDoesLocalArchivesExist(row.localArchives);
+    gate.engines.arrange(workflow_test::findsInstalled(codes(row.installed)));
+    if (row.resultType != 0) gate.windowsExecutable = kThisProgram;  // checked only after the content
+    gate.contentValidators.arrange([&](MockContentValidator& validator) {
+        ON_CALL(validator, validate).WillByDefault([&] { raise(row.conflict); });
+    });
+
+    ASSERT_NO_THROW(submit());
+
+    EXPECT_EQ(accepted(), row.resultType == 0);
+    EXPECT_EQ(errorRecords().empty(), row.resultType == 0);
+    if (row.resultType == 0) return;
+    EXPECT_THAT(errorRecords(),
+                ElementsAre(ErrorRecord{row.code, row.message, "the folder's own reason",
+                                        "FolderSelection::FolderContentValidator::" + row.cause}));
+    const auto message = row.resultType == 8 ? fl::i18n::message("overwriteErrorMsg")
+                                             : fl::i18n::message("controllingProductConflictMsg",
+                                                                 row.offeredName, row.installedName);
+    const auto title = row.resultType == 8 ? fl::i18n::message("overwriteErrorTitle") : u"";
+    EXPECT_EQ(status(), (ShownStatus{Result::Failure, row.resultType, message, title}));
+    EXPECT_THAT(log.lines(), ElementsAre(message));
 }
 
-TEST_F(InstalledProductsTest, AnUnreadableReleaseFileCountsAsNoLevel) {
-    EXPECT_EQ(gate.getInstalledAreaUpdateNo(scratch.u16()), -1) << "missing";
-    scratch.writeFile("VersionInfo.xml", "<VersionInfo><UpdateLevel>two");
-    EXPECT_EQ(gate.getInstalledAreaUpdateNo(scratch.u16()), -1) << "malformed";
-    EXPECT_EQ(gate.getInstalledAreaUpdateNo(scratch.u16() + u"/\xD800"
-                                                            u"broken"),
-              -1)
-        << "unpaired surrogate";
-    releaseInFolder(0);
-    EXPECT_EQ(gate.getInstalledAreaUpdateNo(scratch.u16()), 0);
+INSTANTIATE_TEST_SUITE_P(Conflicts, ContentTest, testing::ValuesIn(kContentRows),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(FolderSelectionGateTest, ComparesTheFamiliesAndOnlyLogsTheUpdateLevelMismatchOfARuntime) {
+    handler->setIsQRTInstallation(true);
+    handler->setOfferedProducts({u"QUARRIX"});
+    gate.engines.arrange(workflow_test::findsInstalled({u"FLOWMERE"}));
+    gate.contentValidators.arrange([](MockContentValidator& validator) {
+        EXPECT_CALL(validator, validate(std::u16string(u"Velora"), std::u16string(u"Quarrix")))
+            .WillOnce(testing::Throw(vf::UpdateLevelMismatchException("2, not 3")));
+    });
+    submit();
+    EXPECT_THAT(gate.contentFolders, ElementsAre(joinPath(kDefaultFolder, u"R2031a")));
+    EXPECT_TRUE(accepted());
+    EXPECT_EQ(log.lines().front(), u"Update levels of the installer and existing installation are different");
 }
 
-TEST_F(InstalledProductsTest, AnUnreadableInstallationRecordIsLoggedAndPassedOn) {
-    choose(scratch.u16());
-    EXPECT_CALL(*gate.engine, getInstalledProducts(scratch.u16()))
-        .WillOnce(Throw(
-            install::engine::EngineInvalidInstalledProductsException("2110", "Unable to read", "x", "E")));
+// --- a product running from the folder ---
 
-    EXPECT_THROW(gate.processData(), install::engine::EngineInvalidInstalledProductsException);
+struct RunningRow {
+    std::string name;
+    std::function<void(install::product_installer::workflow_utils::DataModelHandler&)> arrange;
+    bool running, lookedFor;
+};
 
-    EXPECT_THAT(logLines(), ElementsAre(u"Failed to retrieve installed products"));
-    EXPECT_FALSE(processed());
+const RunningRow kRunningRows[] = {
+    {"NotRunning", [](auto&) {}, false, true},
+    {"Running", [](auto& h) { h.setProductRepoAdapterInstance(nullptr); }, true,
+     true},  // nothing checked after
+    {"DownloadOnly", [](auto& h) { h.setWorkflow(u"DownloadOnly"); }, true, false},
+    {"LicenseManager", [](auto& h) { h.setWorkflow(u"License Manager"); }, true, false},
+    {"ScriptedRun", [](auto& h) { h.setIsBat(true); }, true, false},
+    {"Runtime", [](auto& h) { h.setIsQRTInstallation(true); }, true, false},
+    {"NoExecutableNamed", [](auto& h) { h.setOfferedProducts({u"QUARRIX"}); }, true, false},
+};
+
+class RunningProductTest : public FolderSelectionGateTest, public testing::WithParamInterface<RunningRow> {};
+
+TEST_P(RunningProductTest, ARunningProductHoldsAnInstallationBackWhereItIsLookedFor) {
+    GetParam().arrange(*handler);
+    // This test program is certainly running.
+    if (GetParam().running)
+        gate.windowsExecutable = std::filesystem::read_symlink("/proc/self/exe").filename();
+
+    submit();
+
+    const bool heldBack = GetParam().running && GetParam().lookedFor;
+    EXPECT_EQ(accepted(), !heldBack);
+    const auto message = fl::i18n::message("productExecutableRunningErrorMsg");
+    if (heldBack) {
+        EXPECT_EQ(status(),
+                  (ShownStatus{Result::Failure, 1, message, fl::i18n::message("standardErrorTitle")}));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Installations, RunningProductTest, testing::ValuesIn(kRunningRows),
+                         [](const auto& info) { return info.param.name; });
+
+// --- the installed products and their update level ---
+
+struct UpdateLevelRow {
+    std::string name;
+    Texts installed;
+    std::string releaseFile;  // empty: none
+    int expected;
+};
+
+class UpdateLevelTest : public FolderSelectionGateTest, public testing::WithParamInterface<UpdateLevelRow> {};
+
+TEST_P(UpdateLevelTest, TheInstalledProductsAndTheirUpdateLevelAreRecorded) {
+    if (!GetParam().releaseFile.empty()) scratch.writeFile("VersionInfo.xml", GetParam().releaseFile);
+    handler->setUserInputFolder(scratch.u16());
+    gate.engines.arrange(workflow_test::findsInstalled(GetParam().installed));
+
+    submit();
+
+    EXPECT_EQ(handler->getInstalledProductsReleaseUpdateLevel(), GetParam().expected);
+    EXPECT_EQ(handler->getInstalledProducts(), GetParam().installed);
+}
+
+std::string releaseFile(int updateLevel) {
+    std::ostringstream file;
+    foundation::release_info::ReleaseInfo(u"R2031a", u"Release", updateLevel).write(file);
+    return file.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, UpdateLevelTest,
+    testing::Values(UpdateLevelRow{"NothingInstalled", {}, releaseFile(5), -1},
+                    UpdateLevelRow{"ReleaseFileRead", {u"FLOWMERE", u"VELORA"}, releaseFile(5), 5},
+                    UpdateLevelRow{"NoReleaseFile", {u"VELORA"}, "", -1},
+                    UpdateLevelRow{"MalformedReleaseFile", {u"VELORA"}, "<VersionInfo>two", -1}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(FolderSelectionGateTest, AnUnreadableInstallationRecordIsLoggedAndPassedOn) {
+    gate.engines.arrange(workflow_test::findsUnreadableRecord());
+    EXPECT_THROW(submit(), install::engine::EngineInvalidInstalledProductsException);
+    EXPECT_THAT(log.lines(), ElementsAre(u"Failed to retrieve installed products"));
+}
+
+// --- whether products can be had ---
+
+enum Online {
+    Products,
+    Empty,
+    WebServiceFails,
+    DownloadFails,
+    ExtractFails,
+    ExtractInterrupted,
+    Unregistered
+};
+
+struct AvailabilityRow {
+    std::string name, held;  // the products of the held folder of archives; empty: none is held
+    bool runtime;
+    Online online;
+    bool onlineUsed;
+    std::string messageKey = {}, titleKey = {}, code = {};  // of a failure with result type 1
+};
+
+const AvailabilityRow kAvailabilityRows[] = {
+    {"FolderOfArchives", "LICENSEMANAGER VELORA", false, Products, false},
+    {"RuntimeNeedsNone", "", true, Products, false},
+    {"FolderWithOnlyTheLicenseManager", "LICENSEMANAGER", false, Products, true},
+    {"NoRepositoryHeld", "", false, Products, true},
+    {"OnlineServiceMissing", "", false, Unregistered, false},
+    {"OnlineEmpty", "", false, Empty, true, "noProductsAlertMsg", "noProductsAlertTitle", "690"},
+    {"WebServiceFailure", "", false, WebServiceFails, true, "connectionErrorMsg", "connectionErrorTitle",
+     "2800"},
+    {"DownloadFailure", "", false, DownloadFails, true, "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
+    {"ExtractFailure", "", false, ExtractFails, true, "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
+    {"ExtractBrokenOffByTheUser", "", false, ExtractInterrupted, true},
+};
+
+class OnlineRepositoryTest : public FolderSelectionGateTest {
+protected:
+    OnlineRepositoryTest() {
+        // Another kind of repository comes first, so that only the filter can pick the right one.
+        registry->registerService<ra::RepositoryAdapter>(
+            std::make_shared<testing::StrictMock<workflow_test::MockRepositoryAdapter>>(),
+            {{"type", "folderproduct"}});
+        registry->registerService<ra::RepositoryAdapter>(online, {{"type", "onlineproduct"}});
+        gate.setServiceRegistry(registry);
+        handler->setProductRepoAdapterInstance(nullptr);
+        handler->initializeProxy();
+        independent().getProxy().setUserName(u"j\u00fcrgen");
+        independent().getProxy().setPassword(u"p\u00e4ss");
+    }
+    void TearDown() override { install::cpputil::interrupt::reset(); }
+
+    std::shared_ptr<workflow_test::MockRepositoryAdapter> online =
+        std::make_shared<testing::NiceMock<workflow_test::MockRepositoryAdapter>>();
+    std::shared_ptr<microservices::ServiceRegistry> registry =
+        std::make_shared<microservices::ServiceRegistry>();
+};
+
+class AvailabilityTest : public OnlineRepositoryTest, public testing::WithParamInterface<AvailabilityRow> {};
+
+TEST_P(AvailabilityTest, ProductsComeFromTheHeldFolderOrElseTheOnlineRepository) {
+    const auto& row = GetParam();
+    ON_CALL(*folderRepository, getAvailableProductBasecodes).WillByDefault(Return(codes(row.held)));
+    if (!row.held.empty()) handler->setProductRepoAdapterInstance(folderRepository);
+    handler->setIsQRTInstallation(row.runtime);
+    ON_CALL(*online, doProductsExist).WillByDefault(Return(row.online != Empty));
+    ON_CALL(*online, getAvailableProducts).WillByDefault([&]() -> ra::ProductMap {
+        const char* why[] = {"2800", "Product list unavailable", "HTTP 503", "RepoAdapter::getProducts"};
+        if (row.online == WebServiceFails)
+            throw ra::RepoAdapterWebServiceException(why[0], why[1], why[2], why[3]);
+        if (row.online == DownloadFails)
+            throw ra::RepoAdapterDWSDownloadException(why[0], why[1], why[2], why[3]);
+        if (row.online >= ExtractFails)
+            throw ra::RepoAdapterDWSExtractException(why[0], why[1], why[2], why[3]);
+        return {};
+    });
+    if (row.online == ExtractInterrupted) install::cpputil::interrupt::set();
+    if (row.online == Unregistered) gate.setServiceRegistry(nullptr);
+    EXPECT_CALL(*online, setProxyCredentials("j\xc3\xbcrgen", "p\xc3\xa4ss")).Times(row.onlineUsed ? 1 : 0);
+
+    try {
+        submit();
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "Failed to load repository adapter microservice");
+        EXPECT_EQ(row.online, Unregistered);
+    }
+
+    EXPECT_EQ(handler->getProductRepoAdapterInstance() == online, row.onlineUsed);
+    EXPECT_EQ(accepted(), row.code.empty() && row.online < ExtractInterrupted);
+    EXPECT_EQ(errorRecords().empty(), row.code.empty());
+    if (row.code.empty()) return;
+    const auto message = fl::i18n::message(row.messageKey, u"R2031a", "w64pc");
+    EXPECT_EQ(status(), (ShownStatus{Result::Failure, 1, message, fl::i18n::message(row.titleKey)}));
+    EXPECT_THAT(log.lines(), ElementsAre(message));
+    EXPECT_THAT(errorRecords(),
+                ElementsAre(row.code == "690"
+                                ? ErrorRecord{"690", "Unable to retrieve products", "",
+                                              "FolderSelection::OnlineProductRepoAdapter::doProductsExist"}
+                                : ErrorRecord{"2800", "Product list unavailable", "HTTP 503",
+                                              "FolderSelection::RepoAdapter::getProducts"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Repositories, AvailabilityTest, testing::ValuesIn(kAvailabilityRows),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
+}  // namespace selection_test

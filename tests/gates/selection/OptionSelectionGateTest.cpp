@@ -1,82 +1,30 @@
-// The options page: what is offered and preset for the selected products, platform and
-// usage-data answer; how that answer is obtained per workflow; and the two checks on the way out.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+// The options page: the option table per product and platform, what is offered and preset for a
+// selection and a usage-data answer, how that answer is obtained per workflow, and the checks of
+// the symbolic-link folder and of the licence-manager service on the way out (the refusals of the
+// symbolic-link folder are tabled with the folder validation).
 
-#include <functional>
-#include <optional>
+#include <stdexcept>
 
-#include "fl/i18n/Message.h"
-#include "fl/i18n/TextConversion.h"
+#include "SelectionTesting.h"
 #include "gates/selection/OptionSelectionGate.h"
-#include "install/cpputil/InstallerException.h"
-#include "install/cpputil/Logger.h"
-#include "install/tlmx/DiagnosticsSink.h"
-#include "install/validatefolder/FolderValidatorExceptions.h"
-#include "support/ModelFixture.h"
-#include "support/ScratchFolder.h"
 
+namespace selection_test {
 namespace {
 
-using install::datamodels::common::Result;
-using install::datamodels::product_installer::OptionType;
-using install::datamodels::product_installer::validationResultType;
 using install::product_installer::workflow_utils::OptionSelectionGate;
 using install::tlmxclient::TLMXSettingsClientResponse;
+using selection_test::PrintTo;
 using Platform = OptionSelectionGate::Platform;
-using testing::ElementsAre;
-using testing::IsEmpty;
-namespace vf = install::validatefolder;
 
-constexpr char16_t kOnline[] = u"Interactive Online Install";
-constexpr char16_t kFromFolder[] = u"Interactive Install From Folder";
+constexpr char16_t kOptionGateName[] = u"OptionSelectionGate";
 
-// What the usage-data client was asked, and what it answers.
-struct SettingsService {
-    TLMXSettingsClientResponse answer{true, true, false};
-    bool fails = false;
-    std::vector<std::vector<std::string>> requests;
-    std::optional<std::pair<std::string, std::string>> proxy;
-};
-
-class RecordingSettingsClient : public install::tlmxclient::TLMXSettingsClient {
+class MockSettingsClient : public install::tlmxclient::TLMXSettingsClient {
 public:
-    explicit RecordingSettingsClient(SettingsService& service) : TLMXSettingsClient({}), service_(service) {}
-    void setProxyCredentials(const std::string& userName, const std::string& password) override {
-        service_.proxy = {userName, password};
-    }
-    TLMXSettingsClientResponse getSettings(const std::string& productCode, const std::string& releaseFamily,
-                                           const std::string& accessToken) const override {
-        return respond({productCode, releaseFamily, accessToken});
-    }
-    TLMXSettingsClientResponse getSettings(const std::string& releaseFamily) const override {
-        return respond({releaseFamily});
-    }
-
-private:
-    TLMXSettingsClientResponse respond(std::vector<std::string> request) const {
-        service_.requests.push_back(std::move(request));
-        if (service_.fails)
-            throw install::tlmxclient::TLMXSettingsClientException("settings service unreachable");
-        return service_.answer;
-    }
-    SettingsService& service_;
-};
-
-// A folder validator that refuses with whatever the test throws and remembers what it was asked.
-class ScriptedFolderValidator : public vf::FolderValidator {
-public:
-    ScriptedFolderValidator(std::function<void()> refusal,
-                            std::vector<std::pair<std::u16string, bool>>& calls)
-        : refusal_(std::move(refusal)), calls_(calls) {}
-    void checkRequired(const std::u16string& folder, bool createIfMissing) const override {
-        calls_.emplace_back(folder, createIfMissing);
-        if (refusal_) refusal_();
-    }
-
-private:
-    std::function<void()> refusal_;
-    std::vector<std::pair<std::u16string, bool>>& calls_;
+    MockSettingsClient() : TLMXSettingsClient({}) {}
+    MOCK_METHOD(void, setProxyCredentials, (const std::string&, const std::string&), (override));
+    MOCK_METHOD(TLMXSettingsClientResponse, getSettings,
+                (const std::string&, const std::string&, const std::string&), (const, override));
+    MOCK_METHOD(TLMXSettingsClientResponse, getSettings, (const std::string&), (const, override));
 };
 
 class TestableOptionSelectionGate : public OptionSelectionGate {
@@ -84,18 +32,17 @@ public:
     using OptionSelectionGate::OptionSelectionGate;
 
     Platform platform = static_cast<Platform>(0);
-    mutable SettingsService settings;
-    std::function<void()> folderRefusal;
-    mutable std::vector<std::pair<std::u16string, bool>> folderChecks;
+    MockSupply<MockSettingsClient> settingsClients;
+    MockSupply<MockFolderValidator> folderValidators;
     std::filesystem::path servicesFile;
 
 protected:
     Platform getCurrentPlatform() const override { return platform; }
     std::unique_ptr<install::tlmxclient::TLMXSettingsClient> getTLMXClientPtr() const override {
-        return std::make_unique<RecordingSettingsClient>(settings);
+        return settingsClients.next();
     }
-    std::unique_ptr<vf::FolderValidator> getFolderValidator() const override {
-        return std::make_unique<ScriptedFolderValidator>(folderRefusal, folderChecks);
+    std::unique_ptr<install::validatefolder::FolderValidator> getFolderValidator() const override {
+        return folderValidators.next();
     }
     std::unique_ptr<install::instlicutil::LicenseManagerServiceUtility> getLicenseManagerServiceInstance()
         const override {
@@ -103,483 +50,231 @@ protected:
     }
 };
 
-class OptionSelectionGateTest : public workflow_test::ModelFixture {
+class OptionSelectionGateTest : public workflow_test::GateFixture {
 protected:
     OptionSelectionGateTest() {
-        independent().getRelease().setFamily(u"R2031a");
-        applicationData().setWorkflowName(kOnline);
+        handler->setWorkflow(u"Interactive Online Install");
         handler->initializeProductSelectionModel();
         handler->initializeInstallFolderModel();
         handler->setInstallFolder(u"/opt/velora_license_server");
+        handler->initializeOptionSelectionModel();
         gate.servicesFile = scratch.path() / "no-services.json";
     }
 
-    void select(const std::set<std::u16string>& products) const {
-        handler->initializeSelectedProducts(products);
+    void usageDataAnswer(TLMXSettingsClientResponse answer) {
+        gate.settingsClients.arrange([answer](MockSettingsClient& client) {
+            ON_CALL(client, getSettings(_)).WillByDefault(Return(answer));
+            ON_CALL(client, getSettings(_, _, _)).WillByDefault(Return(answer));
+        });
     }
-    void submit() {
-        gate.setRequiredData();
-        handler->setAsDataAvailable();
-        gate.processData();
+    void select(const std::vector<std::u16string>& products) const {
+        handler->initializeSelectedProducts({products.begin(), products.end()});
     }
-    std::vector<std::pair<OptionType, bool>> displayed() const {
-        std::vector<std::pair<OptionType, bool>> options;
-        for (const auto& option : dependent().getOptionSelection().getOptionToDisplayList().values()) {
-            options.emplace_back(option.getOptionType(), option.getIsViewOnly());
-        }
-        return options;
-    }
-    install::datamodels::product_installer::OptionSelection options() const {
-        return dependent().getOptionSelection();
-    }
-    install::datamodels::common::ValidationStatus status() const {
-        return applicationData().getValidationStatus();
-    }
-    bool processed() const { return applicationData().getDataProcessed() == gateName; }
-    std::vector<foundation::json::Value> errorRecords() const {
-        std::vector<foundation::json::Value> found;
-        for (const auto& record : diagnostics.records()) {
-            if (record.contains("error.1")) found.push_back(record);
-        }
-        return found;
-    }
+    using GateFixture::submit;
+    void submit() { GateFixture::submit(gate); }
+    bool processed() const { return GateFixture::processed(kOptionGateName); }
 
-    const std::u16string gateName = u"OptionSelectionGate";
     workflow_test::ScratchFolder scratch;
-    TestableOptionSelectionGate gate{gateName, handler};
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
+    TestableOptionSelectionGate gate{kOptionGateName, handler};
 };
 
-// ---- what is offered and preset ----
+// --- what is offered and preset ---
 
-struct OfferCase {
-    const char* label;
-    std::set<std::u16string> products;
+struct OfferRow {
+    std::string name, products;
     int platform;
     TLMXSettingsClientResponse usageData;
-    std::vector<std::pair<OptionType, bool>> displayed;
-    bool desktop;
-    bool startMenu;
-    bool symbolicLink;
-    bool improve;
-    bool service;
+    std::string displayed;  // option types in order, "v" marking a view-only one
+    std::string presets;    // desktop, start menu, symbolic link, usage data, service; "-": left as it was
 };
 
-class OfferTest : public OptionSelectionGateTest, public testing::WithParamInterface<OfferCase> {};
+constexpr TLMXSettingsClientResponse kShown{true, true, false}, kChecked{true, true, true},
+    kLocked{true, false, true}, kHidden{false, true, true};
+const OfferRow kOfferRows[] = {
+    {"BugFinder", "QUARRIX_BUGFINDER", 0, kShown, "0", "01---"},
+    {"TestAndLicenseManager", "QUARRIX_TEST LICENSEMANAGER", 0, kShown, "0 4", "01--1"},
+    {"MainProduct", "VELORA", 0, kChecked, "0 2", "01-1-"},
+    {"MainProductUsageDataLocked", "VELORA", 0, kLocked, "0 2v", "01-1-"},
+    {"MainProductUsageDataHidden", "VELORA", 0, kHidden, "0", "01---"},
+    {"MainProductOnPlatform1", "VELORA", 1, kChecked, "1 2", "--01-"},
+    {"MainProductOnPlatform2", "VELORA", 2, kChecked, "2", "---1-"},
+    {"CompilerOnPlatform0", "VELORA_COMPILER", 0, kShown, "", "-----"},
+    {"CompilerOnPlatform1", "VELORA_COMPILER", 1, kShown, "1", "--0--"},
+    {"UnknownAndLowerCaseCodes", "NOPE velora", 0, kChecked, "", "-----"},
+    {"UnknownPlatform", "VELORA", 7, kChecked, "", "-----"},
+};
+
+class OfferTest : public OptionSelectionGateTest, public testing::WithParamInterface<OfferRow> {};
 
 TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
-    const auto& c = GetParam();
-    select(c.products);
-    gate.platform = static_cast<Platform>(c.platform);
-    gate.settings.answer = c.usageData;
-    // Presets only where an option applies: start from the opposite of every preset.
-    handler->initializeOptionSelectionModel();
-    handler->setIsDesktopShortcutSelected(true);
-    handler->setIsStartMenuShortcutSelected(false);
-    handler->setIsSymbolicLinkSelected(true);
-    handler->setIsImproveVeloraSelected(false);
-    handler->setIsConfigureLMAsServiceSelected(false);
-
-    gate.setDefaultData();
-
-    EXPECT_EQ(displayed(), c.displayed);
-    EXPECT_EQ(gate.checkIfShouldBeSkipped(), c.displayed.empty());
-    EXPECT_EQ(options().getIsDesktopShortcutSelected(), c.desktop);
-    EXPECT_EQ(options().getIsStartMenuShortcutSelected(), c.startMenu);
-    EXPECT_EQ(options().getIsSymbolicLinkSelected(), c.symbolicLink);
-    EXPECT_EQ(options().getIsImproveVeloraSelected(), c.improve);
-    EXPECT_EQ(options().getIsConfigureLMAsServiceSelected(), c.service);
-}
-
-constexpr TLMXSettingsClientResponse kShown{true, true, false};
-constexpr TLMXSettingsClientResponse kShownChecked{true, true, true};
-constexpr TLMXSettingsClientResponse kLocked{true, false, true};
-constexpr TLMXSettingsClientResponse kHidden{false, true, true};
-
-INSTANTIATE_TEST_SUITE_P(
-    Selections, OfferTest,
-    testing::Values(
-        // Untouched presets keep the values the test started from (desktop, symbolic link on; start
-        // menu, usage data, service off).
-        OfferCase{"BugFinderShowsDesktopAndPresetsStartMenu",
-                  {u"QUARRIX_BUGFINDER"},
-                  0,
-                  kShown,
-                  {{OptionType::DesktopShortcut, false}},
-                  false,
-                  true,
-                  true,
-                  false,
-                  false},
-        OfferCase{"MainProductWithUsageData",
-                  {u"VELORA"},
-                  0,
-                  kShownChecked,
-                  {{OptionType::DesktopShortcut, false}, {OptionType::ImproveVelora, false}},
-                  false,
-                  true,
-                  true,
-                  true,
-                  false},
-        OfferCase{"MainProductUsageDataLocked",
-                  {u"VELORA"},
-                  0,
-                  kLocked,
-                  {{OptionType::DesktopShortcut, false}, {OptionType::ImproveVelora, true}},
-                  false,
-                  true,
-                  true,
-                  true,
-                  false},
-        OfferCase{"MainProductUsageDataHidden",
-                  {u"VELORA"},
-                  0,
-                  kHidden,
-                  {{OptionType::DesktopShortcut, false}},
-                  false,
-                  true,
-                  true,
-                  false,
-                  false},
-        OfferCase{"MainProductOnPlatform1",
-                  {u"VELORA"},
-                  1,
-                  kShown,
-                  {{OptionType::SymbolicLink, false}, {OptionType::ImproveVelora, false}},
-                  true,
-                  false,
-                  false,
-                  false,
-                  false},
-        OfferCase{"CompilerOnPlatform0ShowsNothing",
-                  {u"VELORA_COMPILER"},
-                  0,
-                  kShownChecked,
-                  {},
-                  true,
-                  false,
-                  true,
-                  false,
-                  false},
-        OfferCase{"LicenseManagerService",
-                  {u"LICENSEMANAGER"},
-                  0,
-                  kShown,
-                  {{OptionType::ConfigureLMAsService, false}},
-                  true,
-                  false,
-                  true,
-                  false,
-                  true},
-        OfferCase{"UnknownProduct", {u"NOPE"}, 0, kShownChecked, {}, true, false, true, false, false}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-TEST_F(OptionSelectionGateTest, TheSymbolicLinkPresetIsOffAtTheUsualFolder) {
-    select({u"VELORA"});
-    gate.platform = static_cast<Platform>(1);
-    gate.setDefaultData();
-    EXPECT_FALSE(handler->isSymbolicLinkSelected());
-    EXPECT_EQ(handler->getSymbolicLinkPath(), u"/usr/local/bin");
-}
-
-TEST_F(OptionSelectionGateTest, AShownUsageDataOptionBringsThePrivacyPolicy) {
-    select({u"VELORA"});
-    gate.setDefaultData();
-    EXPECT_EQ(options().getPrivacyPolicyToDisplay(),
-              fl::i18n::message("privacyPolicyURL", u"R2031a", u"w64pc"));
-}
-
-TEST_F(OptionSelectionGateTest, DefaultsReplaceTheOptionsOfAnEarlierVisit) {
-    select({u"VELORA"});
-    gate.setDefaultData();
+    const auto& row = GetParam();
+    gate.platform = static_cast<Platform>(row.platform);
+    usageDataAnswer(row.usageData);
     select({u"LICENSEMANAGER"});
-    gate.setDefaultData();
-    EXPECT_THAT(displayed(), ElementsAre(std::pair{OptionType::ConfigureLMAsService, false}));
-}
+    gate.setDefaultData();  // an earlier visit, whose options are replaced
+    select(codes(row.products));
+    // The opposite of every preset, so that one left alone shows.
+    const bool before[] = {true, false, true, false, false};
+    handler->setIsDesktopShortcutSelected(before[0]);
+    handler->setIsStartMenuShortcutSelected(before[1]);
+    handler->setIsSymbolicLinkSelected(before[2]);
+    handler->setIsImproveVeloraSelected(before[3]);
+    handler->setIsConfigureLMAsServiceSelected(before[4]);
 
-TEST_F(OptionSelectionGateTest, StepProtocol) {
-    select({u"VELORA"});
     gate.setDefaultData();
-    gate.setRequiredData();
-    EXPECT_EQ(applicationData().getDataRequired(), gateName);
 
+    const auto options = dependent().getOptionSelection();
+    std::string displayed, presets;
+    for (const auto& option : options.getOptionToDisplayList().values()) {
+        displayed += (displayed.empty() ? "" : " ") +
+                     std::to_string(static_cast<int>(option.getOptionType())) +
+                     (option.getIsViewOnly() ? "v" : "");
+    }
+    const bool after[] = {options.getIsDesktopShortcutSelected(), options.getIsStartMenuShortcutSelected(),
+                          options.getIsSymbolicLinkSelected(), options.getIsImproveVeloraSelected(),
+                          options.getIsConfigureLMAsServiceSelected()};
+    for (int i = 0; i < 5; ++i) presets += after[i] == before[i] ? '-' : after[i] ? '1' : '0';
+    EXPECT_EQ(displayed, row.displayed);
+    EXPECT_EQ(presets, row.presets);
+    EXPECT_EQ(gate.checkIfShouldBeSkipped(), row.displayed.empty());
+    if (row.presets[2] == '0') {
+        EXPECT_EQ(handler->getSymbolicLinkPath(), u"/usr/local/bin");
+    }
+    if (row.displayed.find('2') != std::string::npos) {
+        EXPECT_EQ(options.getPrivacyPolicyToDisplay(),
+                  fl::i18n::message("privacyPolicyURL", u"R2031a", u"w64pc"));
+    }
     gate.skip();
-    EXPECT_EQ(applicationData().getDataProcessed(), gateName);
-
     gate.clearInputData();
-    EXPECT_THAT(displayed(), IsEmpty());
-    EXPECT_TRUE(applicationData().getIsDataModified());
+    EXPECT_TRUE(processed() && handler->getOptionToDisplayListSize() == 0);
 }
 
-// ---- the usage-data answer per workflow ----
+INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows),
+                         [](const auto& info) { return info.param.name; });
 
-struct WorkflowCase {
-    const char* label;
+// --- the usage-data answer per workflow ---
+
+struct WorkflowRow {
+    std::string name;
     std::u16string workflow;
-    std::vector<std::string> request;  // empty: the service is not asked
-    bool offered;
+    int askedWith;  // arguments of the settings request; 0: the service is not asked
+    bool unreachable, offered;
+    std::u16string proxyPassword = {};  // the proxy user is always named; both go to the client
+};
+
+const WorkflowRow kWorkflowRows[] = {
+    {"OnlineBehindAProxy", u"Interactive Online Install", 3, false, true, u"proxy-secret"},
+    {"OnlineUnreachable", u"Interactive Online Install", 3, true, false},
+    {"FromFolder", u"Interactive Install From Folder", 1, false, true},
+    {"DownloadOnly", u"DownloadOnly", 0, false, false},
+    {"Vantapak", u"Vantapak Install", 0, false, false},
+    {"LicenseManager", u"License Manager", 0, false, false},
 };
 
 class UsageDataWorkflowTest : public OptionSelectionGateTest,
-                              public testing::WithParamInterface<WorkflowCase> {};
+                              public testing::WithParamInterface<WorkflowRow> {};
 
 TEST_P(UsageDataWorkflowTest, TheServiceIsAskedAsTheWorkflowAllows) {
-    applicationData().setWorkflowName(GetParam().workflow);
+    const auto& row = GetParam();
+    handler->setWorkflow(row.workflow);
     handler->initializeLoginModelForResponseParameters();
     independent().getUserInfo().setAccessToken(u"token-123");
-    select({u"VELORA"});
-    gate.settings.answer = kShownChecked;
-
-    gate.setDefaultData();
-
-    if (GetParam().request.empty()) {
-        EXPECT_THAT(gate.settings.requests, IsEmpty());
-    } else {
-        EXPECT_THAT(gate.settings.requests, ElementsAre(GetParam().request));
-    }
-    const auto options = displayed();
-    const bool offered =
-        std::count(options.begin(), options.end(), std::pair{OptionType::ImproveVelora, false}) > 0;
-    EXPECT_EQ(offered, GetParam().offered);
-    EXPECT_EQ(handler->isImproveVeloraSelected(), GetParam().offered);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Workflows, UsageDataWorkflowTest,
-    testing::Values(WorkflowCase{"Online", kOnline, {"VPI", "R2031a", "token-123"}, true},
-                    WorkflowCase{"FromFolder", kFromFolder, {"R2031a"}, true},
-                    WorkflowCase{"DownloadOnly", u"DownloadOnly", {}, false},
-                    WorkflowCase{"Vantapak", u"Vantapak Install", {}, false},
-                    WorkflowCase{"LicenseManager", u"License Manager", {}, false}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-TEST_F(OptionSelectionGateTest, ProxyCredentialsReachTheClientOnlyWhenBothAreGiven) {
-    select({u"VELORA"});
     handler->initializeProxy();
     independent().getProxy().setUserName(u"proxy-user");
-    gate.setDefaultData();
-    EXPECT_FALSE(gate.settings.proxy.has_value());
-
-    independent().getProxy().setPassword(u"proxy-secret");
-    gate.setDefaultData();
-    ASSERT_TRUE(gate.settings.proxy.has_value());
-    EXPECT_EQ(gate.settings.proxy->first, "proxy-user");
-    EXPECT_EQ(gate.settings.proxy->second, "proxy-secret");
-}
-
-TEST_F(OptionSelectionGateTest, AnUnansweredServiceIsLoggedAndTheUsageDataOptionIsNotOffered) {
+    independent().getProxy().setPassword(row.proxyPassword);
     select({u"VELORA"});
-    gate.settings.fails = true;
+    gate.settingsClients.arrange([&](MockSettingsClient& client) {
+        EXPECT_CALL(client, setProxyCredentials("proxy-user", "proxy-secret"))
+            .Times(!row.proxyPassword.empty());
+        const auto answer = [&] {
+            return row.unreachable ? throw std::runtime_error("unreachable") : kChecked;
+        };
+        EXPECT_CALL(client, getSettings(_, _, _)).Times(row.askedWith == 3 ? 1 : 0);
+        EXPECT_CALL(client, getSettings(_)).Times(row.askedWith == 1 ? 1 : 0);
+        ON_CALL(client, getSettings("VPI", "R2031a", "token-123")).WillByDefault(answer);
+        ON_CALL(client, getSettings("R2031a")).WillByDefault(answer);
+    });
 
     gate.setDefaultData();
 
-    EXPECT_THAT(displayed(), ElementsAre(std::pair{OptionType::DesktopShortcut, false}));
-    EXPECT_THAT(log.lines(), testing::Contains(u"settings service unreachable"));
+    const auto options = dependent().getOptionSelection();
+    EXPECT_EQ(handler->getOptionToDisplayListSize() > 1, row.offered);  // beside the desktop shortcut
+    EXPECT_EQ(options.getIsImproveVeloraSelected(), row.offered);
+    if (row.unreachable) {
+        EXPECT_THAT(log.lines(), ElementsAre(u"unreachable"));
+    }
 }
 
-// ---- the symbolic-link folder ----
+INSTANTIATE_TEST_SUITE_P(Workflows, UsageDataWorkflowTest, testing::ValuesIn(kWorkflowRows),
+                         [](const auto& info) { return info.param.name; });
 
-struct RefusalCase {
-    const char* label;
-    std::function<void()> refusal;
-    std::function<std::u16string()> message;
-    std::string code;
-    std::string record;
-    std::string location;
+// --- the symbolic-link folder (its refusals are tabled with the folder validation) ---
+
+TEST_F(OptionSelectionGateTest, TheLinkFolderMayBeCreatedOnlyForADownload) {
+    handler->setIsSymbolicLinkSelected(true);
+    handler->setSymbolicLinkPath(u"/opt/links");
+    handler->setWorkflow(u"DownloadOnly");
+    gate.folderValidators.arrange([](MockFolderValidator& validator) {
+        EXPECT_CALL(validator, checkRequired(std::u16string(u"/opt/links"), true));
+    });
+    submit();
+    EXPECT_TRUE(processed());
+    EXPECT_THAT(log.lines(), ElementsAre(u"Option selection validation is successful."));
+}
+
+// --- the licence-manager service ---
+
+struct ServiceRow {
+    std::string name, services;  // the service list; empty: the option is not selected
+    bool linkSelectedToo, accepted;
+    std::string code;  // of the record; empty: none
 };
 
-template <class Kind>
-std::function<void()> refuseWith() {
-    return [] { throw Kind("refused: /usr/local/bin"); };
-}
+constexpr char kElsewhere[] = R"({"services": [{"name": "LM", "folder": "/srv/lm", "running": true}]})";
+const ServiceRow kServiceRows[] = {
+    {"NothingSelected", "", false, true, ""},
+    {"RunningElsewhere", kElsewhere, false, false, "1070"},
+    {"OnlyTheLinkIsCheckedWhenBothAreSelected", kElsewhere, true, true, ""},
+    {"RunningFromTheDestination",
+     R"({"services": [{"folder": "/opt/velora_license_server", "running": true}]})", false, true, ""},
+    {"UnreadableServiceList", "{ not json", false, false, "1080"},
+};
 
-class SymbolicLinkRefusalTest : public OptionSelectionGateTest,
-                                public testing::WithParamInterface<RefusalCase> {};
+class ServiceTest : public OptionSelectionGateTest, public testing::WithParamInterface<ServiceRow> {};
 
-TEST_P(SymbolicLinkRefusalTest, EachRefusalHasItsMessageAndRecord) {
-    const auto& c = GetParam();
-    handler->initializeOptionSelectionModel();
-    handler->setSymbolicLinkPath(u"/usr/local/bin");
-    handler->setIsSymbolicLinkSelected(true);
-    gate.folderRefusal = c.refusal;
+TEST_P(ServiceTest, AnotherRunningServiceIsRefusedAndAFailedSearchReported) {
+    const auto& row = GetParam();
+    gate.servicesFile = scratch.writeFile("services.json", row.services);
+    handler->setIsConfigureLMAsServiceSelected(!row.services.empty());
+    handler->setIsSymbolicLinkSelected(row.linkSelectedToo);
 
     submit();
 
-    EXPECT_FALSE(processed());
-    EXPECT_EQ(status().getResult(), Result::Failure);
-    EXPECT_EQ(independent().getValidationResultType(), validationResultType(3));
-    EXPECT_EQ(status().getTitle(), u"");
-    EXPECT_EQ(status().getMessage(), c.message());
-    EXPECT_THAT(log.lines(), ElementsAre(c.message()));
+    EXPECT_EQ(processed(), row.accepted);
+    EXPECT_EQ(gate.folderValidators.handedOut(), row.linkSelectedToo ? 1 : 0);
     const auto records = errorRecords();
-    ASSERT_EQ(records.size(), 1U);
-    EXPECT_EQ(records[0]["error.1"], c.code);
-    EXPECT_EQ(records[0]["error.2"], c.record);
-    EXPECT_EQ(records[0]["error.3"], "refused: /usr/local/bin");
-    EXPECT_EQ(records[0]["error.4"], c.location);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, SymbolicLinkRefusalTest,
-    testing::Values(
-        RefusalCase{"NonEnglish", refuseWith<vf::FolderValidatorExceptionNonEnglishCharacter>(),
-                    [] { return fl::i18n::message("folderNonEnglishCharacter"); }, "1000",
-                    "Symbolic link folder cannot contain non-English characters",
-                    "OptionSelection::FolderValidator::FolderValidatorExceptionNonEnglishCharacter"},
-        RefusalCase{"InvalidCharacter", refuseWith<vf::FolderValidatorExceptionInvalidCharacter>(),
-                    [] {
-                        return fl::i18n::message("folderInvalidCharacterWin",
-                                                 u"'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'");
-                    },
-                    "1010", "Symbolic link folder name contains invalid characters",
-                    "OptionSelection::FolderValidator::FolderValidatorExceptionInvalidCharacter"},
-        RefusalCase{"WritePermission", refuseWith<vf::FolderValidatorExceptionWritePermission>(),
-                    [] { return fl::i18n::message("folderWritePermission"); }, "1020",
-                    "Unable to write to the selected symbolic link folder",
-                    "OptionSelection::FolderValidator::FolderValidatorExceptionWritePermission"},
-        RefusalCase{"FailedToCreate", refuseWith<vf::FolderValidatorFailedToCreateFolder>(),
-                    [] { return fl::i18n::message("folderCreationFailed", u"/usr/local/bin"); }, "1030",
-                    "Failed to create symbolic link",
-                    "OptionSelection::FolderValidator::FolderValidatorFailedToCreateFolder"},
-        RefusalCase{"AbsolutePath", refuseWith<vf::FolderValidatorAbsolutePath>(),
-                    [] { return fl::i18n::message("folderNotAbsolutePath"); }, "1040",
-                    "Symbolic link folder must be an absolute path",
-                    "OptionSelection::FolderValidator::FolderValidatorAbsolutePath"},
-        RefusalCase{"NotADirectory", refuseWith<vf::FolderValidatorNotADirectory>(),
-                    [] { return fl::i18n::message("folderNotADirectory"); }, "1050",
-                    "Symbolic link folder is not a directory",
-                    "OptionSelection::FolderValidator::FolderValidatorNotADirectory"},
-        RefusalCase{"UsersAppData", refuseWith<vf::FolderContainsUsersDefaultAppDataError>(),
-                    [] { return fl::i18n::message("folderContainsUsersDefaultAppData"); }, "1090",
-                    "Symbolic link folder contains user default AppData",
-                    "OptionSelection::FolderValidator::FolderContainsUsersDefaultAppDataError"},
-        RefusalCase{"InstallerRoot", refuseWith<vf::FolderIsInstallerRootError>(),
-                    [] { return fl::i18n::message("folderIsInstallerRoot"); }, "1100",
-                    "Symbolic link folder is installer root",
-                    "OptionSelection::FolderValidator::FolderIsInstallerRootError"}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-class UnknownRefusalTest : public OptionSelectionGateTest,
-                           public testing::WithParamInterface<std::function<void()>> {};
-
-TEST_P(UnknownRefusalTest, AnUnrecognisedRefusalLeavesAsInstallerException) {
-    handler->initializeOptionSelectionModel();
-    handler->setIsSymbolicLinkSelected(true);
-    gate.folderRefusal = GetParam();
-    handler->setAsValid();
-
-    try {
-        submit();
-        FAIL() << "the refusal did not leave the gate";
-    } catch (const install::cpputil::InstallerException& error) {
-        EXPECT_EQ(error.getErrorCode(), "1060");
-        EXPECT_EQ(error.getPrimaryErrorMessage(), "Unknown error with symbolic link folder validation");
-        EXPECT_EQ(error.getSecondaryErrorMessage(), "refused: /usr/local/bin");
-        EXPECT_EQ(error.getLocation(), "OptionSelection::Unknown");
+    ASSERT_EQ(records.size(), row.code.empty() ? 0U : 1U);
+    if (row.code.empty()) return;
+    EXPECT_EQ(records[0].code, row.code);
+    if (row.code == "1070") {
+        const auto message = fl::i18n::message("LMServiceExistsMessage", u"Velora License Server");
+        EXPECT_EQ(status(),
+                  (ShownStatus{Result::Failure, 1, message, fl::i18n::message("ServiceErrorTitle")}));
+        EXPECT_THAT(log.lines(), ElementsAre(message));
+        EXPECT_EQ(records[0].message,
+                  "Another license manager service exists and is running from another directory");
+        EXPECT_THAT(records[0].details, testing::HasSubstr("/srv/lm"));
+        EXPECT_EQ(records[0].location, "OptionSelection::Services::LMServiceExists");
+    } else {
+        EXPECT_EQ(status(), earlierStatus()) << "no message for the user";
+        EXPECT_THAT(log.lines(), ElementsAre(fl::i18n::to_u16string(records[0].details)));
+        EXPECT_EQ(records[0].message, "Unknown error while searching with license manager service exists");
+        EXPECT_EQ(records[0].location, "OptionSelection::Services::UnkownErrorSearchingIfLMServiceExists");
     }
-    EXPECT_THAT(log.lines(), ElementsAre(u"refused: /usr/local/bin"));
-    const auto records = errorRecords();
-    ASSERT_EQ(records.size(), 1U);
-    EXPECT_EQ(records[0]["error.1"], "1060");
-    EXPECT_EQ(records[0]["error.4"], "OptionSelection::Unknown");
-    EXPECT_EQ(status().getResult(), Result::Valid) << "the status is left as it was";
-    EXPECT_FALSE(processed());
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, UnknownRefusalTest,
-                         testing::Values(refuseWith<vf::FolderValidatorExceptionTrailingDotsOnWindows>(),
-                                         refuseWith<std::runtime_error>(), refuseWith<std::out_of_range>()));
-
-TEST_F(OptionSelectionGateTest, TheSymbolicLinkFolderIsCreatedOnlyForADownload) {
-    handler->initializeOptionSelectionModel();
-    handler->setSymbolicLinkPath(u"/opt/links");
-    handler->setIsSymbolicLinkSelected(true);
-
-    submit();
-    applicationData().setWorkflowName(u"DownloadOnly");
-    submit();
-
-    EXPECT_THAT(gate.folderChecks, ElementsAre(std::pair{std::u16string(u"/opt/links"), false},
-                                               std::pair{std::u16string(u"/opt/links"), true}));
-    EXPECT_TRUE(processed());
-    EXPECT_EQ(log.lines().back(), u"Option selection validation is successful.");
-}
-
-TEST_F(OptionSelectionGateTest, WithBothOptionsSelectedOnlyTheSymbolicLinkIsChecked) {
-    gate.servicesFile =
-        scratch.writeFile("services.json", R"({"services": [{"folder": "/srv", "running": true}]})");
-    handler->initializeOptionSelectionModel();
-    handler->setIsSymbolicLinkSelected(true);
-    handler->setIsConfigureLMAsServiceSelected(true);
-
-    submit();
-
-    EXPECT_TRUE(processed());
-    EXPECT_EQ(gate.folderChecks.size(), 1U);
-}
-
-// ---- the licence-manager service ----
-
-TEST_F(OptionSelectionGateTest, AServiceRunningFromAnotherFolderIsRefused) {
-    gate.servicesFile = scratch.writeFile(
-        "services.json", R"({"services": [{"name": "LM", "folder": "/srv/lm", "running": true}]})");
-    handler->initializeOptionSelectionModel();
-    handler->setIsConfigureLMAsServiceSelected(true);
-
-    submit();
-
-    EXPECT_FALSE(processed());
-    EXPECT_EQ(status().getResult(), Result::Failure);
-    EXPECT_EQ(independent().getValidationResultType(), validationResultType(1));
-    EXPECT_EQ(status().getTitle(), fl::i18n::message("ServiceErrorTitle"));
-    EXPECT_EQ(status().getMessage(), fl::i18n::message("LMServiceExistsMessage", u"Velora License Server"));
-    EXPECT_THAT(log.lines(), ElementsAre(status().getMessage()));
-    const auto records = errorRecords();
-    ASSERT_EQ(records.size(), 1U);
-    EXPECT_EQ(records[0]["error.1"], "1070");
-    EXPECT_EQ(records[0]["error.2"],
-              "Another license manager service exists and is running from another directory");
-    EXPECT_THAT(std::string(records[0]["error.3"]), testing::HasSubstr("/srv/lm"));
-    EXPECT_EQ(records[0]["error.4"], "OptionSelection::Services::LMServiceExists");
-}
-
-TEST_F(OptionSelectionGateTest, TheServiceOfTheDestinationFolderItselfIsAccepted) {
-    gate.servicesFile = scratch.writeFile(
-        "services.json", R"({"services": [{"folder": "/opt/velora_license_server", "running": true}]})");
-    handler->initializeOptionSelectionModel();
-    handler->setIsConfigureLMAsServiceSelected(true);
-
-    submit();
-
-    EXPECT_TRUE(processed());
-    EXPECT_TRUE(errorRecords().empty());
-}
-
-TEST_F(OptionSelectionGateTest, AFailedServiceSearchIsLoggedAndReportedAndKeepsThePage) {
-    gate.servicesFile = scratch.writeFile("services.json", "{ not json");
-    handler->initializeOptionSelectionModel();
-    handler->setIsConfigureLMAsServiceSelected(true);
-    handler->setAsValid();
-
-    submit();
-
-    EXPECT_FALSE(processed());
-    EXPECT_EQ(status().getResult(), Result::Valid) << "no message for the user";
-    ASSERT_EQ(log.lines().size(), 1U);
-    EXPECT_THAT(fl::i18n::to_string(log.lines()[0]), testing::HasSubstr("not a JSON object"));
-    const auto records = errorRecords();
-    ASSERT_EQ(records.size(), 1U);
-    EXPECT_EQ(records[0]["error.1"], "1080");
-    EXPECT_EQ(records[0]["error.2"], "Unknown error while searching with license manager service exists");
-    EXPECT_EQ(records[0]["error.4"], "OptionSelection::Services::UnkownErrorSearchingIfLMServiceExists");
-}
-
-TEST_F(OptionSelectionGateTest, WithNeitherOptionSelectedNothingIsChecked) {
-    handler->initializeOptionSelectionModel();
-    submit();
-    EXPECT_TRUE(processed());
-    EXPECT_THAT(gate.folderChecks, IsEmpty());
-}
+INSTANTIATE_TEST_SUITE_P(Services, ServiceTest, testing::ValuesIn(kServiceRows),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
+}  // namespace selection_test

@@ -1,151 +1,173 @@
+// Several threads on one model: two transactions on one property in every interleaving, many
+// writers that lose nothing committed, listeners that come and go, waits that could never end,
+// and threads that end with transactions open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "RecordingListeners.h"
-#include "TestElements.h"
+#include "TestModel.h"
+#include "tq_zero/ModelDiagnostics.h"
 
 namespace tq_zero_test {
 namespace {
 
-using tq::zero::Model;
 using tq::zero::nilUuid;
+using tq::zero::Transaction;
+using tq::zero::detail::waitingWriters;
 
-constexpr int Writers = 8;
-constexpr int WritesPerThread = 300;
-
-std::u16string entry(int thread, int index) {
-    const std::string text = std::to_string(thread) + ":" + std::to_string(index);
-    return std::u16string(text.begin(), text.end());
-}
-
-template <class Work>
-void onWriters(Work work) {
-    std::vector<std::thread> threads;
-    for (int t = 0; t < Writers; ++t) threads.emplace_back(work, t);
-    for (auto& thread : threads) thread.join();
-}
-
-class CountingObserver : public tq::zero::Listener {
-public:
-    static constexpr bool IsObserver = true;
-    void transactionCommitted(const tq::zero::ShallowChangeReport<Gadget>& report) {
-        for (const auto& change : report) {
-            if (change.isChanged(Gadget::notesProperty())) ++notesChanges;
-        }
+// Whose step comes next, e.g. "KFKKF": thread K writes "k1", then "k2", then ends its transaction;
+// thread F writes "f", then ends its own. Each end is a commit or a rollback.
+struct Interleaving {
+    std::string order;
+    bool kCommits, fCommits;
+    std::string name() const {
+        return order + (kCommits ? "_Kcommits" : "_KrollsBack") + (fCommits ? "_Fcommits" : "_FrollsBack");
     }
-    std::atomic<int> notesChanges{0};
 };
+void PrintTo(const Interleaving& i, std::ostream* out) { *out << i.name(); }
 
-class ConcurrencyTest : public ::testing::Test {
-protected:
-    Model model;
-    Gadget shared = Gadget::create(model, nilUuid());
-};
+std::vector<Interleaving> everyInterleaving() {
+    std::vector<Interleaving> all;
+    std::string order = "FFKKK";
+    do {
+        for (const int ends : {0, 1, 2, 3}) all.push_back({order, (ends & 1) != 0, (ends & 2) != 0});
+    } while (std::next_permutation(order.begin(), order.end()));
+    return all;
+}
 
-TEST_F(ConcurrencyTest, ConcurrentAppendsInTransactionsLoseNothingAndAreAllReported) {
-    CountingObserver observer;
+class InterleavingTest : public GadgetModel, public ::testing::TestWithParam<Interleaving> {};
+
+// The first to write holds the property until it ends and the other's write waits meanwhile, so
+// the property ends with the value of the transaction that committed last, or the original one,
+// and observers hear of exactly the commits.
+TEST_P(InterleavingTest, ThePropertyEndsAsTheLastCommitLeftItAndEveryCommitIsReported) {
+    const Interleaving& c = GetParam();
+    gadget.setName(u"original");
     model.addListener(observer);
-    onWriters([&](int t) {
-        for (int i = 0; i < WritesPerThread; ++i) {
-            model.beginTransaction(false);
-            auto edit = shared.getNotes().modify();
-            edit.append(entry(t, i));
-            edit.commit();
-            model.commit();
-            model.endTransaction();
+    std::atomic<std::size_t> turn{0};
+    std::array<std::atomic<bool>, 5> done{};
+    const auto actor = [&](char who, std::vector<const char16_t*> writes, bool commits) {
+        std::optional<Transaction> transaction;
+        for (std::size_t i = 0, step = 0; i < c.order.size(); ++i) {
+            if (c.order[i] != who) continue;
+            while (turn < i) std::this_thread::yield();
+            if (step < writes.size()) {
+                if (!transaction) transaction.emplace(model);
+                gadget.setName(writes[step++]);
+            } else {
+                if (commits) transaction->commit();
+                transaction.reset();
+            }
+            done[i] = true;
         }
-    });
-    model.removeListener(observer);
-
-    auto notes = shared.getNotes().values();
-    ASSERT_EQ(notes.size(), std::size_t{Writers * WritesPerThread});
-    std::sort(notes.begin(), notes.end());
-    EXPECT_EQ(std::adjacent_find(notes.begin(), notes.end()), notes.end());
-    EXPECT_EQ(observer.notesChanges, Writers * WritesPerThread);
-}
-
-TEST_F(ConcurrencyTest, ConcurrentWritesWithoutTransactionsLoseNothing) {
-    std::vector<Part> parts;
-    for (int t = 0; t < Writers; ++t) parts.push_back(Part::create(model, nilUuid()));
-    onWriters([&](int t) {
-        for (int i = 1; i <= WritesPerThread; ++i) {
-            parts[t].setWeight(static_cast<std::uint64_t>(i));
-            modifyAndCommit(shared.getLabels(), [&](auto& edit) { edit.insert(entry(t, i)); });
-        }
-    });
-    for (const Part& part : parts) EXPECT_EQ(part.getWeight(), std::uint64_t{WritesPerThread});
-    EXPECT_EQ(shared.getLabels().size(), std::size_t{Writers * WritesPerThread});
-}
-
-TEST_F(ConcurrencyTest, RollbacksOnOtherThreadsNeverUndoCommittedWrites) {
-    onWriters([&](int t) {
-        for (int i = 0; i < WritesPerThread; ++i) {
-            model.beginTransaction(false);
-            modifyAndCommit(shared.getTags(), [&](auto& edit) { edit.append(entry(t, i)); });
-            if (i % 2 == 0) model.commit();
-            model.endTransaction();
-        }
-    });
-    // Odd appends were rolled back; one may survive when another thread appended on top of it
-    // before the rollback. Every even append was committed and must be there.
-    const auto tags = shared.getTags().values();
-    for (int t = 0; t < Writers; ++t) {
-        for (int i = 0; i < WritesPerThread; i += 2) {
-            EXPECT_NE(std::find(tags.begin(), tags.end(), entry(t, i)), tags.end()) << t << ":" << i;
-        }
+    };
+    std::thread k(actor, 'K', std::vector{u"k1", u"k2"}, c.kCommits),
+        f(actor, 'F', std::vector{u"f"}, c.fCommits);
+    for (std::size_t i = 0; i < c.order.size(); ++i) {
+        turn = i;
+        bool ownEarlierStepWaits = false, otherWaits = false;
+        for (std::size_t j = 0; j < i; ++j)
+            (c.order[j] == c.order[i] ? ownEarlierStepWaits : otherWaits) |= !done[j];
+        // Until the step is done, or its thread waits for the property.
+        while (!ownEarlierStepWaits && !done[i] && waitingWriters(gadget) <= (otherWaits ? 1u : 0u))
+            std::this_thread::yield();
     }
+    k.join(), f.join();
+    const bool kFirst = c.order.find('K') < c.order.find('F');
+    const bool firstCommits = kFirst ? c.kCommits : c.fCommits,
+               secondCommits = kFirst ? c.fCommits : c.kCommits;
+    const std::u16string firstValue = kFirst ? u"k2" : u"f", secondValue = kFirst ? u"f" : u"k2";
+    EXPECT_EQ(gadget.getName(), secondCommits ? secondValue : firstCommits ? firstValue : u"original");
+    EXPECT_EQ(observer.commits().size(), std::size_t{firstCommits} + std::size_t{secondCommits});
 }
 
-TEST_F(ConcurrencyTest, ARollbackKeepsAWriteCommittedBetweenTwoOfItsOwn) {
-    model.beginTransaction(false);
-    modifyAndCommit(shared.getTags(), [&](auto& edit) { edit.append(u"mine 1"); });
-    std::thread([&] {
-        modifyAndCommit(shared.getTags(), [&](auto& edit) { edit.append(u"theirs"); });
-    }).join();
-    modifyAndCommit(shared.getTags(), [&](auto& edit) { edit.append(u"mine 2"); });
-    model.endTransaction();
-    EXPECT_EQ(shared.getTags().values(), (std::vector<std::u16string>{u"mine 1", u"theirs"}));
+INSTANTIATE_TEST_SUITE_P(TwoThreads, InterleavingTest, ::testing::ValuesIn(everyInterleaving()),
+                         [](const auto& info) { return info.param.name(); });
+
+class ConcurrencyTest : public GadgetModel, public ::testing::Test {};
+
+TEST_F(ConcurrencyTest, EveryCommittedAppendStaysAndIsReportedAndEveryRolledBackOneGoes) {
+    constexpr int Writers = 8, Appends = 200;
+    model.addListener(observer);
+    std::vector<std::thread> writers;
+    for (int t = 0; t < Writers; ++t) {
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < Appends; ++i) {
+                Transaction transaction(model);
+                edit(gadget.getLabels(), [&](auto& m) {
+                    m.insert(std::u16string{char16_t(t), char16_t(i)});
+                });
+                if (i % 2 == 0) transaction.commit();
+            }
+        });
+    }
+    for (auto& writer : writers) writer.join();
+    const auto labels = gadget.getLabels().values();
+    EXPECT_EQ(gadget.getLabels().size(), std::size_t{Writers * Appends / 2});
+    EXPECT_TRUE(std::all_of(labels.begin(), labels.end(), [](const auto& l) { return l[1] % 2 == 0; }));
+    EXPECT_EQ(observer.commits().size(), labels.size());
 }
 
-TEST_F(ConcurrencyTest, ListenersComeAndGoWhileOtherThreadsCommit) {
+TEST_F(ConcurrencyTest, AListenerRemovedWhileOtherThreadsCommitIsNoLongerCalledOnceRemoved) {
     std::atomic<bool> stop{false};
     std::thread writer([&] {
-        for (int i = 0; !stop; ++i) shared.setCount(i);
+        for (int i = 0; !stop; ++i) gadget.setCount(i);
     });
     for (int round = 0; round < 200; ++round) {
-        RecordingObserver<Gadget> observer;
-        model.addListener(observer);
+        RecordingObserver<Gadget> listener;
+        model.addListener(listener);
         std::this_thread::yield();
-        model.removeListener(observer);
-        // Removal waited for any call in flight, so the observer may now be destroyed.
-        EXPECT_EQ(observer.removedCalls, 1);
+        model.removeListener(listener);  // waits for a call in flight, so `listener` may go now
+        EXPECT_EQ(listener.removedCalls, 1);
     }
     stop = true;
     writer.join();
 }
 
-TEST_F(ConcurrencyTest, ConcurrentNestedTransactionsKeepTheirOwnStacks) {
-    onWriters([&](int t) {
-        const Part part = Part::create(model, nilUuid());
-        for (int i = 0; i < WritesPerThread / 10; ++i) {
-            model.beginTransaction(false);
-            part.setLabel(u"outer");
-            model.beginTransaction(false);
-            part.setWeight(static_cast<std::uint64_t>(t));
-            model.commit();
-            model.endTransaction();
-            EXPECT_TRUE(model.isInTransaction());
-            model.endTransaction();
-            EXPECT_FALSE(model.isInTransaction());
-            EXPECT_EQ(part.getLabel(), u"");
-            EXPECT_EQ(part.getWeight(), static_cast<std::uint64_t>(t));
-        }
+TEST_F(ConcurrencyTest, AWriteThatWouldWaitForeverIsRefusedAndTheOtherGoesOn) {
+    const Part part = Part::create(model, nilUuid());
+    std::optional<Transaction> mine(std::in_place, model);
+    gadget.setName(u"mine");
+    std::thread other([&] {
+        Transaction theirs(model);
+        part.setLabel(u"theirs");
+        gadget.setName(u"theirs");  // waits for `mine`
+        theirs.commit();
     });
+    while (waitingWriters(gadget) == 0) std::this_thread::yield();
+    EXPECT_THROW(part.setLabel(u"mine"), std::runtime_error);
+    mine.reset();
+    other.join();
+    EXPECT_EQ(gadget.getName() + part.getLabel(), u"theirstheirs");
+}
+
+TEST_F(ConcurrencyTest, AThreadThatEndsWithATransactionOpenLeavesNothingBehind) {
+    gadget.setName(u"original");
+    std::thread([&] { model.beginTransaction(false), gadget.setName(u"abandoned"); }).join();
+    EXPECT_EQ(gadget.getName(), u"original");
+    std::thread([&] {
+        EXPECT_FALSE(model.isInTransaction());  // a later thread, which may be given the same id
+        gadget.setName(u"later");               // would wait for ever for a transaction left open
+    }).join();
+    EXPECT_EQ(gadget.getName(), u"later");
+}
+
+TEST_F(ConcurrencyTest, NoRollbackCanTieElementsIntoACycleSoAllAreFreed) {
+    const auto settled = tq::zero::detail::liveNodeCount(gadget);
+    {
+        const Branch x = Branch::create(model, nilUuid()), y = Branch::create(model, nilUuid());
+        edit(x.getBranches(), [&](auto& m) { m.append(y); });
+        Transaction detaching(model);
+        edit(x.getBranches(), [](auto& m) { m.clear(); });
+        std::thread([&] {  // the rollback would give y back to x, so y may not hold x meanwhile
+            EXPECT_THROW(edit(y.getBranches(), [&](auto& m) { m.append(x); }), std::logic_error);
+        })
+            .join();
+    }
+    EXPECT_EQ(tq::zero::detail::liveNodeCount(gadget), settled);
 }
 
 }  // namespace

@@ -1,257 +1,216 @@
+// What one thread's writes, collection edits and transactions leave in the model, and which
+// commits its observers are told of, with the modifiers and validators that take part in them.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <mutex>
-#include <stdexcept>
-#include <string>
-#include <thread>
-
-#include "RecordingListeners.h"
-#include "TestElements.h"
+#include "TestModel.h"
 
 namespace tq_zero_test {
 namespace {
 
-using tq::zero::Model;
-using tq::zero::nilUuid;
+using tq::zero::Transaction;
 
-class TransactionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+struct Env : GadgetModel {
+    Env() {
         gadget.setName(u"original");
-        gadget.setPart(originalPart);
         model.addListener(observer);
+        model.setErrorSink([this](const std::string& text) { reports.push_back(text); });
     }
-    void TearDown() override { model.removeListener(observer); }
+    ~Env() { model.removeListener(participant), model.removeListener(reacting); }
 
-    SeenCommit gadgetChanged(std::vector<std::string> properties) const {
-        return {SeenChange{&Gadget::meta(), std::move(properties)}};
+    // "name count=2 tags=c,b | Gadget(tags); Gadget(name)": the gadget where not empty, then the
+    // commits its observer was told of.
+    std::string outcome() const {
+        const auto narrow = [](const std::u16string& text) { return std::string(text.begin(), text.end()); };
+        std::string text = narrow(gadget.getName()) +
+                           (gadget.getCount() ? " count=" + std::to_string(gadget.getCount()) : "");
+        for (const auto& [property, values] : {std::pair{"tags", gadget.getTags().values()},
+                                               {"notes", gadget.getNotes().values()},
+                                               {"labels", gadget.getLabels().values()}}) {
+            for (std::size_t i = 0; i < values.size(); ++i)
+                text += (i ? "," : std::string(" ") + property + "=") + narrow(values[i]);
+        }
+        const auto commits = observer.commits();
+        for (std::size_t i = 0; i < commits.size(); ++i) text += (i ? "; " : " | ") + commits[i];
+        return text;
+    }
+    void rejectNameless() {
+        participant.reject = [](const Report& report) -> std::optional<std::string> {
+            if (report.entries()[0].element.getName().empty()) return "a gadget needs a name";
+            return std::nullopt;
+        };
+        model.addListener(participant);
     }
 
-    Model model;
-    Gadget gadget = Gadget::create(model, nilUuid());
-    Part originalPart = Part::create(model, nilUuid());
-    RecordingObserver<Gadget> observer;
+    CommitParticipant participant;
+    RecordingObserver<Gadget> reacting;  // for the cases that give it something to do
+    std::vector<std::string> reports;
 };
 
-TEST_F(TransactionTest, WritesTakeEffectAtOnceButAreReportedOnlyAfterTheCommit) {
-    const auto before = observer.commits().size();
-    model.beginTransaction(false);
-    gadget.setName(u"renamed");
-    EXPECT_EQ(gadget.getName(), u"renamed");
-    std::u16string seenByOtherThread;
-    std::thread([&] { seenByOtherThread = gadget.getName(); }).join();
-    EXPECT_EQ(seenByOtherThread, u"renamed");
-    EXPECT_EQ(observer.commits().size(), before);
+struct Scenario {
+    const char* name;
+    std::function<void(Env&)> run;
+    std::string outcome;
+};
+void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }
 
-    EXPECT_TRUE(model.commit().isAccepted());
-    EXPECT_EQ(observer.commits().back(), gadgetChanged({"name"}));
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"renamed");
-}
+class TransactionTest : public Env, public ::testing::TestWithParam<Scenario> {};
 
-TEST_F(TransactionTest, EndingWithoutACommitRollsEveryKindOfPropertyBack) {
-    const auto before = observer.commits().size();
-    model.beginTransaction(false);
-    gadget.setName(u"renamed");
-    gadget.setCount(7);
-    gadget.setPart(Part::create(model, nilUuid()));
-    modifyAndCommit(gadget.getTags(), [&](auto& edit) { edit.append(u"t"); });
-    modifyAndCommit(gadget.getLabels(), [&](auto& edit) { edit.insert(u"l"); });
-    modifyAndCommit(gadget.getParts(), [&](auto& edit) { edit.append(Part::create(model, nilUuid())); });
-    model.endTransaction();
-
-    EXPECT_EQ(gadget.getName(), u"original");
-    EXPECT_EQ(gadget.getCount(), 0);
-    EXPECT_EQ(gadget.getPart(), originalPart);
-    EXPECT_TRUE(gadget.getTags().empty());
-    EXPECT_TRUE(gadget.getLabels().empty());
-    EXPECT_TRUE(gadget.getParts().empty());
-    EXPECT_EQ(observer.commits().size(), before);
-}
-
-TEST_F(TransactionTest, WritesAfterACommitAreRolledBackAtTheEnd) {
-    model.beginTransaction(false);
-    gadget.setName(u"kept");
-    model.commit();
-    gadget.setName(u"dropped");
-    gadget.setCount(3);
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"kept");
-    EXPECT_EQ(gadget.getCount(), 0);
-}
-
-TEST_F(TransactionTest, RepeatedWritesOfOnePropertyRollBackToTheValueBeforeTheFirst) {
-    model.beginTransaction(false);
-    for (int i = 0; i < 10; ++i) gadget.setName(u"step" + std::u16string(1, char16_t(u'0' + i)));
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"original");
-}
-
-TEST_F(TransactionTest, AWriteWithoutATransactionCommitsAndNotifiesAtOnce) {
+TEST_P(TransactionTest, LeavesTheExpectedValuesAndReportsEveryCommitOnce) {
+    GetParam().run(*this);
     EXPECT_FALSE(model.isInTransaction());
-    const auto before = observer.commits().size();
-    gadget.setCount(5);
-    ASSERT_EQ(observer.commits().size(), before + 1);
-    EXPECT_EQ(observer.commits().back(), gadgetChanged({"count"}));
-    EXPECT_FALSE(model.isInTransaction());
+    EXPECT_EQ(outcome(), GetParam().outcome);
 }
 
-TEST_F(TransactionTest, WritingTheStoredValueAgainIsNoChange) {
-    const auto before = observer.commits().size();
-    gadget.setName(u"original");
-    gadget.setPart(originalPart);
-    modifyAndCommit(gadget.getTags(), [&](auto& edit) { edit.clear(); });
-    EXPECT_EQ(observer.commits().size(), before);
-}
-
-TEST_F(TransactionTest, ACommitWithoutChangesOrWithAValueIsAccepted) {
-    model.beginTransaction(false);
-    EXPECT_TRUE(model.commit().isAccepted());
-    gadget.setCount(1);
-    EXPECT_TRUE(model.commit(std::string("label of the change")).isAccepted());
-    model.endTransaction();
-    EXPECT_EQ(gadget.getCount(), 1);
-}
-
-TEST_F(TransactionTest, TransactionsBelongToTheCallingThread) {
-    model.beginTransaction(false);
-    EXPECT_TRUE(model.isInTransaction());
-    bool otherThreadInTransaction = true;
-    std::thread([&] { otherThreadInTransaction = model.isInTransaction(); }).join();
-    EXPECT_FALSE(otherThreadInTransaction);
-    model.endTransaction();
-    EXPECT_FALSE(model.isInTransaction());
-}
-
-TEST_F(TransactionTest, TransactionsOfOneModelDoNotLeakIntoAnother) {
-    Model other;
-    model.beginTransaction(false);
-    EXPECT_FALSE(other.isInTransaction());
-    model.endTransaction();
-}
-
-TEST_F(TransactionTest, CommitOrEndWithoutATransactionIsALogicError) {
-    EXPECT_THROW(model.commit(), std::logic_error);
-    EXPECT_THROW(model.endTransaction(), std::logic_error);
-}
-
-TEST_F(TransactionTest, AReadOnlyTransactionRefusesWritesAndKeepsTheValues) {
-    model.beginTransaction(true);
-    EXPECT_THROW(gadget.setName(u"x"), std::logic_error);
-    EXPECT_THROW(modifyAndCommit(gadget.getTags(), [](auto& edit) { edit.append(u"t"); }), std::logic_error);
-    EXPECT_EQ(gadget.getName(), u"original");
-    EXPECT_TRUE(model.commit().isAccepted());
-    model.endTransaction();
-}
-
-TEST_F(TransactionTest, AWritableTransactionMayNestInAReadOnlyOne) {
-    model.beginTransaction(true);
-    model.beginTransaction(false);
-    gadget.setName(u"inner");
-    model.commit();
-    model.endTransaction();
-    EXPECT_THROW(gadget.setName(u"outer"), std::logic_error);
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"inner");
-}
-
-TEST_F(TransactionTest, ANestedCommitNotifiesItsOwnChangesAtOnce) {
-    model.beginTransaction(false);
-    gadget.setCount(1);
-    model.beginTransaction(false);
-    gadget.setName(u"inner");
-    const auto before = observer.commits().size();
-    model.commit();
-    ASSERT_EQ(observer.commits().size(), before + 1);
-    EXPECT_EQ(observer.commits().back(), gadgetChanged({"name"}));
-    model.endTransaction();
-    EXPECT_TRUE(model.isInTransaction());
-
-    model.commit();
-    EXPECT_EQ(observer.commits().back(), gadgetChanged({"count"}));
-    model.endTransaction();
-}
-
-TEST_F(TransactionTest, AnOuterRollbackKeepsWhatANestedTransactionCommitted) {
-    model.beginTransaction(false);
-    gadget.setCount(1);
-    gadget.setName(u"outer");
-    model.beginTransaction(false);
-    gadget.setName(u"inner");
-    model.commit();
-    model.endTransaction();
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"inner");
-    EXPECT_EQ(gadget.getCount(), 0);
-}
-
-TEST_F(TransactionTest, ANestedRollbackReturnsToTheOuterTransactionsValue) {
-    const auto before = observer.commits().size();
-    model.beginTransaction(false);
-    gadget.setName(u"outer");
-    model.beginTransaction(false);
-    gadget.setName(u"inner");
-    gadget.setCount(9);
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"outer");
-    EXPECT_EQ(gadget.getCount(), 0);
-    model.commit();
-    model.endTransaction();
-    ASSERT_EQ(observer.commits().size(), before + 1);
-    EXPECT_EQ(observer.commits().back(), gadgetChanged({"name"}));
-}
-
-TEST_F(TransactionTest, ARollbackLeavesAValueAnotherThreadWroteLater) {
-    model.beginTransaction(false);
-    gadget.setName(u"mine");
-    std::thread([&] { gadget.setName(u"theirs"); }).join();
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"theirs");
-}
-
-TEST_F(TransactionTest, TwoInterleavedRollbacksRestoreTheOriginalValue) {
-    model.beginTransaction(false);
-    gadget.setName(u"first");
-    std::thread other([&] {
-        model.beginTransaction(false);
-        gadget.setName(u"second");
-        model.endTransaction();
-    });
-    other.join();
-    EXPECT_EQ(gadget.getName(), u"first");
-    model.endTransaction();
-    EXPECT_EQ(gadget.getName(), u"original");
-}
-
-TEST_F(TransactionTest, OverlappingRollbacksInEitherOrderRestoreTheOriginalValue) {
-    for (const bool oursEndsFirst : {true, false}) {
-        model.beginTransaction(false);
-        gadget.setName(u"ours");
-        std::mutex step;
-        std::unique_lock holdOther(step);
-        std::atomic<bool> written{false};
-        std::thread other([&] {
-            model.beginTransaction(false);
-            gadget.setName(u"theirs");
-            written = true;
-            std::lock_guard wait(step);
-            model.endTransaction();
-        });
-        while (!written) std::this_thread::yield();
-        if (oursEndsFirst) {
-            model.endTransaction();
-            holdOther.unlock();
-            other.join();
-        } else {
-            holdOther.unlock();
-            other.join();
-            model.endTransaction();
-        }
-        EXPECT_EQ(gadget.getName(), u"original")
-            << (oursEndsFirst ? "ours ended first" : "theirs ended first");
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Scenarios, TransactionTest,
+    ::testing::Values(
+        Scenario{"AUniqueSequenceIgnoresValuesItHolds",
+                 [](Env& e) {
+                     edit(e.gadget.getTags(),
+                          [](auto& m) { m.append(u"b"), m.insert(0, u"a"), m.insert(0, u"b"); });
+                     EXPECT_TRUE(e.gadget.getTags().contains(u"a") && !e.gadget.getTags().contains(u"c"));
+                 },
+                 "original tags=a,b | Gadget(tags)"},
+        Scenario{"AnOrdinarySequenceKeepsDuplicatesAndRemovesEveryEqualValue",
+                 [](Env& e) {
+                     edit(e.gadget.getNotes(),
+                          [](auto& m) { m.append(u"x"), m.append(u"y"), m.append(u"x"), m.append(u"z"); });
+                     edit(e.gadget.getNotes(),
+                          [](auto& m) { m.remove(u"x"), m.removeAt(0), m.insert(1, u"w"); });
+                 },
+                 "original notes=z,w | Gadget(notes); Gadget(notes)"},
+        Scenario{"ASetKeepsItsValuesSortedAndUnique",
+                 [](Env& e) {
+                     edit(e.gadget.getLabels(), [](auto& m) {
+                         m.insert(u"p"), m.insert(u"a"), m.insert(u"Z"), m.insert(u"a"), m.erase(u"x");
+                     });
+                     edit(e.gadget.getLabels(), [](auto& m) { m.insert(u"f"), m.erase(u"p"); });
+                     EXPECT_TRUE(e.gadget.getLabels().contains(u"f") && !e.gadget.getLabels().contains(u"p"));
+                 },
+                 "original labels=Z,a,f | Gadget(labels); Gadget(labels)"},
+        Scenario{"WritesThatChangeNothingAreNotReported",
+                 [](Env& e) {
+                     e.gadget.setName(u"original");
+                     edit(e.gadget.getTags(), [](auto& m) { m.append(u"t"), m.remove(u"t"), m.clear(); });
+                 },
+                 "original"},
+        Scenario{"AFailingBatchLeavesEveryEditUnapplied",
+                 [](Env& e) {
+                     edit(e.gadget.getNotes(), [](auto& m) { m.append(u"a"); });
+                     const auto failing = [](auto& m) { m.clear(), m.append(u"b"), m.removeAt(1); };
+                     EXPECT_THROW(edit(e.gadget.getNotes(), failing), std::out_of_range);
+                 },
+                 "original notes=a | Gadget(notes)"},
+        Scenario{
+            "ARollbackPutsTheItemsBackInTheirOrder",
+            [](Env& e) {
+                edit(e.gadget.getNotes(), [](auto& m) { m.append(u"a"), m.append(u"b"), m.append(u"a"); });
+                Transaction t(e.model);
+                edit(e.gadget.getNotes(), [](auto& m) { m.remove(u"a"), m.insert(0, u"c"), m.removeAt(1); });
+                edit(e.gadget.getNotes(), [](auto& m) { m.clear(), m.append(u"d"); });
+                for (int i = 0; i < 20; ++i) edit(e.gadget.getNotes(), [](auto& m) { m.append(u"e"); });
+            },
+            "original notes=a,b,a | Gadget(notes)"},
+        Scenario{"WritesAfterACommitRollBackToTheValueCommitted",
+                 [](Env& e) {
+                     Transaction t(e.model);
+                     e.gadget.setName(u"first");
+                     e.gadget.setName(u"kept");
+                     EXPECT_TRUE(t.commit(std::string("label of the change")).isAccepted());
+                     e.gadget.setName(u"dropped");
+                     e.gadget.setCount(3);
+                 },
+                 "kept | Gadget(name)"},
+        Scenario{"ANestedCommitIsReportedAtOnceAndSurvivesTheOuterRollback",
+                 [](Env& e) {
+                     Transaction outer(e.model);
+                     e.gadget.setCount(1);
+                     e.gadget.setName(u"outer");
+                     Transaction inner(e.model);
+                     e.gadget.setName(u"inner");
+                     inner.commit();
+                     EXPECT_EQ(e.observer.commits().size(), 1u);  // before the outer transaction ends
+                 },
+                 "inner | Gadget(name)"},
+        Scenario{"ANestedRollbackReturnsToTheOuterValue",
+                 [](Env& e) {
+                     Transaction readOnly(e.model, true);
+                     Transaction outer(e.model);  // a writable transaction may nest in a read-only one
+                     e.gadget.setName(u"outer");
+                     {
+                         Transaction inner(e.model);
+                         e.gadget.setName(u"inner");
+                         e.gadget.setCount(9);
+                     }
+                     outer.commit();
+                 },
+                 "outer | Gadget(name)"},
+        Scenario{"ARejectedCommitRollsBackAndTheTransactionStaysUsable",
+                 [](Env& e) {
+                     e.rejectNameless();
+                     Transaction t(e.model);
+                     e.gadget.setCount(4);
+                     e.gadget.setName(u"");
+                     EXPECT_EQ(t.commit().rejectionReason(), "a gadget needs a name");
+                     EXPECT_EQ(e.outcome(), "original");
+                     e.gadget.setName(u"second try");
+                     EXPECT_TRUE(t.commit().isAccepted());
+                 },
+                 "second try | Gadget(name)"},
+        Scenario{"AModifiersWritesLandInTheSameCommitOrGoWithItsRejection",
+                 [](Env& e) {
+                     e.participant.onCommitting = [](const Report& report) {
+                         const auto g = report.entries()[0].element;
+                         g.setCount(g.getCount() + 1);
+                     };
+                     e.rejectNameless();
+                     e.gadget.setName(u"renamed");
+                     EXPECT_THROW(e.gadget.setName(u""), std::runtime_error);
+                 },
+                 "renamed count=1 | Gadget(name count)"},
+        Scenario{"AnObserversWritesCommitByThemselvesWhileTheWritersTransactionIsOpen",
+                 [](Env& e) {
+                     e.reacting.onCommit = [&](const Report& report) {
+                         if (!report.entries()[0].isChanged(Gadget::countProperty())) return;
+                         e.gadget.setName(u"plain");
+                         EXPECT_THROW(e.model.endTransaction(),
+                                      std::logic_error);  // not the observer's to end
+                         Transaction own(e.model);
+                         edit(e.gadget.getTags(), [](auto& m) { m.append(u"own"); });
+                         own.commit();
+                     };
+                     e.model.addListener(e.reacting);
+                     Transaction t(e.model);
+                     e.gadget.setCount(1);
+                     t.commit();
+                 },
+                 "plain count=1 tags=own | Gadget(count); Gadget(name); Gadget(tags)"},
+        Scenario{
+            "WhatAnObserverThrowsGoesToTheErrorSinkAndTheOthersAreStillTold",
+            [](Env& e) {
+                e.reacting.onCommit = [](const Report& report) {
+                    if (report.entries()[0].element.getCount() == 1)
+                        throw std::runtime_error("observer broke");
+                    throw 42;
+                };
+                e.model.removeListener(e.observer);
+                e.model.addListener(e.reacting);
+                e.model.addListener(e.observer);
+                EXPECT_NO_THROW(e.gadget.setCount(1));
+                Transaction t(e.model);
+                e.gadget.setCount(2);
+                EXPECT_TRUE(t.commit().isAccepted());
+                const std::string failed = "a model observer failed after a commit, which stands: ";
+                const std::string unknown = "an exception not derived from std::exception";
+                EXPECT_EQ(e.reports, (std::vector<std::string>{failed + "observer broke", failed + unknown}));
+                e.model.setErrorSink([](const std::string&) { throw std::runtime_error("no log"); });
+                ::testing::internal::CaptureStderr();
+                e.gadget.setCount(1);
+                t.commit();
+                EXPECT_EQ(::testing::internal::GetCapturedStderr(), failed + "observer broke\n");
+            },
+            "original count=1 | Gadget(count); Gadget(count); Gadget(count)"}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tq_zero_test

@@ -1,0 +1,61 @@
+#include "host/CatalogueBoundGates.h"
+
+namespace velora::installer {
+
+CatalogueFolderSelectionGate::CatalogueFolderSelectionGate(
+    const std::u16string& name,
+    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
+    CatalogueComponents components)
+    : FolderSelectionGate(name, handler), components_(std::move(components)) {}
+
+std::unique_ptr<install::productidentifier::ProductIdentifier>
+CatalogueFolderSelectionGate::getProductIdentifier() const {
+    return components_.identifier();
+}
+
+std::unique_ptr<install::engine::Engine> CatalogueFolderSelectionGate::getEngineInstance() const {
+    return components_.engine();
+}
+
+CatalogueProductSelectionGate::CatalogueProductSelectionGate(
+    const std::u16string& name,
+    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
+    CatalogueComponents components)
+    : ProductSelectionGate(name, handler), components_(std::move(components)) {}
+
+std::unique_ptr<install::productidentifier::ProductIdentifier>
+CatalogueProductSelectionGate::getProductIdentifier() const {
+    return components_.identifier();
+}
+
+std::unique_ptr<install::product_validator::ProductValidator>
+CatalogueProductSelectionGate::getProductValidatorPtr() const {
+    return components_.validator();
+}
+
+std::unique_ptr<install::engine::Engine> CatalogueProductSelectionGate::getEngineInstance() const {
+    return components_.engine();
+}
+
+CatalogueConfirmationGate::CatalogueConfirmationGate(
+    const std::u16string& name,
+    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
+    CatalogueComponents components)
+    : ConfirmationGate(name, handler), components_(std::move(components)) {}
+
+std::unique_ptr<install::productidentifier::ProductIdentifier>
+CatalogueConfirmationGate::getProductIdentifier() const {
+    return components_.identifier();
+}
+
+CatalogueInstallProgressGate::CatalogueInstallProgressGate(
+    const std::u16string& name,
+    const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
+    CatalogueComponents components)
+    : InstallProgressGate(name, handler), components_(std::move(components)) {}
+
+std::unique_ptr<install::engine::Engine> CatalogueInstallProgressGate::getEngineInstance() const {
+    return components_.engine();
+}
+
+}  // namespace velora::installer

@@ -1,0 +1,353 @@
+// The product page: the lists it fills before the user chooses and the order it shows them in,
+// the missing-files page, and its judgement of a selection in the fixed order availability,
+// reinstallation, missing products, disk space, each refusal with its status, log line and record.
+
+#include <algorithm>
+#include <utility>
+
+#include "InstallationManifest.h"
+#include "ProductSelectionGateFixture.h"
+
+namespace selection_test {
+namespace {
+
+using selection_test::PrintTo;
+using testing::IsEmpty;
+using ProductSelectionGateTest = ProductSelectionGateFixture;
+
+// --- before the user chooses ---
+
+struct DefaultsRow {
+    std::string name, repository, offered, installed, earlier, account;  // account settings; empty: none
+    std::string installable, selected, minimal;
+    std::u16string displayed;
+};
+
+const std::string kThree = "COMPILER FLOWMERE VELORA";
+const std::u16string kThreeShown = u"Velora, Flowmere, Velora Compiler";
+const DefaultsRow kDefaultsRows[] = {
+    {"OfferedAndInTheRepository", kThree, "COMPILER VELORA VELORA_PARALLEL_SERVER", "", "", "",
+     "COMPILER VELORA", "COMPILER VELORA", "", u"Velora, Velora Compiler"},
+    {"InstalledNotProposed", kThree, kThree, "VELORA", "", "", kThree, "COMPILER FLOWMERE", "", kThreeShown},
+    {"ARevisitKeepsTheChoice", kThree, kThree, "VELORA", "FLOWMERE", "", kThree, "FLOWMERE", "", kThreeShown},
+    {"NoRepository", "", "VELORA", "", "", "", "", "", "", u""},
+    {"UnnamedNotShown", "FLOWMERE GHOST VELORA", "GHOST VELORA FLOWMERE", "", "", "", "GHOST VELORA FLOWMERE",
+     "FLOWMERE GHOST VELORA", "", u"Velora, Flowmere"},
+    {"AccountsMinimalSet", kThree, kThree, "", "", R"({"minimalProducts": ["VELORA"]})", kThree, "VELORA",
+     "VELORA", kThreeShown},
+    {"MinimalSetInAnyCase", kThree, kThree, "", "", R"({"minimalProducts": ["Velora"]})", kThree, kThree,
+     "Velora", kThreeShown},
+    {"MinimalSetBeyondTheRelease", kThree, kThree, "", "", R"({"minimalProducts": ["VELORA", "QUARRIX"]})",
+     kThree, kThree, "", kThreeShown},
+    {"UnreadableAccount", kThree, kThree, "", "", "not json", kThree, kThree, "", kThreeShown},
+};
+
+class DefaultsTest : public ProductSelectionGateTest, public testing::WithParamInterface<DefaultsRow> {};
+
+TEST_P(DefaultsTest, FillTheListsAndProposeASelection) {
+    const auto& row = GetParam();
+    useRepository(codes(row.repository));
+    handler->setOfferedProducts(codes(row.offered));
+    handler->setInstalledProducts(codes(row.installed));
+    if (!row.account.empty()) gate.accountSettings = scratch.writeFile("account.json", row.account);
+    if (!row.earlier.empty()) {
+        gate.setDefaultData();
+        select(codes(row.earlier));
+    }
+
+    gate.setDefaultData();
+
+    EXPECT_EQ(handler->getAvailableProducts(), codes(row.repository));
+    EXPECT_EQ(handler->getInstallableProducts(), codes(row.installable));
+    EXPECT_EQ(handler->getSelectedProducts(), codes(row.selected));
+    EXPECT_EQ(handler->getMinimalProducts(), codes(row.minimal));
+    EXPECT_EQ(displayNames(), row.displayed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, DefaultsTest, testing::ValuesIn(kDefaultsRows),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(ProductSelectionGateTest, TheFamilyHeadsComeFirstThenTheOthersByUpperCasedName) {
+    handler->initializeProductSelectionModel();
+    auto list =
+        gate.getProductsToDisplayList(codes("TEST FLOWMERE CLIENT VELORA COMPILER VELORA_PARALLEL_SERVER"));
+    gate.sortProductToDisplayList(list);
+    handler->initializeProductsToDisplayList(list);
+    EXPECT_EQ(displayNames(),
+              u"Velora Parallel Server, Velora, Flowmere, abacus client, Quarrix Test, Velora Compiler");
+}
+
+TEST_F(ProductSelectionGateTest, AnInteractiveRunWithNothingInstallableShowsTheMissingFilesPage) {
+    handler->setInstallableProducts({u"VELORA"});
+    EXPECT_TRUE(gate.checkIfDataIsReady());
+    handler->setInstallableProducts({});
+
+    EXPECT_FALSE(gate.checkIfDataIsReady());
+
+    const auto message = fl::i18n::message("missingInstallationFilesInteractiveMsg", u"R2031a", u"w64pc");
+    EXPECT_EQ(status(),
+              (ShownStatus{Result::Failure, 1, message, fl::i18n::message("missingInstallationFilesTitle")}));
+    EXPECT_THAT(log.lines(), ElementsAre(message));
+    EXPECT_THAT(errorRecords(),
+                ElementsAre(ErrorRecord{"850", "Unable to load product files", "",
+                                        "ProductSelection::ProductSelection::MissingInstallationFiles"}));
+    independent().setIsSilent(true);
+    EXPECT_TRUE(gate.checkIfDataIsReady());
+}
+
+// --- judging a selection ---
+
+TEST_F(ProductSelectionGateTest, ASoundSelectionIsReportedThenAcceptedWithItsInstallSize) {
+    offer(codes(kThree));
+    select(codes("VELORA COMPILER"));
+
+    submit();
+
+    EXPECT_TRUE(processed());
+    EXPECT_EQ(status().result, Result::Valid);
+    EXPECT_EQ(log.lines().back(), u"Product selection validation is successful.");
+    EXPECT_EQ(handler->getRequiredInstallSize(), 2000U);
+    const auto records = diagnostics.records();
+    ASSERT_EQ(records.size(), 1U);
+    const auto velora = records[0]["products"][1];
+    EXPECT_EQ(velora["product.1"], "VELORA");
+    EXPECT_EQ(velora["product.2"], "Velora");
+    EXPECT_EQ(velora["product.4"], 1000);
+
+    gate.clearInputData();
+    EXPECT_THAT(handler->getSelectedProducts(), IsEmpty());
+}
+
+struct RefusalRow {
+    std::string name, repository, installable, installed, selected;  // repository: empty for all products
+    bool silent;
+    int type;                  // 0: the selection passes
+    std::u16string argument;   // of the message
+    std::string missing = {};  // the model's missing products, in display order
+};
+
+// What each result type shows and records.
+struct Report {
+    int type;
+    Result result;
+    const char *messageKey, *titleKey, *code, *message, *cause;
+};
+
+const Report kReports[] = {
+    {10, Result::Failure, "selectedProductNotAvailable", nullptr, "810",
+     "Installation files for the selected products are not available",
+     "ProductValidator::SelectedProductsNotAvailableException"},
+    {14, Result::Warning, "reinstallWarningMsg", "reinstallWarningTitle", "820",
+     "All selected products are already installed", "ProductSelection::SelectedProductsAlreadyInstalled"},
+    {1, Result::Failure, "missingControllingProductNotInstallableMsg", "productDependenciesTitle", "860",
+     "Required controlling product is not installable",
+     "ProductValidator::MissingControllingDependencyNotInstallable"},
+    {22, Result::Warning, "missingDependentProductNotInstallableMsg", nullptr, "870",
+     "Required dependent products are not installable", "ProductValidator::MissingDependencyNotInstallable"},
+    {6, Result::Warning, "missingControllingProductsMsg", nullptr, "880",
+     "Controlling product is missed on the selected products", "ProductValidator::MissingDependency"},
+    {7, Result::Warning, "missingDependentProductsMsg", nullptr, "840",
+     "Required dependency missed on some selected products", "ProductValidator::MissingDependency"},
+};
+
+const Report& reportOf(int type) {
+    return *std::find_if(std::begin(kReports), std::end(kReports),
+                         [type](const Report& r) { return r.type == type; });
+}
+
+ErrorRecord recordOf(const Report& report) {
+    return {report.code, report.message, "", std::string("ProductSelection::") + report.cause};
+}
+
+const std::string kAll =
+    "VELORA VELORA_PARALLEL_SERVER FLOWMERE COMPILER BUGFINDER TEST CLIENT LOOP_A LOOP_B";
+const RefusalRow kRefusalRows[] = {
+    {"UnavailableNamedInDisplayOrder", "", "VELORA", "", "VELORA FLOWMERE NOPE VELORA_PARALLEL_SERVER GHOST",
+     false, 10, u"Velora Parallel Server, Flowmere"},
+    {"OnlyUnknownProducts", "", kThree, "", "NOPE ALSO_NOPE", false, 10, u""},
+    {"UnavailableBeforeNeedsAreJudged", "COMPILER", "COMPILER VELORA", "", "COMPILER VELORA", false, 10,
+     u"Velora"},
+    {"AllInstalled", "", kThree, "VELORA COMPILER", "VELORA COMPILER", false, 14, u"R2031a"},
+    {"AllInstalledSilent", "", kThree, "VELORA COMPILER", "VELORA", true, 14, u"R2031a"},
+    {"NothingSelected", "", kThree, "", "", false, 14, u"R2031a"},
+    {"OneNewBesideInstalledOnes", "", kThree, "VELORA COMPILER", "VELORA FLOWMERE", false, 0, u""},
+    {"ControllingNotInstallable", "", "COMPILER FLOWMERE", "", "COMPILER", false, 1, u"\tVelora\n", "VELORA"},
+    {"ControllingNotInstallableFirst", "", "TEST", "", "TEST", false, 1, u"\tVelora\n", "VELORA"},
+    {"DependentsNotInstallable", "", "TEST VELORA", "", "TEST VELORA", false, 22, u"\tQuarrix Bug Finder\n",
+     "BUGFINDER"},
+    {"DependentsNotInstallableBeforeControlling", "", "TEST VELORA", "", "TEST", false, 22,
+     u"\tQuarrix Bug Finder\n", "BUGFINDER"},
+    {"ControllingAndDependents", "", kAll, "", "TEST", false, 6, u"\tVelora\n\tQuarrix Bug Finder\n",
+     "VELORA BUGFINDER"},
+    {"OnlyControlling", "", kAll, "", "COMPILER CLIENT", false, 6, u"\tVelora Parallel Server\n\tVelora\n",
+     "VELORA_PARALLEL_SERVER VELORA"},
+    {"OnlyDependents", "", kAll, "", "TEST VELORA", false, 7, u"\tQuarrix Bug Finder\n", "BUGFINDER"},
+    {"DependencyCycle", "", kAll, "", "LOOP_A", false, 6, u"\tVelora\n\tLoop B\n", "VELORA LOOP_B"},
+    {"ControllingInstalledInTheFolder", "", "COMPILER", "VELORA", "COMPILER", false, 0, u""},
+    {"NothingMissing", "", kAll, "", "TEST BUGFINDER VELORA", false, 0, u""},
+};
+
+class RefusalTest : public ProductSelectionGateTest, public testing::WithParamInterface<RefusalRow> {};
+
+TEST_P(RefusalTest, TheFirstFailingCheckDecidesWhatIsShownAndRecorded) {
+    const auto& row = GetParam();
+    if (!row.repository.empty()) useRepository(codes(row.repository));
+    offer(codes(row.installable));
+    handler->setInstalledProducts(codes(row.installed));
+    gate.engines.arrange(workflow_test::findsInstalled(codes(row.installed)));
+    independent().setIsSilent(row.silent);
+    select(codes(row.selected));
+
+    submit();
+
+    EXPECT_EQ(processed(), row.type == 0);
+    EXPECT_EQ(errorRecords().empty(), row.type == 0);
+    if (row.type == 0) return;
+    const auto& report = reportOf(row.type);
+    const auto message = row.type == 14 ? fl::i18n::message(report.messageKey, row.argument, u"w64pc")
+                                        : fl::i18n::message(report.messageKey, row.argument);
+    const auto title = report.titleKey ? fl::i18n::message(report.titleKey) : std::u16string();
+    const auto result = row.type == 14 && row.silent ? Result::Failure : report.result;
+    EXPECT_EQ(status(), (ShownStatus{result, row.type, message, title}));
+    EXPECT_THAT(log.lines(), ElementsAre(message));
+    ASSERT_EQ(errorRecords().size(), 1U);
+    auto record = errorRecords()[0];
+    if (row.type == 10) {
+        EXPECT_FALSE(std::exchange(record.details, "").empty()) << "the rules' own reason";
+    }
+    EXPECT_EQ(record, recordOf(report));
+    const auto stored = dependent().getMissingProducts().values();
+    EXPECT_EQ(ProductList(stored.begin(), stored.end()), codes(row.missing));
+}
+
+INSTANTIATE_TEST_SUITE_P(Selections, RefusalTest, testing::ValuesIn(kRefusalRows),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(ProductSelectionGateTest, MissingDependentsOfASilentRunAreReportedButInstalledWithout) {
+    offer(codes(kAll));
+    independent().setIsSilent(true);
+    select(codes("TEST VELORA"));
+    submit();
+    EXPECT_TRUE(processed());
+    EXPECT_THAT(errorRecords(), ElementsAre(recordOf(reportOf(7))));
+}
+
+struct ShownFlagRow {
+    std::string name, selected, installable;
+    bool productsWarningShown, notInstallableShown, passes;
+};
+
+const ShownFlagRow kShownFlagRows[] = {
+    {"MissingShownPassesMissing", "TEST", kAll, true, false, true},
+    {"NotInstallableShownPassesNotInstallable", "TEST VELORA", "TEST VELORA", false, true, true},
+    {"NotInstallableShownPassesControllingFailure", "COMPILER", "COMPILER", false, true, true},
+    {"MissingShownDoesNotPassNotInstallable", "TEST VELORA", "TEST VELORA", true, false, false},
+    {"NotInstallableShownDoesNotPassMissing", "TEST", kAll, false, true, false},
+};
+
+class ShownFlagTest : public ProductSelectionGateTest, public testing::WithParamInterface<ShownFlagRow> {};
+
+TEST_P(ShownFlagTest, AWarningTheUserHasSeenLetsTheSelectionPassAndIsThenForgotten) {
+    offer(codes(GetParam().installable));
+    select(codes(GetParam().selected));
+    handler->setMissingProductWarning(GetParam().productsWarningShown);
+    handler->setMissingNotInstalledShown(GetParam().notInstallableShown);
+
+    submit();
+
+    EXPECT_EQ(processed(), GetParam().passes);
+    EXPECT_EQ(errorRecords().empty(), GetParam().passes) << "nothing reported a second time";
+    if (GetParam().passes) {
+        EXPECT_FALSE(handler->isMissingProductWarningShown() || handler->isMissingNotInstalledShown());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, ShownFlagTest, testing::ValuesIn(kShownFlagRows),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(ProductSelectionGateTest, AnUnreadableInstallationRecordIsLoggedAndLeavesTheGate) {
+    offer(codes(kThree));
+    select(codes("VELORA"));
+    gate.engines.arrange(workflow_test::findsUnreadableRecord());
+    EXPECT_THROW(submit(), install::engine::EngineInvalidInstalledProductsException);
+    EXPECT_EQ(log.lines().back(), u"Failed to retrieve installed products");
+}
+
+// --- disk space: three products of 1000 bytes to install and 100 to fetch each ---
+
+struct SpaceRow {
+    std::string name;
+    std::u16string workflow;
+    bool silent, sameVolume, temporaryFolder;
+    std::uint64_t freeInInstall, freeInTemporary;
+    std::uint64_t askedOfInstall, askedOfTemporary;  // 0: not asked
+    std::u16string shortage;                         // the size a shortage message names; empty: enough space
+    bool shown;                                      // as a warning that keeps the page
+};
+
+constexpr char16_t kOnline[] = u"Interactive Online Install";
+const SpaceRow kSpaceRows[] = {
+    {"FromAFolder", kFromFolder, false, true, false, 3000, 0, 3000, 0, u"", false},
+    {"FromAFolderShort", kFromFolder, false, true, false, 2999, 0, 3000, 0, u"2.9 KiB", true},
+    {"SilentShortGoesOn", kOnline, true, true, true, 10, 0, 3000, 0, u"2.9 KiB", false},
+    {"SameVolume", kOnline, false, true, true, 3300, 0, 3300, 0, u"", false},
+    {"SameVolumeShort", kOnline, false, true, true, 3299, kPlenty, 3300, 0, u"3.2 KiB", true},
+    {"TwoVolumes", kOnline, false, false, true, 3000, 300, 3000, 300, u"", false},
+    {"TwoVolumesTemporaryShort", kOnline, false, false, true, kPlenty, 299, 3000, 300, u"300 B", true},
+    {"TwoVolumesInstallShort", kOnline, false, false, true, 2999, kPlenty, 3000, 0, u"2.9 KiB", true},
+    {"OnlineWithoutTemporaryFolder", kOnline, false, true, false, 0, 0, 0, 0, u"", false},
+    {"AnotherWorkflow", u"Vantapak Install", false, true, true, 0, 0, 0, 0, u"", false},
+};
+
+class DiskSpaceTest : public ProductSelectionGateTest, public testing::WithParamInterface<SpaceRow> {};
+
+TEST_P(DiskSpaceTest, EachFolderIsAskedForItsShareAndAShortageIsAWarning) {
+    const auto& row = GetParam();
+    const std::u16string temporaryFolder = scratch.u16() + u"/tmp";
+    offer(codes(kThree));
+    select(codes(kThree));
+    handler->setWorkflow(row.workflow);
+    independent().setIsSilent(row.silent);
+    gate.sameVolume = row.sameVolume;
+    if (row.temporaryFolder) gate.temporaryFolder = temporaryFolder;
+    gate.disks.freeBytes = {{installFolder, row.freeInInstall}, {temporaryFolder, row.freeInTemporary}};
+
+    submit();
+
+    SpaceQuestions asked;
+    if (row.askedOfInstall) asked.emplace_back(installFolder, row.askedOfInstall);
+    if (row.askedOfTemporary) asked.emplace_back(temporaryFolder, row.askedOfTemporary);
+    EXPECT_EQ(gate.disks.questions, asked);
+    EXPECT_EQ(handler->getRequiredInstallSize(), 3000U);
+    EXPECT_EQ(processed(), !row.shown);
+    const std::u16string message =
+        u"There is not enough free disk space for the selected products, which require " + row.shortage +
+        u". Free some space or choose another folder, then try again.";
+    if (row.shown) {
+        EXPECT_EQ(status(), (ShownStatus{Result::Warning, 15, message, u"Not Enough Disk Space"}));
+    }
+    if (!row.shortage.empty()) {
+        EXPECT_THAT(log.lines(), testing::Contains(message));
+    }
+    const ErrorRecord shortage{"830", "Insufficient disk space", "",
+                               "ProductSelection::ProductValidator::NotEnoughSpace"};
+    EXPECT_EQ(errorRecords(), row.shortage.empty() ? std::vector<ErrorRecord>{} : std::vector{shortage});
+}
+
+INSTANTIATE_TEST_SUITE_P(Installations, DiskSpaceTest, testing::ValuesIn(kSpaceRows),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(ProductSelectionGateTest, ProductsAlreadyInTheFolderCostNoSpace) {
+    offer(codes(kThree));
+    select(codes(kThree));
+    install::engine::InstallationManifest record;
+    record.addProduct({u"VELORA", u"Velora", u"Velora"});
+    record.writeTo(scratch.makeFolder("install"));
+    gate.disks.freeBytes = {{installFolder, 2000}};
+    submit();
+    EXPECT_TRUE(processed());
+    EXPECT_EQ(handler->getRequiredInstallSize(), 2000U);
+}
+
+}  // namespace
+}  // namespace selection_test

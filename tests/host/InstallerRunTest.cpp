@@ -1,0 +1,379 @@
+// The installer run end to end, one run per row: what each run starts from, how it must end, and
+// what it must leave in the destination and print.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <regex>
+#include <sstream>
+
+#include "FolderSnapshot.h"
+#include "InstallerEndToEndTest.h"
+#include "ZipArchiveWriter.h"
+#include "install/destination_lock/DestinationLock.h"
+
+namespace velora::installer::test {
+namespace {
+
+namespace fs = std::filesystem;
+using install::destination_lock::DestinationLock;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class InstallerRunTest;
+
+// What one run is given; a row's preparation may change any of it.
+struct Launch {
+    fs::path packages;
+    fs::path destination;
+    std::vector<std::string> arguments;  // after those of a silent installation, or alone
+    bool silent = true;
+    InstallerProcess::LineWatcher watcher = {};
+};
+
+struct Scenario {
+    std::string name;
+    // Words of the command line after those of a silent installation of VELORA (a later
+    // --products wins), with {root}, {packages}, {destination} and {pid} filled in.
+    std::string arguments;
+    int exitStatus;
+    // The installation record afterwards. A product installed from its sample archive has the
+    // sample content in the destination. A run that fails, or records nothing, leaves the
+    // destination as it was (absent or empty when it did not exist).
+    std::vector<std::string> recorded;
+    // Texts of either output stream, filled in as the arguments: "@key" is the English message
+    // of the key with any arguments, "@key|a|b" with those, and "!text" must not be printed.
+    std::vector<std::string> printed;
+    // Error codes of the diagnostics; a run that succeeds without any writes none.
+    std::vector<std::string> codes;
+    std::function<void(InstallerRunTest&, Launch&)> prepare = nullptr;
+    std::function<void(InstallerRunTest&, const Launch&, const InstallerOutcome&)> check = nullptr;
+    // Sample products none of whose files may be in the destination.
+    std::vector<std::string> notInstalled = {};
+    // Unpacking stopped part-way may leave folders behind (files named by notInstalled never).
+    bool leavesFolders = false;
+};
+
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+class InstallerRunTest : public InstallerEndToEndTest, public ::testing::WithParamInterface<Scenario> {
+public:
+    void holdDestination(const fs::path& folder) { held_ = std::make_unique<DestinationLock>(folder); }
+    void releaseDestination() { held_.reset(); }
+
+private:
+    std::unique_ptr<DestinationLock> held_;
+};
+
+std::string filledIn(std::string text, const InstallerRunTest& test, const Launch& run) {
+    const std::pair<std::string, std::string> values[] = {{"{destination}", run.destination.string()},
+                                                          {"{packages}", run.packages.string()},
+                                                          {"{root}", test.root().string()},
+                                                          {"{pid}", std::to_string(::getpid())}};
+    for (const auto& [name, value] : values) {
+        for (auto at = text.find(name); at != std::string::npos; at = text.find(name))
+            text.replace(at, name.size(), value);
+    }
+    return text;
+}
+
+void expectPrinted(const std::string& output, const std::string& expected) {
+    const bool negated = expected[0] == '!';
+    const std::string text = expected.substr(negated ? 1 : 0);
+    std::vector<std::string> parts;
+    std::istringstream stream(text.substr(1));
+    for (std::string part; std::getline(stream, part, '|');) parts.push_back(part);
+    const bool found =
+        text[0] != '@' ? output.find(text) != std::string::npos
+        : parts.size() == 1
+            ? containsMessage(output, parts[0])
+            : output.find(englishMessage(parts[0], {parts.begin() + 1, parts.end()})) != std::string::npos;
+    EXPECT_NE(found, negated) << (negated ? "printed: " : "not printed: ") << text << "\n" << output;
+}
+
+fs::path archiveOf(const fs::path& packages, const std::string& product) {
+    const fs::path archive = packages / (product + ".enc");
+    return fs::exists(archive) ? archive : packages / "common" / (product + ".enc");
+}
+
+TEST_P(InstallerRunTest, EndsAsTheRowSays) {
+    const Scenario& scenario = GetParam();
+    Launch run{samplePackages(), destination(), {}};
+    std::istringstream words(scenario.arguments);
+    run.arguments.assign(std::istream_iterator<std::string>(words), {});
+    if (scenario.prepare) scenario.prepare(*this, run);
+    for (std::string& argument : run.arguments) argument = filledIn(argument, *this, run);
+    const auto snapshot = [&] {
+        return fs::exists(run.destination) ? FolderSnapshot::take(run.destination) : FolderSnapshot{};
+    };
+    const FolderSnapshot before = snapshot();
+    const fs::path lockFile = DestinationLock::getLockFile(run.destination);
+    const bool linkPlanted = fs::is_symlink(lockFile);
+    auto arguments =
+        run.silent ? silentInstall(run.packages, run.destination, "VELORA") : std::vector<std::string>{};
+    arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
+
+    const InstallerOutcome outcome = runInstaller(arguments, kRunLimit, run.watcher);
+    releaseDestination();
+
+    ASSERT_EQ(outcome.exitStatus, scenario.exitStatus) << outcome.transcript();
+    EXPECT_THAT(recordedBaseCodes(run.destination), ::testing::UnorderedElementsAreArray(scenario.recorded))
+        << outcome.transcript();
+    for (const std::string& product : scenario.recorded) {
+        if (contentOf(archiveOf(run.packages, product)) == contentOf(archiveOf(samplePackages(), product))) {
+            expectSampleContent(run.destination, product, true);
+        }
+    }
+    for (const std::string& product : scenario.notInstalled)
+        expectSampleContent(run.destination, product, false);
+    if (!scenario.leavesFolders && (scenario.exitStatus != 0 || scenario.recorded.empty())) {
+        EXPECT_EQ(snapshot(), before);
+        // Nothing is registered for products that were not installed.
+        EXPECT_TRUE(!fs::exists(shortcutFolder()) || fs::is_empty(shortcutFolder()));
+    }
+    // No lock file stays behind; a link planted under its name is left alone.
+    EXPECT_EQ(fs::exists(fs::symlink_status(lockFile)), linkPlanted);
+    for (const std::string& text : scenario.printed) {
+        expectPrinted(outcome.out + outcome.err, filledIn(text, *this, run));
+    }
+    const std::vector<std::string> codes = diagnosticsErrorCodes();
+    for (const std::string& code : scenario.codes) EXPECT_THAT(codes, Contains(code));
+    // A run that succeeds without a warning reports no error.
+    EXPECT_TRUE(scenario.exitStatus != 0 || !scenario.codes.empty() || codes.empty());
+    if (scenario.arguments.find("--events") != std::string::npos) {
+        // Standard output is the event stream alone, to its last line.
+        std::vector<nlohmann::json> events;
+        ASSERT_NO_THROW(events = parseJsonLines(outcome.out)) << outcome.out;
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back(),
+                  (nlohmann::json{{"event", "finished"}, {"exitStatus", scenario.exitStatus}}));
+        for (const auto& event : events) EXPECT_FALSE(event["event"] == "validation" && event["result"] == 2);
+    }
+    if (scenario.check) scenario.check(*this, run, outcome);
+}
+
+// Replaces the VELORA archive of a copy of the sample packages by one `fill` writes.
+void replaceVelora(InstallerRunTest& test, Launch& run, const std::function<void(ZipArchiveWriter&)>& fill,
+                   bool withCatalogue = false,
+                   ZipArchiveWriter::Compression compression = ZipArchiveWriter::Compression::Deflate) {
+    run.packages = test.copyOfSamplePackages(withCatalogue);
+    fs::remove(run.packages / "VELORA.enc");
+    ZipArchiveWriter writer(run.packages / "VELORA.enc", compression);
+    fill(writer);
+    writer.close();
+}
+
+auto inFolder(const std::string& folder) {
+    return [folder](InstallerRunTest& test, Launch& run) { run.destination = test.root() / folder; };
+}
+
+// A signal once progress has started; the archive has enough files that unpacking lasts well
+// beyond the first progress report.
+auto signalAtFirstProgress(int signal) {
+    return [signal](InstallerRunTest& test, Launch& run) {
+        const auto fill = [](ZipArchiveWriter& writer) {
+            for (int index = 0; index < 4000; ++index)
+                writer.addFile("share/velora/part" + std::to_string(index), std::string(8192, 'v'));
+        };
+        replaceVelora(test, run, fill, false, ZipArchiveWriter::Compression::Store);
+        run.watcher = [signal, sent = false](const std::string& line, InstallerProcess& process) mutable {
+            if (sent || line.find(R"("event":"progress")") == std::string::npos) return;
+            process.sendSignal(signal);
+            sent = true;
+        };
+    };
+}
+
+void alone(InstallerRunTest&, Launch& run) { run.silent = false; }
+
+void installFirst(InstallerRunTest& test, Launch& run) {
+    test.runInstaller(test.silentInstall(run.packages, run.destination, "VELORA,FLOWMERE"));
+}
+
+// In the plain "C" locale, as in many service and container environments.
+void namesBeyondAscii(InstallerRunTest& test, Launch& run) {
+    replaceVelora(test, run, [](ZipArchiveWriter& writer) {
+        writer.addFile("share/velora/caf\u00e9/r\u00e9sum\u00e9.txt", "r\u00e9sum\u00e9\n");
+        writer.addFile("share/velora/\u6587\u66f8.txt", "\u6587\u66f8\n");
+    });
+    test.setChildVariable("LC_ALL", "C");
+}
+
+void namesBeyondAsciiInstalled(InstallerRunTest&, const Launch& run, const InstallerOutcome&) {
+    const fs::path folder = run.destination / "share" / "velora";
+    EXPECT_EQ(contentOf(folder / "caf\u00e9" / "r\u00e9sum\u00e9.txt"), "r\u00e9sum\u00e9\n");
+    EXPECT_EQ(contentOf(folder / "\u6587\u66f8.txt"), "\u6587\u66f8\n");
+}
+
+// The zip directory at the end stays readable: only the unpacking meets the damage.
+void damagedData(InstallerRunTest& test, Launch& run) {
+    std::string manual;
+    for (std::mt19937 random(7); manual.size() < (1 << 20);)
+        manual += "velora matrix solver\n"[random() % 21];
+    replaceVelora(test, run,
+                  [&](ZipArchiveWriter& writer) { writer.addFile("share/velora/manual.txt", manual); });
+    const auto size = fs::file_size(run.packages / "VELORA.enc");
+    scrambleBytes(run.packages / "VELORA.enc", size / 4, size / 4);
+}
+
+void notAZip(InstallerRunTest& test, Launch& run) {
+    run.packages = test.copyOfSamplePackages();
+    fs::resize_file(run.packages / "VELORA.enc", fs::file_size(run.packages / "VELORA.enc") / 2);
+    scrambleBytes(run.packages / "VELORA.enc", 0, 64);
+}
+
+void forged(InstallerRunTest& test, Launch& run) {
+    replaceVelora(
+        test, run, [](ZipArchiveWriter& writer) { writer.addFile("bin/velora", "echo forged\n", 0755); },
+        true);
+}
+
+void withoutChecksums(InstallerRunTest& test, Launch& run) {
+    run.packages = test.copyOfSamplePackages(true);
+    auto catalogue = nlohmann::json::parse(contentOf(run.packages / "catalogue.json"));
+    for (auto& product : catalogue.at("products")) product.erase("archiveSha256");
+    std::ofstream(run.packages / "catalogue.json") << catalogue;
+}
+
+void brokenCatalogue(InstallerRunTest& test, Launch&) {
+    std::ofstream(test.root() / "broken.json") << R"({"products": [{"name": "no base code"}]})";
+}
+
+void heldElsewhere(InstallerRunTest& test, Launch& run) { test.holdDestination(run.destination); }
+
+// A link planted under the lock file's name is refused, never written through.
+void lockFilePlantedAsLink(InstallerRunTest& test, Launch& run) {
+    std::ofstream(test.root() / "victim") << "precious";
+    fs::create_symlink(test.root() / "victim", DestinationLock::getLockFile(run.destination));
+}
+
+void linkTargetUnchanged(InstallerRunTest& test, const Launch&, const InstallerOutcome&) {
+    EXPECT_EQ(contentOf(test.root() / "victim"), "precious");
+}
+
+void releasedWhenWaiting(InstallerRunTest& test, Launch& run) {
+    test.holdDestination(run.destination);
+    run.watcher = [&test](const std::string& line, InstallerProcess&) {
+        if (line.find("Waiting for another installer") != std::string::npos) test.releaseDestination();
+    };
+}
+
+// Every documented option, then the usage example, all on one command line: the installer reads
+// every option before it acts on --help, and names the first one it does not know.
+void everyDocumentedOption(InstallerRunTest& test, Launch& run) {
+    const std::string usage = test.runInstaller({"--help"}).out;
+    static const std::regex option(R"(\n  (--[a-z-]+)(, -h)?( [A-Z]+)?)");
+    for (std::sregex_iterator match(usage.begin(), usage.begin() + usage.find("Example:"), option), end;
+         match != end; ++match) {
+        run.arguments.push_back((*match)[1]);
+        if ((*match)[3].matched) run.arguments.push_back((*match)[3] == " BOOL" ? "true" : "{root}/x.json");
+    }
+    EXPECT_THAT(run.arguments, ::testing::IsSupersetOf({"--catalogue", "--wait-lock", "--help", "--events"}));
+    std::ofstream(test.root() / "x.json") << "{}";
+    // Then the example's command line, without the program's name.
+    std::istringstream example(
+        std::regex_replace(usage.substr(usage.find("Example:") + 8), std::regex("\\\\\n"), ""));
+    run.arguments.insert(run.arguments.end(), std::next(std::istream_iterator<std::string>(example)), {});
+    run.arguments.push_back("--help");
+    run.silent = false;
+}
+
+void installedWithUninstallerAndShortcut(InstallerRunTest& test, const Launch& run, const InstallerOutcome&) {
+    struct stat status {};
+    EXPECT_EQ(::stat((run.destination / "uninstall.sh").c_str(), &status), 0);
+    EXPECT_NE(status.st_mode & S_IXUSR, 0u);
+    const auto shortcuts = fs::directory_iterator(test.shortcutFolder());
+    EXPECT_TRUE(std::any_of(fs::begin(shortcuts), fs::end(shortcuts),
+                            [](const auto& entry) { return entry.path().extension() == ".desktop"; }));
+    // The build's catalogue (VELORA first) gives every sample archive's size and checksum, so each
+    // archive was verified.
+    const auto catalogue = nlohmann::json::parse(contentOf(run.packages / "catalogue.json"));
+    EXPECT_EQ(catalogue["products"][0].value("archiveSize", 0u), fs::file_size(run.packages / "VELORA.enc"));
+    EXPECT_THAT(contentOf(test.logFile()), Not(HasSubstr("checksum")));
+}
+
+void progressEndsAtFull(InstallerRunTest&, const Launch&, const InstallerOutcome& outcome) {
+    std::vector<std::uint64_t> percents;
+    std::vector<std::string> processed;
+    for (const auto& event : parseJsonLines(outcome.out)) {
+        if (event.at("event") == "progress") percents.push_back(event.at("percent"));
+        if (event.at("event") == "step") processed.push_back(event.at("processed"));
+    }
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.back(), 100u);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end())) << ::testing::PrintToString(percents);
+    EXPECT_THAT(processed, Contains("InstallProgressGate"));
+}
+
+void unverifiedArchiveLogged(InstallerRunTest& test, const Launch& run, const InstallerOutcome&) {
+    EXPECT_THAT(contentOf(test.logFile()),
+                HasSubstr((run.packages / "catalogue.json").string() +
+                          " gives no checksum for the archive of VELORA, which is installed unverified"));
+}
+
+const std::string kInvalidCharacter = "@folderInvalidCharacterWin";
+const std::string kHeld =
+    "The installation folder {destination} is in use by another installer (process {pid}); "
+    "run again when it has finished, or with --wait-lock to wait for it.\n";
+
+// Columns: name, arguments, exit status, recorded products, printed texts, diagnostics codes,
+// preparation, further checks, sample products not installed, folders left behind.
+// clang-format off
+const Scenario kScenarios[] = {
+    {"FreshInstallOfTwoProductsWithShortcut", "--products VELORA,FLOWMERE --desktop-shortcut true", 0,
+     {"VELORA", "FLOWMERE"}, {"Installed in {destination}", "!Failure", "!Warning"}, {}, nullptr,
+     installedWithUninstallerAndShortcut, {"VELORA_COMPILER"}},
+    // The people's part of the output moves to standard error, out of the stream's way.
+    {"EventStreamEndsAtFullProgress", "--products VELORA,FLOWMERE --events", 0, {"VELORA", "FLOWMERE"},
+     {"@confirmationTitle"}, {}, nullptr, progressEndsAtFull},
+    {"DryRunPrintsTheConfirmationAndInstallsNothing", "--products VELORA,FLOWMERE --dry-run", 0, {},
+     {"@confirmationTitle", "{destination}", "VELORA", "FLOWMERE", "nothing was installed", "!progress"}, {}},
+    {"FileNamesBeyondAsciiInTheCLocale", "", 0, {"VELORA"}, {}, {}, namesBeyondAscii, namesBeyondAsciiInstalled},
+    {"ReinstallIntoTheSameFolderIsRefusedWithType14", "--products VELORA,FLOWMERE", 1, {"VELORA", "FLOWMERE"},
+     {"Failure (result type 14)", "@reinstallWarningTitle", "@reinstallWarningMsg|Velora|w64pc"}, {"820"}, installFirst},
+    {"FolderWithSemicolon", "", 1, {}, {"Failure (result type 3)", kInvalidCharacter}, {"610"}, inFolder("d;x")},
+    {"FolderWithBar", "", 1, {}, {"Failure (result type 3)", kInvalidCharacter}, {"610"}, inFolder("d|x")},
+    {"FolderWithAt", "", 1, {}, {"Failure (result type 3)", kInvalidCharacter}, {"610"}, inFolder("mail@home")},
+    {"FolderWithQuote", "", 1, {}, {"Failure (result type 3)", kInvalidCharacter}, {"610"}, inFolder("it's")},
+    {"FolderWithPlus", "", 1, {}, {"Failure (result type 3)", kInvalidCharacter}, {"610"}, inFolder("c++")},
+    // A silent run lacking products the chosen ones depend on is warned, not stopped. Quarrix Test
+    // needs Quarrix Bug Finder besides Velora; Flowmere needs Velora, which controls the folder.
+    {"MissingDependentProductIsWarnedOf", "--products VELORA,QUARRIX_TEST", 0, {"VELORA", "QUARRIX_TEST"},
+     {"Warning (result type 7)", "@missingDependentProductsMsg", "Quarrix Bug Finder"}, {"840"}, nullptr, nullptr,
+     {"QUARRIX_BUGFINDER"}},
+    {"MissingControllingProductIsWarnedOf", "--products FLOWMERE", 0, {"FLOWMERE"},
+     {"Warning (result type 6)", "@missingControllingProductsMsg", "Velora"}, {"880"}, nullptr, nullptr, {"VELORA"}},
+    {"ArchiveWithDamagedDataFailsWithType13", "", 1, {},
+     {"Failure (result type 13)", "@ExtractErrorTitle", "@ExtractErrorMsg|Velora|w64pc"}, {"2160"}, damagedData,
+     nullptr, {}, true},
+    {"ArchiveThatIsNotAZipIsNamed", "", 1, {}, {"{packages}/VELORA.enc"}, {}, notAZip},
+    {"ArchiveDifferingFromItsCatalogueChecksumIsRefused", "", 1, {},
+     {"Failure (result type 13)", "@InvalidSignatureErrorMsg|Velora|w64pc"}, {"2150"}, forged, nullptr, {"VELORA"},
+     true},
+    {"ArchiveWithoutCatalogueChecksumIsInstalledWithAWarning", "", 0, {"VELORA"}, {}, {}, withoutChecksums,
+     unverifiedArchiveLogged},
+    {"GivenCatalogueThatIsMissingIsAUsageError", "--catalogue {root}/missing.json", 2, {}, {"{root}/missing.json"}, {}},
+    {"GivenCatalogueThatIsInvalidIsAUsageError", "--catalogue {root}/broken.json", 2, {}, {"{root}/broken.json"}, {},
+     brokenCatalogue},
+    {"DestinationHeldByAnotherInstallerEndsWithStatus3", "", 3, {}, {kHeld}, {}, heldElsewhere},
+    {"WaitLockWaitsForTheInstallerHoldingTheDestination", "--wait-lock", 0, {"VELORA"},
+     {"Waiting for another installer (process {pid}) to finish installing into {destination}"}, {}, releasedWhenWaiting},
+    {"LockFilePlantedAsALinkIsNotFollowed", "", 1, {}, {"cannot claim the installation folder {destination}"}, {},
+     lockFilePlantedAsLink, linkTargetUnchanged},
+    {"SIGINT", "--events", 130, {}, {"interrupted"}, {}, signalAtFirstProgress(SIGINT), nullptr, {}, true},
+    {"SIGTERM", "--events", 130, {}, {"interrupted"}, {}, signalAtFirstProgress(SIGTERM), nullptr, {}, true},
+    {"EveryDocumentedOptionAndTheExampleAreAccepted", "", 0, {}, {}, {}, everyDocumentedOption},
+    {"UnknownOptionIsRefusedWithAPointerToTheHelp", "--no-such-option", 2, {}, {"'--no-such-option' (see --help)"}, {},
+     alone},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Runs, InstallerRunTest, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace velora::installer::test

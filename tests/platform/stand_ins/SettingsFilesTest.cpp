@@ -1,0 +1,132 @@
+// The stand-ins that answer from a file: the account's minimal products, the licence-manager services,
+// the usage-data settings, the release description and the installer's addresses.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ScratchFolder.h"
+#include "fl/i18n/TextConversion.h"
+#include "foundation/release_info/ReleaseInfo.h"
+#include "foundation/urlmanager/UrlManager.h"
+#include "install/account_service/AccountServiceClient.h"
+#include "install/instlicutil/LicenseManagerServiceUtility.h"
+#include "install/tlmxclient/TLMXSettingsClient.h"
+#include "support/ScopedEnvironmentVariable.h"
+
+namespace install {
+namespace {
+
+namespace fs = std::filesystem;
+using account_service::AccountServiceClient, account_service::AccountServiceException;
+using instlicutil::LicenseManagerServiceUtility, instlicutil::LMServiceExistsException;
+using testing::ElementsAre, testing::IsEmpty;
+using tlmxclient::TLMXSettingsClient;
+using Checkbox = tlmxclient::TLMXSettingsClientResponse;
+using Environment = workflow_test::ScopedEnvironmentVariable;
+
+class SettingsFileTest : public testing::Test {
+protected:
+    fs::path file(const std::string& text) const { return folder.writeFile("settings.json", text); }
+
+    test::ScratchFolder folder;
+    const fs::path absent = folder.path() / "absent.json";
+};
+
+TEST_F(SettingsFileTest, TheAccountsMinimalSetIsTheConfiguredOneForItsReleaseOnly) {
+    EXPECT_THAT(AccountServiceClient(absent).getMinimalProductSet("R2031a"), IsEmpty());
+    const AccountServiceClient client(
+        file(R"({"minimalProducts": ["COMPILER", "VELORA"], "releaseFamily": "R2031a"})"));
+    EXPECT_THAT(client.getMinimalProductSet("R2031a"), ElementsAre("COMPILER", "VELORA"));
+    EXPECT_THAT(client.getMinimalProductSet("R2030b"), IsEmpty());
+    for (const char* broken : {"[]", R"({"minimalProducts": [1]})", R"({"releaseFamily": 1})"})
+        EXPECT_THROW(AccountServiceClient(file(broken)).getMinimalProductSet("R"), AccountServiceException)
+            << broken;
+    const Environment named("VELORA_ACCOUNT_SERVICE_SETTINGS", file(R"({"minimalProducts": ["A"]})"));
+    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2031a"), ElementsAre("A"));
+}
+
+TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {
+    EXPECT_NO_THROW(LicenseManagerServiceUtility(absent).checkIfLMServiceExists(u"/opt/lm"));
+    const LicenseManagerServiceUtility services(file(R"({"services": [{"name": "Old", "folder": "/old"},
+        {"name": "Velora LM", "folder": "/srv/lm/", "running": true}, {"name": "Nowhere", "running": true}]})"));
+    EXPECT_THAT([&] { services.checkIfLMServiceExists(u"/opt/lm"); },
+                testing::ThrowsMessage<LMServiceExistsException>(
+                    testing::HasSubstr("\"Velora LM\" is running from /srv/lm/")));
+    for (const char16_t* same : {u"/srv/lm", u"/srv/lm/", u"/srv/./lm"})
+        EXPECT_NO_THROW(services.checkIfLMServiceExists(same));
+    for (const char16_t* other : {u"/srv", u"/srv/lm/bin", u"/srv/LM"})
+        EXPECT_THROW(services.checkIfLMServiceExists(other), LMServiceExistsException);
+    for (const char* broken :
+         {"[]", R"({"services": [1]})", R"({"services": [{"folder": "/x", "running": "yes"}]})",
+          R"({"services": [{"folder": 7}]})"})
+        EXPECT_THROW(LicenseManagerServiceUtility(file(broken)).checkIfLMServiceExists(u"/"),
+                     std::runtime_error)
+            << broken;
+    const Environment named("VELORA_LICENSE_MANAGER_SERVICES",
+                            file(R"({"services": [{"folder": "/", "running": true}]})"));
+    EXPECT_THROW(LicenseManagerServiceUtility().checkIfLMServiceExists(u"/x"), LMServiceExistsException);
+}
+
+TEST_F(SettingsFileTest, UsageDataSettingsOverrideTheBuiltInAnswerByDefaultThenByReleaseFieldByField) {
+    EXPECT_EQ(TLMXSettingsClient(absent).getSettings("R2031a"), Checkbox(true, true, false));
+    TLMXSettingsClient client(
+        file(R"({"default": {"selectable": false}, "releases": {"R2031a": {"checked": true}}})"));
+    client.setProxyCredentials("user", "secret");
+    EXPECT_EQ(client.getSettings("VPI", "R2031a", "token"), Checkbox(true, false, true));
+    EXPECT_EQ(client.getSettings("R2030b"), Checkbox(true, false, false));
+    for (const char* broken :
+         {"[1, 2]", R"({"default": {"shown": "yes"}})", R"({"releases": {"R2031a": 1}})"})
+        EXPECT_THROW(TLMXSettingsClient(file(broken)).getSettings("R2031a"), std::runtime_error) << broken;
+    const Environment named("VELORA_USAGE_DATA_SETTINGS", file(R"({"default": {"shown": false}})"));
+    EXPECT_EQ(tlmxclient::createTLMXSettingsClientFactory()->createClient()->getSettings("R"),
+              Checkbox(false, true, false));
+}
+
+TEST(ReleaseInfo, IsReadAndWrittenAndRefusedWhenMalformed) {
+    const auto read = [](const std::string& text) {
+        std::istringstream stream(text);
+        const foundation::release_info::ReleaseInfo info(stream);
+        return fl::i18n::to_string(info.getReleaseFamily() + u" " + info.getReleaseStatus() + u" " +
+                                   info.getVersion()) +
+               " " + std::to_string(info.getUpdateLevel());
+    };
+    EXPECT_EQ(
+        read("<?xml version=\"1.0\"?><VersionInfo><Release>R2025a</Release><ReleaseStatus>Prerelease"
+             "</ReleaseStatus><UpdateLevel> 3\n </UpdateLevel><Version>25.1.0.2041</Version></VersionInfo>"),
+        "R2025a Prerelease 25.1.0.2041 3");
+    EXPECT_EQ(read("<VersionInfo><Release>R2025a</Release></VersionInfo>"), "R2025a   0");
+    std::ostringstream written;
+    foundation::release_info::ReleaseInfo(u"R2025b", u"Release", 7, u"25.2.0.11").write(written);
+    EXPECT_EQ(read(written.str()), "R2025b Release 25.2.0.11 7");
+    for (const std::string broken :
+         {"", "<VersionInfo><Release>R</VersionInfo>", "<Other/>", "<UpdateLevel>-1", "<UpdateLevel>3a",
+          "<UpdateLevel>", "<UpdateLevel>99999999999"}) {
+        const bool level = broken.starts_with("<UpdateLevel>");
+        EXPECT_THROW(read(level ? "<VersionInfo>" + broken + "</UpdateLevel></VersionInfo>" : broken),
+                     foundation::release_info::ReleaseInfoException)
+            << broken;
+    }
+}
+
+TEST_F(SettingsFileTest, AddressesAreAnsweredByExactKeyFromTheFileTheVariableNamesElseBesideTheProgram) {
+    using namespace foundation::urlmanager;
+    const auto urls =
+        createUrlManager(file(R"({"EMBEDDED_SIGNIN": "https://x.test/e?l=de", "HELP": "h/\u00fcber"})"));
+    EXPECT_EQ(urls->getUrl(EMBEDDED_SIGNIN) + " " + urls->getUrl("HELP"),
+              "https://x.test/e?l=de h/\xc3\xbc"
+              "ber");
+    EXPECT_FALSE(urls->hasUrl(PROXY));
+    EXPECT_THAT([&] { urls->getUrl("embedded_signin"); },
+                testing::ThrowsMessage<std::runtime_error>(
+                    testing::HasSubstr("\"embedded_signin\" in " + folder.path().string())));
+    for (const char* broken : {"EMBEDDED_SIGNIN=x", "[1]", R"({"HELP": 42})"})
+        EXPECT_THROW(createUrlManager(file(broken)), std::runtime_error) << broken;
+    EXPECT_THROW(createUrlManager(absent), std::runtime_error);
+    const Environment unset("VELORA_URL_CONFIGURATION", std::nullopt);
+    EXPECT_EQ(UrlManager::defaultConfigurationFile(),
+              fs::read_symlink("/proc/self/exe").parent_path() / "urls.json");
+    const Environment named("VELORA_URL_CONFIGURATION", file(R"({"PROXY": "http://proxy.test"})"));
+    EXPECT_EQ(createUrlManager()->getUrl(PROXY), "http://proxy.test");
+}
+
+}  // namespace
+}  // namespace install

@@ -1,0 +1,92 @@
+// Who is told of a commit: subscriptions, removal at any moment, and the elements a listener's
+// report holds; meta classes, and what a model frees.
+#include <gtest/gtest.h>
+
+#include "TestModel.h"
+#include "tq_zero/ModelDiagnostics.h"
+
+namespace tq_zero_test {
+namespace {
+
+using tq::zero::nilUuid;
+
+class ListenerTest : public GadgetModel, public ::testing::Test {};
+
+TEST_F(ListenerTest, AListenerIsSubscribedOnceAndHearsOnlyOfItsModelsCommitsUntilRemoved) {
+    tq::zero::Model other;
+    other.addListener(observer);
+    model.addListener(observer), model.addListener(observer);
+    gadget.setCount(1);
+    EXPECT_TRUE(model.hasListener(observer) && gadget.model() == model && gadget.id() == nilUuid());
+    model.removeListener(observer), model.removeListener(observer), other.removeListener(observer);
+    gadget.setCount(2);
+    EXPECT_EQ(observer.commits(), std::vector<std::string>{"Gadget(count)"});
+    EXPECT_EQ(observer.removedCalls, 2);
+    EXPECT_FALSE(model.hasListener(observer));
+}
+
+TEST_F(ListenerTest, AListenerRemovedBeforeOrWhileACommitIsDispatchedIsNotCalledAnyMore) {
+    RecordingObserver<Gadget> first;
+    first.onCommit = [&](const Report&) { model.removeListener(observer), model.removeListener(first); };
+    model.addListener(first), model.addListener(observer);
+    gadget.setCount(1);  // `first` removes both, itself too
+    model.addListener(observer);
+    tq::zero::Transaction transaction(model);
+    gadget.setCount(2);
+    model.removeListener(observer);
+    transaction.commit();
+    EXPECT_EQ(first.commits().size(), 1u);
+    EXPECT_TRUE(observer.commits().empty());
+    EXPECT_EQ(observer.removedCalls + first.removedCalls, 3);
+}
+
+TEST_F(ListenerTest, AReportHoldsTheListenersClassAndItsSubclassesInOrderOfFirstChange) {
+    const FancyGadget fancy = FancyGadget::create(model, nilUuid());
+    const Part part = Part::create(model, nilUuid());
+    RecordingObserver<FancyGadget> fancyObserver;
+    RecordingObserver<Part> partObserver;
+    model.addListener(observer), model.addListener(fancyObserver), model.addListener(partObserver);
+    {
+        tq::zero::Transaction transaction(model);
+        fancy.setFlourish(u"swirl"), gadget.setCount(1), part.setLabel(u"p"), fancy.setName(u"fancy");
+        edit(gadget.getTags(), [](auto& m) { m.append(u"t"); });
+        gadget.setCount(2);
+        transaction.commit();
+    }
+    part.setWeight(3);
+    model.removeListener(fancyObserver), model.removeListener(partObserver);
+    EXPECT_EQ(observer.commits(), std::vector<std::string>{"FancyGadget(flourish name) Gadget(count tags)"});
+    EXPECT_EQ(fancyObserver.commits(), std::vector<std::string>{"FancyGadget(flourish name)"});
+    EXPECT_EQ(partObserver.commits(), (std::vector<std::string>{"Part(label)", "Part(weight)"}));
+}
+
+TEST(MetaClassTest, ClassesAreInternedOnceAndFindPropertiesOnThemselvesAndTheirAncestors) {
+    using tq::zero::PropertyKind;
+    const auto& again = tq::zero::MetaClass::intern(
+        "tq_zero_test::Part", &tq::zero::Element::meta(),
+        {{"label", PropertyKind::Scalar, false}, {"weight", PropertyKind::Scalar, false}});
+    EXPECT_EQ(&again, &Part::meta());
+    const auto& fancy = FancyGadget::meta();
+    EXPECT_EQ(fancy.findProperty("flourish"), &FancyGadget::flourishProperty());
+    EXPECT_EQ(&fancy.property("name"), &Gadget::nameProperty());
+    EXPECT_EQ(&FancyGadget::nameProperty().owner(), &Gadget::meta());
+    EXPECT_EQ(Gadget::meta().findProperty("flourish"), nullptr);
+    EXPECT_TRUE(fancy.isA(fancy) && fancy.isA(Gadget::meta()) && fancy.isA(tq::zero::Element::meta()));
+    EXPECT_FALSE(Gadget::meta().isA(fancy) || Gadget::meta().isA(Part::meta()));
+    EXPECT_EQ(tq::zero::Element::meta().parent(), nullptr);
+}
+
+TEST_F(ListenerTest, ReplacedChildrenAreFreedAndATransactionKeepsOnlyTheOneToRestore) {
+    gadget.setPart(Part::create(model, nilUuid()));
+    const Part first = gadget.getPart();
+    const auto settled = tq::zero::detail::liveNodeCount(gadget);  // the gadget and its part
+    {
+        tq::zero::Transaction transaction(model);
+        for (int i = 0; i < 1000; ++i) gadget.setPart(Part::create(model, nilUuid()));
+        EXPECT_EQ(tq::zero::detail::liveNodeCount(gadget), settled + 1);
+    }
+    EXPECT_EQ(gadget.getPart(), first);
+}
+
+}  // namespace
+}  // namespace tq_zero_test

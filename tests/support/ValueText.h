@@ -1,0 +1,56 @@
+#pragma once
+
+// Renders several values as one line of text, so that a test can compare everything one
+// operation left behind with a single literal, and a failure shows all of it at once:
+//   EXPECT_EQ(joined(handler.getReleaseFamily(), handler.getUpdateLevel()), "R2031a|-5");
+// UTF-16 texts appear as UTF-8, lists as "[a,b]", booleans as "true" / "false", enumerations
+// as their number.
+
+#include <concepts>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "fl/i18n/TextConversion.h"
+#include "foundation/json/Value.h"
+
+namespace workflow_test {
+
+inline std::string valueText(const std::u16string& text) { return fl::i18n::to_string(text); }
+inline std::string valueText(const std::string& text) { return text; }
+inline std::string valueText(const char* text) { return text; }
+inline std::string valueText(bool value) { return value ? "true" : "false"; }
+
+template <class T>
+requires(std::integral<T> && !std::same_as<T, bool>) std::string valueText(T value) {
+    return std::to_string(value);
+}
+
+template <class T>
+requires std::is_enum_v<T> std::string valueText(T value) {
+    return std::to_string(static_cast<long long>(value));
+}
+
+template <class T>
+std::string valueText(const std::vector<T>& values) {
+    std::string text = "[";
+    for (const auto& value : values) text += (text.size() > 1 ? "," : "") + valueText(value);
+    return text + "]";
+}
+
+template <class First, class... Rest>
+std::string joined(const First& first, const Rest&... rest) {
+    return (valueText(first) + ... + ("|" + valueText(rest)));
+}
+
+// Diagnostics records as "code|message|details|location", in the order they were written.
+inline std::vector<std::string> recordTexts(const std::vector<foundation::json::Value>& records) {
+    std::vector<std::string> texts;
+    for (const auto& r : records) {
+        texts.push_back(joined(r.value("error.1", ""), r.value("error.2", ""), r.value("error.3", ""),
+                               r.value("error.4", "")));
+    }
+    return texts;
+}
+
+}  // namespace workflow_test
