@@ -10,7 +10,14 @@
 
 namespace fs = std::filesystem;
 
-namespace install::enczip::test {
+namespace install::enczip {
+
+// Names the way of resolving in test output instead of a dump of its bytes.
+void PrintTo(ConfinedFolder::Resolution resolution, std::ostream* out) {
+    *out << (resolution == ConfinedFolder::Resolution::KernelFirst ? "Kernel" : "Walk");
+}
+
+namespace test {
 namespace {
 
 using Resolution = ConfinedFolder::Resolution;
@@ -79,9 +86,8 @@ TEST_P(ConfinedFolderTest, ALinkStaysInsideOnlyIfNoLaterFolderCanTakeItOut) {
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, ConfinedFolderTest,
                          ::testing::Values(Resolution::KernelFirst, Resolution::WalkOnly),
-                         [](const auto& info) {
-                             return info.param == Resolution::KernelFirst ? "Kernel" : "Walk";
-                         });
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 }  // namespace
-}  // namespace install::enczip::test
+}  // namespace test
+}  // namespace install::enczip
