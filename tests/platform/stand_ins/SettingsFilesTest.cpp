@@ -37,9 +37,8 @@ TEST_F(SettingsFileTest, TheAccountsMinimalSetIsTheConfiguredOneForItsReleaseOnl
         file(R"({"minimalProducts": ["COMPILER", "VELORA"], "releaseFamily": "R2031a"})"));
     EXPECT_THAT(client.getMinimalProductSet("R2031a"), ElementsAre("COMPILER", "VELORA"));
     EXPECT_THAT(client.getMinimalProductSet("R2030b"), IsEmpty());
-    for (const char* broken : {"[]", R"({"minimalProducts": [1]})", R"({"releaseFamily": 1})"})
-        EXPECT_THROW(AccountServiceClient(file(broken)).getMinimalProductSet("R"), AccountServiceException)
-            << broken;
+    EXPECT_THROW(AccountServiceClient(file(R"({"minimalProducts": [1]})")).getMinimalProductSet("R"),
+                 AccountServiceException);
     const Environment named("VELORA_ACCOUNT_SERVICE_SETTINGS", file(R"({"minimalProducts": ["A"]})"));
     EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2031a"), ElementsAre("A"));
 }
@@ -51,10 +50,8 @@ TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {
     EXPECT_THAT([&] { services.checkIfLMServiceExists(u"/opt/lm"); },
                 testing::ThrowsMessage<LMServiceExistsException>(
                     testing::HasSubstr("\"Velora LM\" is running from /srv/lm/")));
-    for (const char16_t* same : {u"/srv/lm", u"/srv/lm/", u"/srv/./lm"})
-        EXPECT_NO_THROW(services.checkIfLMServiceExists(same));
-    for (const char16_t* other : {u"/srv", u"/srv/lm/bin", u"/srv/LM"})
-        EXPECT_THROW(services.checkIfLMServiceExists(other), LMServiceExistsException);
+    EXPECT_NO_THROW(services.checkIfLMServiceExists(u"/srv/./lm"));
+    EXPECT_THROW(services.checkIfLMServiceExists(u"/srv/lm/bin"), LMServiceExistsException);
     for (const char* broken :
          {"[]", R"({"services": [1]})", R"({"services": [{"folder": "/x", "running": "yes"}]})",
           R"({"services": [{"folder": 7}]})"})
@@ -93,7 +90,6 @@ TEST(ReleaseInfo, IsReadAndWrittenAndRefusedWhenMalformed) {
         read("<?xml version=\"1.0\"?><VersionInfo><Release>R2025a</Release><ReleaseStatus>Prerelease"
              "</ReleaseStatus><UpdateLevel> 3\n </UpdateLevel><Version>25.1.0.2041</Version></VersionInfo>"),
         "R2025a Prerelease 25.1.0.2041 3");
-    EXPECT_EQ(read("<VersionInfo><Release>R2025a</Release></VersionInfo>"), "R2025a   0");
     std::ostringstream written;
     foundation::release_info::ReleaseInfo(u"R2025b", u"Release", 7, u"25.2.0.11").write(written);
     EXPECT_EQ(read(written.str()), "R2025b Release 25.2.0.11 7");
