@@ -49,17 +49,6 @@ std::vector<Request> scan(const std::string& source) {
     return found;
 }
 
-TEST(CatalogueUsage, TheScanReadsKeysAndArgumentsPastLiteralsAndNesting) {
-    std::vector<std::string> read;
-    for (const auto& [position, key, arguments] :
-         scan(R"src(x = fl::i18n::message("folderInvalidCharacterWin", u"'+', '@', ''', '!'");
-        f(fl::i18n::message("progressMessage", pad(format(a, 12)), std::u16string{x, y}, u','), fl::i18n::BaseMsgID& t);
-        fl::i18n::BaseMsgID{"missingFileTitle", "a), b"}; fl::i18n::message(key, a); fl::i18n::message("a" "b"); using fl::i18n::message;)src"))
-        read.push_back(key + "/" + std::to_string(arguments));
-    EXPECT_THAT(read, testing::ElementsAre("folderInvalidCharacterWin/1", "progressMessage/3",
-                                           "missingFileTitle/1", "/1", "/0", "/0"));
-}
-
 TEST(CatalogueUsage, EveryKeyTheLibraryRequestsExistsWithTheArgumentsItsEnglishTextTakes) {
     const fs::path root = WORKFLOW_SOURCE_DIR;
     std::size_t requests = 0;

@@ -9,11 +9,9 @@
 #include <functional>
 #include <thread>
 
-#include "ScratchFolder.h"
 #include "framework/window/WindowManager.h"
 #include "install/online_service/OnlineServiceClient.h"
 #include "install/online_service/ProxyAuthenticationRequiredException.h"
-#include "support/ScopedEnvironmentVariable.h"
 
 namespace install::online_service {
 namespace {
@@ -150,19 +148,6 @@ INSTANTIATE_TEST_SUITE_P(
         Ping{"WithoutAProxyTheServiceIsAskedDirectly", [](auto& s) { s.proxyUrl.clear(), s.noProxy = "*"; },
              "", "", "de_DE", 200, "", "GET /ping?locale=de_DE&client=VantapakInstaller HTTP/1.1\r\n"}),
     [](const auto& info) { return info.param.name; });
-
-TEST_F(OnlineServiceClientTest, TheDefaultClientUsesTheServiceAndProxyOfTheAddressConfiguration) {
-    EXPECT_THROW(createOnlineServiceClient(OnlineServiceSettings{}), std::invalid_argument);
-    test::ScratchFolder folder;
-    const auto urls = folder.writeFile(
-        "urls.json", R"({"ONLINE_SERVICE": ")" + server.url + R"(/ping", "PROXY": ")" + server.url + "\"}");
-    const workflow_test::ScopedEnvironmentVariable configuration("VELORA_URL_CONFIGURATION", urls.string());
-    const auto client = createOnlineServiceClient();
-    EXPECT_THROW(client->ping("en_US", "Kestrelix"), ProxyAuthenticationRequiredException);
-    client->setProxyCredentials("proxy-user", "Sekr3t!pw");
-    client->ping("en_US", "Kestrelix");
-    EXPECT_THAT(server.heads().back(), HasSubstr("\r\nUser-Agent: Kestrelix\r\n"));
-}
 
 // A sink gone or refusing is an error that names none of the credentials.
 TEST(WindowManager, CredentialsReachTheSinkInstalledAtTheTimeOfTheCallUnchangedWhileItsRegistrationLasts) {
