@@ -6,7 +6,6 @@
 #include "ScratchFolder.h"
 #include "ZipWriter.h"
 #include "install/platformutil/PlatformUtility.h"
-#include "install/product_validator/ProductSelection.h"
 #include "install/product_validator/ProductValidator.h"
 #include "install/productidentifier/ProductIdentifier.h"
 #include "install/repository_adapter/RepositoryExceptions.h"
@@ -17,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using productidentifier::ProductCatalogue, productidentifier::ProductCatalogueException,
     productidentifier::ProductIdentifier;
-using testing::ElementsAre, testing::IsEmpty;
+using testing::ElementsAre;
 using Codes = std::vector<std::u16string>;
 
 std::shared_ptr<const ProductCatalogue> catalogue(const std::string& products) {
@@ -87,28 +86,6 @@ TEST(ProductValidator, FindsMissingControllingAndDependentProductsOnceInOrderOfN
         << "products the repository lacks are not judged";
     EXPECT_THAT(validator.getMissingDependentProducts({u"TEST"}, {u"PLOT"}, all), ElementsAre(u"TOOL"));
     EXPECT_THAT(validator.getMissingDependentProducts({u"EXTRA", u"A"}, {}, all), ElementsAre(u"PLOT", u"B"));
-}
-
-TEST(ProductSelection, RefusesWhatIsNotOfferedAvailableAndInstallableAndProposesWhatTheUserMayWant) {
-    const product_validator::ProductSelection selection;
-    EXPECT_NO_THROW(selection.validate({u"B", u"A"}, {u"A", u"B"}, {u"A", u"B"}, {u"A", u"B"}));
-    try {
-        selection.validate({u"A", u"NOPE", u"B", u"NOPE", u"C"}, {u"A", u"C"}, {u"A", u"B"},
-                           {u"A", u"B", u"C"});
-        ADD_FAILURE() << "products nobody offers were accepted";
-    } catch (const product_validator::SelectedProductsNotAvailableException& error) {
-        EXPECT_THAT(error.getBasecodeList(), ElementsAre(u"NOPE", u"B", u"C"));
-        EXPECT_STREQ(error.what(), "Installation files are not available for: NOPE, B, C");
-    }
-    EXPECT_THAT(selection.getInstallableProducts({u"C", u"A", u"B", u"A"}, {u"A", u"C", u"X"}),
-                ElementsAre(u"C", u"A"));
-    EXPECT_THAT(selection.getProductsToBeSelected({u"A", u"GONE"}, {u"A", u"B"}, {u"A"}, {u"B"}),
-                ElementsAre(u"A"));
-    EXPECT_THAT(selection.getProductsToBeSelected({}, {u"A", u"B", u"C"}, {}, {u"C", u"X"}),
-                ElementsAre(u"C"));
-    EXPECT_THAT(selection.getProductsToBeSelected({}, {u"C", u"A", u"B"}, {u"B"}, {u"X"}),
-                ElementsAre(u"A", u"C"))
-        << "without an installable minimal set, everything not installed yet";
 }
 
 // The root's and common folder's described archives are offered; the rest is passed over.
