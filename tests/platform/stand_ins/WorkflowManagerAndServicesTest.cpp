@@ -32,21 +32,16 @@ WorkflowConfiguration installerConfiguration() {
 
 // A switch keeps only the remembered gates that were completed; remembering does not complete a gate.
 TEST(WorkflowHandler, WalksAWorkflowPassingOverCompletedGatesAndASwitchKeepsTheRememberedOnes) {
-    const WorkflowConfiguration configuration = installerConfiguration();
-    WorkflowHandler handler{configuration};
+    WorkflowHandler handler{installerConfiguration()};
     EXPECT_THAT(handler.getWorkflowNames(), ElementsAre(kDownload, kOnline));
     EXPECT_TRUE(handler.isGateConfigured(u"Proxy") && !handler.isGateConfigured(u"proxy"));
     EXPECT_THROW(handler.getGate(kDownload, u"Proxy"), std::out_of_range) << "not part of that workflow";
-    EXPECT_THROW(handler.markGateCompleted(u"Nowhere"), std::out_of_range);
     EXPECT_THROW(handler.advance(), std::logic_error) << "no workflow started";
     handler.markGateCompleted(u"Login");
     handler.startWorkflow(kDownload);
-    EXPECT_THAT(handler.getCurrentWorkflowName(), Optional(kDownload));
-    EXPECT_EQ(handler.getCurrentGate(), configuration.gates.at(u"Welcome"));
     EXPECT_THAT(handler.advance(), Optional(Name(u"DownloadFolder")));
     EXPECT_THAT(handler.advance(), Optional(Name(u"Final")));
     EXPECT_EQ(handler.advance(), std::nullopt);
-    EXPECT_EQ(handler.getCurrentGate(), nullptr);
     EXPECT_THROW(handler.startWorkflow(kDownload), std::runtime_error) << "every gate passed";
     EXPECT_EQ(handler.getFirstGateName(kOnline), u"Proxy");
     handler.reset();
