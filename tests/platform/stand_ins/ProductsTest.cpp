@@ -7,7 +7,6 @@
 #include "ZipWriter.h"
 #include "install/product_validator/ProductValidator.h"
 #include "install/productidentifier/ProductIdentifier.h"
-#include "install/repository_adapter/RepositoryExceptions.h"
 
 namespace install {
 namespace {
@@ -78,8 +77,8 @@ TEST(ProductValidator, FindsMissingControllingAndDependentProductsOnceInOrderOfN
     EXPECT_THAT(validator.getMissingDependentProducts({u"EXTRA", u"A"}, {}, all), ElementsAre(u"PLOT", u"B"));
 }
 
-// The root's and common folder's described archives are offered; the rest is passed over.
-TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesWhenReadAgainAndNamesABrokenOne) {
+// A broken archive is named by the installer runs; here which archives count and what they weigh.
+TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesOfTheRootAndItsCommonFolderWhenReadAgain) {
     test::ScratchFolder packages;
     repository_adapter::FolderRepositoryAdapter repository(
         packages.path(),
@@ -100,15 +99,6 @@ TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesWhenReadAgainAndNamesABr
     EXPECT_EQ(repository.getProductArchivePath(u"FLOWMERE") + repository.getProductArchivePath(u"LM"),
               flowmere.u16string());
     EXPECT_THAT(repository.getAvailableProductBasecodes(), ElementsAre(u"FLOWMERE", u"VELORA"));
-    packages.writeFile("VELORA.enc", "this is not a zip archive");
-    repository.refresh();
-    try {
-        repository.getAvailableProducts();
-        ADD_FAILURE() << "a broken archive was accepted";
-    } catch (const repository_adapter::RepoAdapterDWSExtractException& error) {
-        EXPECT_THAT(error.getSecondaryErrorMessage(), testing::HasSubstr("VELORA.enc"));
-        EXPECT_EQ(error.getLocation(), "FolderProductRepoAdapter::getAvailableProducts");
-    }
 }
 
 }  // namespace

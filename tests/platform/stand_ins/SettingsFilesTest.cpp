@@ -22,6 +22,7 @@ using testing::ElementsAre, testing::IsEmpty;
 using tlmxclient::TLMXSettingsClient;
 using Checkbox = tlmxclient::TLMXSettingsClientResponse;
 using Environment = workflow_test::ScopedEnvironmentVariable;
+using foundation::release_info::ReleaseInfoException;
 
 class SettingsFileTest : public testing::Test {
 protected:
@@ -30,15 +31,14 @@ protected:
     test::ScratchFolder folder;
 };
 
-TEST_F(SettingsFileTest, TheAccountsMinimalSetIsTheConfiguredOneForItsReleaseOnly) {
-    const AccountServiceClient client(
-        file(R"({"minimalProducts": ["COMPILER", "VELORA"], "releaseFamily": "R2031a"})"));
-    EXPECT_THAT(client.getMinimalProductSet("R2031a"), ElementsAre("COMPILER", "VELORA"));
-    EXPECT_THAT(client.getMinimalProductSet("R2030b"), IsEmpty());
+// The product selection gate's tests read the account's minimal products from files of their own.
+TEST_F(SettingsFileTest, TheAccountsSettingsFileIsTheOneTheVariableNamesAndAMalformedOneIsRefused) {
     EXPECT_THROW(AccountServiceClient(file(R"({"minimalProducts": [1]})")).getMinimalProductSet("R"),
                  AccountServiceException);
-    const Environment named("VELORA_ACCOUNT_SERVICE_SETTINGS", file(R"({"minimalProducts": ["A"]})"));
+    const Environment named("VELORA_ACCOUNT_SERVICE_SETTINGS",
+                            file(R"({"minimalProducts": ["A"], "releaseFamily": "R2031a"})"));
     EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2031a"), ElementsAre("A"));
+    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2030b"), IsEmpty());
 }
 
 TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {
@@ -88,14 +88,11 @@ TEST(ReleaseInfo, IsReadAndWrittenAndRefusedWhenMalformed) {
     std::ostringstream written;
     foundation::release_info::ReleaseInfo(u"R2025b", u"Release", 7, u"25.2.0.11").write(written);
     EXPECT_EQ(read(written.str()), "R2025b Release 25.2.0.11 7");
-    for (const std::string broken :
-         {"", "<VersionInfo><Release>R</VersionInfo>", "<Other/>", "<UpdateLevel>-1", "<UpdateLevel>3a",
-          "<UpdateLevel>", "<UpdateLevel>99999999999"}) {
-        const bool level = broken.starts_with("<UpdateLevel>");
-        EXPECT_THROW(read(level ? "<VersionInfo>" + broken + "</UpdateLevel></VersionInfo>" : broken),
-                     foundation::release_info::ReleaseInfoException)
-            << broken;
-    }
+    for (const std::string level : {"-1", "3a", "", "99999999999"})
+        EXPECT_THROW(read("<VersionInfo><UpdateLevel>" + level + "</UpdateLevel></VersionInfo>"),
+                     ReleaseInfoException);
+    for (const char* broken : {"", "<VersionInfo><Release>R</VersionInfo>", "<Other/>"})
+        EXPECT_THROW(read(broken), ReleaseInfoException) << broken;
 }
 
 TEST_F(SettingsFileTest, AddressesAreAnsweredByExactKeyFromTheFileTheVariableNamesElseBesideTheProgram) {
