@@ -5,8 +5,10 @@
 #include "FolderRepositoryAdapter.h"
 #include "ScratchFolder.h"
 #include "ZipWriter.h"
+#include "install/platformutil/PlatformUtility.h"
 #include "install/product_validator/ProductValidator.h"
 #include "install/productidentifier/ProductIdentifier.h"
+#include "install/repository_adapter/RepositoryExceptions.h"
 
 namespace install {
 namespace {
@@ -60,6 +62,17 @@ TEST(ProductIdentifier, DependencyWalksGoNearestFirstAndEndInCyclesAndAtUndescri
     EXPECT_TRUE(identifier.getControllingProduct({u"GHOST"})->getBaseCode().empty());
     EXPECT_EQ(identifier.getProductFamily(u"SERVER"), u"Server");
     EXPECT_THROW(identifier.getProductName(u"GHOST"), productidentifier::UnknownProductException);
+    // Without a catalogue of their own, identifier and repository read the one beside the installer when
+    // first needed.
+    test::ScratchFolder installer;
+    platformutil::PlatformUtility::setInstallationPath(installer.path());
+    const ProductIdentifier besideTheInstaller;
+    EXPECT_THROW(repository_adapter::FolderRepositoryAdapter(installer.path()).getAvailableProducts(),
+                 repository_adapter::RepoAdapterDWSDownloadException);
+    installer.writeFile(ProductIdentifier::kCatalogueFileName,
+                        R"({"products": [{"baseCode": "V", "name": "Velora"}]})");
+    EXPECT_EQ(besideTheInstaller.getProductName(u"V"), u"Velora");
+    platformutil::PlatformUtility::setInstallationPath({});
 }
 
 TEST(ProductValidator, FindsMissingControllingAndDependentProductsOnceInOrderOfNeed) {
