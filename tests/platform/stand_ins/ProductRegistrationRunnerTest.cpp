@@ -8,6 +8,7 @@
 #include "FileText.h"
 #include "ScratchFolder.h"
 #include "fl/i18n/TextConversion.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 namespace registration::productconfig {
 namespace {
@@ -116,6 +117,22 @@ TEST_F(RegistrationTest, TheProgramPathSurvivesTheLauncherFormat) {
             HasSubstr("\nExec=" + expected.replace(expected.find('@'), 1, root.parent_path()) + "\n"));
         fs::remove(entry);
     }
+}
+
+TEST(RegistrationHostSettings, FollowTheDesktopTheSessionNamesAndTheDataFolderElseTheHomesUsualOnes) {
+    install::test::ScratchFolder home;
+    using Environment = workflow_test::ScopedEnvironmentVariable;
+    const Environment homeVariable("HOME", home.path().string()),
+        desktop("VELORA_DESKTOP_FOLDER", std::nullopt), menu("VELORA_APPLICATIONS_FOLDER", std::nullopt),
+        config("XDG_CONFIG_HOME", std::nullopt), data("XDG_DATA_HOME", "relative");
+    EXPECT_EQ(RegistrationHostSettings::fromEnvironment().applicationsFolder,
+              home.path() / ".local/share/applications");
+    home.writeFile(".config/user-dirs.dirs",
+                   "# written by the session\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    const Environment dataHome("XDG_DATA_HOME", (home.path() / "data").string());
+    const auto settings = RegistrationHostSettings::fromEnvironment();
+    EXPECT_EQ(settings.desktopFolder, home.path() / "Schreibtisch");
+    EXPECT_EQ(settings.applicationsFolder, home.path() / "data/applications");
 }
 
 }  // namespace

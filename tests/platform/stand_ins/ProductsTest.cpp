@@ -112,6 +112,13 @@ TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesOfTheRootAndItsCommonFol
     EXPECT_EQ(repository.getProductArchivePath(u"FLOWMERE") + repository.getProductArchivePath(u"LM"),
               flowmere.u16string());
     EXPECT_THAT(repository.getAvailableProductBasecodes(), ElementsAre(u"FLOWMERE", u"VELORA"));
+    packages.writeFile("VELORA.enc", "this is not a zip archive");
+    repository.refresh();
+    EXPECT_FALSE(repository.doProductsExist()) << "a broken archive is no product";
+    repository_adapter::config::RepoAdapterConfiguration elsewhere;
+    elsewhere.setPackagesRoot((packages.path() / "common").u16string());
+    repository.configure(elsewhere);
+    EXPECT_THAT(repository.getAvailableProductBasecodes(), ElementsAre(u"FLOWMERE", u"VELORA"));
 }
 
 }  // namespace

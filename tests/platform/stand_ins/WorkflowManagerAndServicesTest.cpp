@@ -42,6 +42,7 @@ TEST(WorkflowHandler, WalksAWorkflowPassingOverCompletedGatesAndASwitchKeepsTheR
     EXPECT_THAT(handler.advance(), Optional(Name(u"DownloadFolder")));
     EXPECT_THAT(handler.advance(), Optional(Name(u"Final")));
     EXPECT_EQ(handler.advance(), std::nullopt);
+    EXPECT_THROW(handler.advance(), std::logic_error) << "the workflow is through";
     EXPECT_THROW(handler.startWorkflow(kDownload), std::runtime_error) << "every gate passed";
     EXPECT_EQ(handler.getFirstGateName(kOnline), u"Proxy");
     handler.reset();
