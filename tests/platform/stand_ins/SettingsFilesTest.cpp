@@ -109,6 +109,9 @@ TEST_F(SettingsFileTest, AddressesAreAnsweredByExactKeyFromTheFileTheVariableNam
     for (const char* broken : {"EMBEDDED_SIGNIN=x", "[1]", R"({"HELP": 42})"})
         EXPECT_THROW(createUrlManager(file(broken)), std::runtime_error) << broken;
     EXPECT_THROW(createUrlManager(folder.path() / "absent.json"), std::runtime_error);
+    const Environment unset("VELORA_URL_CONFIGURATION", std::nullopt);
+    EXPECT_EQ(UrlManager::defaultConfigurationFile(),
+              fs::read_symlink("/proc/self/exe").parent_path() / "urls.json");
     const Environment named("VELORA_URL_CONFIGURATION", file(R"({"PROXY": "http://proxy.test"})"));
     EXPECT_EQ(createUrlManager()->getUrl(PROXY), "http://proxy.test");
 }

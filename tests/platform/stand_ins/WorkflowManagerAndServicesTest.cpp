@@ -39,10 +39,12 @@ TEST(WorkflowHandler, WalksAWorkflowPassingOverCompletedGatesAndASwitchKeepsTheR
     EXPECT_THROW(handler.advance(), std::logic_error) << "no workflow started";
     handler.markGateCompleted(u"Login");
     handler.startWorkflow(kDownload);
+    EXPECT_NE(handler.getCurrentGate(), nullptr);
     EXPECT_THAT(handler.advance(), Optional(Name(u"DownloadFolder")));
     EXPECT_THAT(handler.advance(), Optional(Name(u"Final")));
     EXPECT_EQ(handler.advance(), std::nullopt);
     EXPECT_THROW(handler.advance(), std::logic_error) << "the workflow is through";
+    EXPECT_EQ(handler.getCurrentGate(), nullptr);
     EXPECT_THROW(handler.startWorkflow(kDownload), std::runtime_error) << "every gate passed";
     EXPECT_EQ(handler.getFirstGateName(kOnline), u"Proxy");
     handler.reset();
