@@ -61,7 +61,11 @@ fs::path normalised(const fs::path& destination) {
 }
 
 std::string lockFileName(const fs::path& destination) {
-    const std::string name = "." + destination.filename().string() + kSuffix;
+    // Built by appending: a literal prepended to a temporary string trips a false -Wrestrict
+    // of g++ 12 in optimised builds.
+    std::string name = ".";
+    name += destination.filename().string();
+    name += kSuffix;
     if (name.size() <= kLongestName) return name;
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (const unsigned char byte : name) {

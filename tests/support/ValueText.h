@@ -34,7 +34,10 @@ requires std::is_enum_v<T> std::string valueText(T value) {
 template <class T>
 std::string valueText(const std::vector<T>& values) {
     std::string text = "[";
-    for (const auto& value : values) text += (text.size() > 1 ? "," : "") + valueText(value);
+    for (const auto& value : values) {
+        if (text.size() > 1) text += ',';
+        text += valueText(value);
+    }
     return text + "]";
 }
 
