@@ -175,13 +175,9 @@ TEST_P(RuntimeScenarioTest, DestinationItemsNameTheExistingRuntimeOnlyWhenProduc
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryScenario, RuntimeScenarioTest,
-                         testing::Values(Scenario{"Unknown", UpdateScenario::Unknown},
-                                         Scenario{"AlreadyUpToDate", UpdateScenario::AlreadyUpToDate},
+                         testing::Values(Scenario{"AlreadyUpToDate", UpdateScenario::AlreadyUpToDate},
                                          Scenario{"FreshInstallation", UpdateScenario::FreshInstallation},
-                                         Scenario{"ProductsAdded", UpdateScenario::ProductsAdded},
-                                         Scenario{"UpdateToNewerLevel", UpdateScenario::UpdateToNewerLevel},
-                                         Scenario{"NotPossibleFromFolder",
-                                                  UpdateScenario::UpdateNotPossibleFromFolderRepository}),
+                                         Scenario{"UpdateToNewerLevel", UpdateScenario::UpdateToNewerLevel}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLog) {

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <latch>
 #include <ostream>
@@ -27,17 +26,12 @@ using workflow_test::joined;
 
 constexpr std::uint64_t kWriters = 6;
 
-// Unoptimised and sanitized builds of the model are much slower, so they send fewer reports;
-// WORKFLOW_PROGRESS_REPORTS sets the count for a longer soak.
-std::uint64_t reportsPerWriter() {
-    if (const char* count = std::getenv("WORKFLOW_PROGRESS_REPORTS"))
-        return std::strtoull(count, nullptr, 10);
+// Unoptimised and sanitized builds of the model are much slower, so they send fewer reports.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
-    return 3'000;
+constexpr std::uint64_t kReportsPerWriter = 3'000;
 #else
-    return 100'000;
+constexpr std::uint64_t kReportsPerWriter = 100'000;
 #endif
-}
 
 // Every field of a record follows from one number, so a reader can tell a record one writer
 // wrote whole from one stitched together from several reports.
@@ -77,7 +71,7 @@ protected:
 };
 
 TEST_F(ProgressWritersTest, ConcurrentReportsStayWholeAndTheLastOverallFollowsTheLastRecords) {
-    const std::uint64_t count = std::max<std::uint64_t>(2, reportsPerWriter());
+    const std::uint64_t count = kReportsPerWriter;
     std::latch start(kWriters + 1);
     std::atomic<std::uint64_t> running{kWriters};
     std::vector<std::thread> writers;
