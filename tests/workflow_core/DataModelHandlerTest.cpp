@@ -7,19 +7,16 @@
 
 #include <cstdint>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <ostream>
 #include <string>
 
 #include "support/ModelFixture.h"
-#include "support/SubstituteHandler.h"
 #include "support/ValueText.h"
 
 namespace {
 
 namespace dm = install::datamodels::product_installer;
-using install::datamodels::product_installer::validationResultType;
 using install::product_installer::workflow_utils::DataModelHandler;
 using velora::installer::InstallerModel;
 using workflow_test::joined;
@@ -30,9 +27,7 @@ using M = const InstallerModel&;
 
 dm::WorkflowIndependentData in(M m) { return m.root.getWorkflowIndependentData(); }
 dm::WorkflowDependentData dep(M m) { return m.root.getWorkflowDependentData(); }
-dm::UserApplicationData app(M m) { return in(m).getUserApplicationData(); }
 install::datamodels::common::ApplicationData step(M m) { return in(m).getApplicationData(); }
-install::datamodels::common::ValidationStatus status(M m) { return step(m).getValidationStatus(); }
 
 // The workflow predicates that answer true for the current name.
 std::string matchingWorkflows(const DataModelHandler& h) {
@@ -78,79 +73,23 @@ const Family kFamilies[] = {
      [](H h, M m) { return joined(h.getInstalledProductsReleaseUpdateLevel(), dep(m).getToBeInstalledUpdateLevel(),
                                   h.getToBeInstalledUpdateLevel(), h.getUpdateScenario()); },
      "-56|-2|-2|3"},
-    // What the gates never read back, in one line: each value differs from its neighbours, so a
-    // setter or getter reaching a neighbouring property shows up as a wrong value.
-    {"PropertiesTheGatesDoNotReadBack",
-     [](H h, M m) { h.initializeProductSelectionModel(); h.initializeOptionSelectionModel(); h.initializeDownloadFolderModel();
-                    h.initializeLoginModelForResponseParameters(); in(m).getUserInfo().setEmail(u"ada@example.test");
-                    in(m).setInstallationFilesDir(u"C:\\files"); in(m).setAdvancedOptionSelected(u"-silent");
-                    app(m).setIcon(u"app.ico"); app(m).setWelcomePanelText(u"Hello"); in(m).setIsTlmxEnabled(true);
-                    h.setStaticInstallerRootPath(u"C:\\setup"); h.setIsBat(true); h.setIsTestMode(true);
-                    h.setMissingJRERuntime(true); h.setPathIssueNotes(u"PATH too long."); h.setHasPrevQRTInstallation(true);
-                    h.setInstallationDirectory(u"E:\\A"); h.setUserInputInstallationDirectory(u"D:\\A");
-                    h.setDefaultDownloadFolder(u"/dl"); h.setUserGivenDownloadFolder(u"/data");
-                    h.setInstallerExtractionInstruction(u"Unpack."); h.setIsMinimalProductMode(true); h.setHasEnoughSpaceFlag(true);
-                    h.setRequiredInstallSize(std::numeric_limits<std::uint64_t>::max()); h.setRequiredDownloadSize(5);
-                    h.setIsDesktopShortcutSelected(true);
-                    auto edit = app(m).getAppRequiredProducts().modify(); edit.insert(u"RUNTIME"); edit.commit(); },
-     [](H h, M m) { return joined(h.getUserLoginEmail(), h.getInstallationFilesDir(), h.getAdvancedOptionSelected(),
-                                  h.getUserAppIcon(), h.getWelcomePanelText(), h.isTlmxEnabled(),
-                                  in(m).getStaticInstallerRootPath(), h.isBatSet(), in(m).getIsTestMode(), in(m).getIsMissingJRE(),
-                                  dep(m).getPathIssueNotes(), h.getHasPrevQRTInstallation(), app(m).getInstallationDirectory(),
-                                  h.getUserInputInstallationDirectory(), h.getDefaultDownloadFolder(), h.getUserGivenDownloadFolder(),
-                                  dep(m).getDownloadFolder().getExtractionInstruction(), h.getIsMinimalProductMode(),
-                                  h.getHasEnoughSpace(), h.getRequiredInstallSize(), h.getRequiredDownloadSize(),
-                                  h.isDesktopShortcutSelected(), h.getAppRequiredProducts()); },
-     "ada@example.test|C:\\files|-silent|app.ico|Hello|true|C:\\setup|true|true|true|PATH too long.|true|E:\\A|D:\\A|/dl|"
-     "/data|Unpack.|true|true|18446744073709551615|5|true|[RUNTIME]"},
-    {"ErrorItemReplaced",
-     [](H h, M) { h.setQRTErrorItem(dm::QRTErrorType{1}, u"first"); h.setQRTErrorItem(dm::QRTErrorType{2}, u"second"); },
-     [](H, M m) { return joined(dep(m).getQrtErrorItem().getErrorType(), dep(m).getQrtErrorItem().getErrorMessage()); },
-     "2|second"},
-    // The other request properties, the login error and the proxy credentials are checked against the
+    // The request properties, the login error and the proxy credentials are checked against the
     // model by the tests of the login and proxy gates.
-    {"LoginLevel258", [](H h, M) { h.initializeLoginModelForRequestParameters(); h.setLoginLevel(258); },
-     [](H, M m) { return joined(in(m).getLoginRequestParameters().getLoginLevel()); },
-     "2"},
     {"NoUserInfoNoProxyThenNoIndependentData", [](H, M) {},
      [](H h, M m) { const auto first = joined(h.getAccessToken(), h.isUserLoggedIn(), h.getProxyUserName(),
                                               h.getProxyPassword());
                     m.root.setWorkflowIndependentData(dm::WorkflowIndependentData());
                     return first + "/" + joined(h.getAccessToken(), h.getUserLoginEmail(), h.isUserLoggedIn()); },
      "|false||/||false"},
-    // The local-archives getter answers from the handler's own copy, whatever the model holds.
-    {"HandlersOwnState",
-     [](H h, M m) { h.setDoesLocalArchivesExist(true); in(m).setDoesLocalArchivesExist(false);
-                    h.setAvailableProductMap({{u"VELORA", nullptr}}); },
-     [](H h, M) { return joined(h.getDoesLocalArchivesExist(), h.getAvailableProductMap().count(u"VELORA")); },
-     "true|1"},
     {"StepProcessedTakesWhatIsAvailable",
      [](H h, M m) { h.setDataRequired(u"ProductSelectionGate"); step(m).setDataAvailable(u"FolderSelectionGate");
                     h.setAsDataProcessed(); },
      [](H, M m) { return joined(step(m).getDataRequired(), step(m).getDataProcessed()); },
      "ProductSelectionGate|FolderSelectionGate"},
-    // A valid status keeps the texts of the one before.
-    {"ValidationWarningThenValid",
-     [](H h, M) { h.setCurrentValidationWarning(validationResultType(3), u"Root drive.", u"Folder"); h.setAsValid(); },
-     [](H, M m) { return joined(in(m).getValidationResultType(), status(m).getResult(), status(m).getMessage(),
-                                status(m).getTitle()); },
-     "3|1|Root drive.|Folder"},
     {"ExitStatusKeptInASignedByte", [](H h, M) { h.setExitStatus(300); },
      [](H h, M m) { const auto wrapped = joined(in(m).getExitStatus(), h.getExitStatus()); h.setExitStatus(-1);
                     return wrapped + "/" + joined(h.getExitStatus()); },
      "44|44/-1"},
-    // A created option is not inserted by itself; a cleared list counts from 0 again.
-    {"OptionList",
-     [](H h, M) { h.initializeOptionSelectionModel();
-                  h.insertIntoOptionToDisplayList(h.createOptionToDisplay(dm::OptionType::ImproveVelora, false));
-                  h.clearOptionsToDisplayList(); (void)h.createOptionToDisplay(dm::OptionType::StartMenuShortcut, false);
-                  h.insertIntoOptionToDisplayList(h.createOptionToDisplay(dm::OptionType::SymbolicLink, true));
-                  h.insertIntoOptionToDisplayList(h.createOptionToDisplay(dm::OptionType::DesktopShortcut, false)); },
-     [](H h, M m) { std::string shown = valueText(h.getOptionToDisplayListSize());
-                    for (const auto& o : dep(m).getOptionSelection().getOptionToDisplayList().values())
-                        shown += ";" + joined(o.getOptionType(), o.getIsViewOnly());
-                    return shown; },
-     "2;1|true;0|false"},
     {"NoInstallFolderThenNoDependentData", [](H, M) {},
      [](H h, M m) { const auto first = h.getInstallFolder(); m.root.setWorkflowDependentData(dm::WorkflowDependentData());
                     return joined(first, h.getInstallFolder()); },
@@ -187,22 +126,13 @@ const Family kFamilies[] = {
                     return kept + "/" + joined(h.getSelectedProducts(), h.getIsMinimalProductMode(),
                                                step(m).getIsDataModified()); },
      "[VELORA]|true|false|false/[]|false|true"},
-    {"FoldersAndOptionsInitializedAgainThenReset",
-     [](H h, M) { h.initializeOptionSelectionModel(); h.setSymbolicLinkPath(u"/usr/bin"); h.initializeInstallFolderModel();
-                  h.setInstallFolder(u"/opt/velora"); h.initializeDownloadFolderModel(); h.setUserGivenDownloadFolder(u"/data");
-                  h.setIsDataModified(false); h.initializeOptionSelectionModel(); h.initializeInstallFolderModel();
-                  h.initializeDownloadFolderModel(); },
-     [](H h, M m) { std::string shown = joined(h.getSymbolicLinkPath(), h.getInstallFolder(), h.getUserGivenDownloadFolder(),
-                                               step(m).getIsDataModified());
-                    for (const auto reset : {&DataModelHandler::resetOptionSelectionModel, &DataModelHandler::resetInstallFolderModel,
-                                             &DataModelHandler::resetDownloadFolderModel}) {
-                        h.setIsDataModified(false);
-                        (h.*reset)();
-                        shown += "/" + joined(h.getSymbolicLinkPath(), h.getInstallFolder(), h.getUserGivenDownloadFolder(),
-                                              step(m).getIsDataModified());
-                    }
-                    return shown; },
-     "/usr/bin|/opt/velora|/data|false/|/opt/velora|/data|true/||/data|true/|||true"},
+    {"InstallFolderInitializedAgainThenReset",
+     [](H h, M) { h.initializeInstallFolderModel(); h.setInstallFolder(u"/opt/velora"); h.setIsDataModified(false);
+                  h.initializeInstallFolderModel(); },
+     [](H h, M m) { const auto kept = joined(h.getInstallFolder(), step(m).getIsDataModified());
+                    h.resetInstallFolderModel();
+                    return kept + "/" + joined(h.getInstallFolder(), step(m).getIsDataModified()); },
+     "/opt/velora|false/|true"},
     {"ListReplacedKeepsFirstOccurrences",
      [](H h, M) { h.setAvailableProducts({u"OLD", u"SHARED"});
                   h.setAvailableProducts({u"QUARRIX", u"SHARED", u"QUARRIX", u"FLOWMERE", u"SHARED"}); },
@@ -257,27 +187,6 @@ TEST_P(HandlerPropertiesTest, ReachTheirOwnProperties) {
 INSTANTIATE_TEST_SUITE_P(Families, HandlerPropertiesTest, testing::ValuesIn(kFamilies),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Answers three reads itself while the model holds something else; the operations built on them
-// must follow.
-class RedirectingHandler : public workflow_test::SubstituteHandler {
-public:
-    std::u16string getWorkflow() const override { return u"DownloadOnly"; }
-    std::u16string getAccessToken() const override { return u"token-from-elsewhere"; }
-    dm::ProductSelection getProductSelectionObjectFromDataModel() const override { return redirected; }
-    dm::ProductSelection redirected = dm::ProductSelection::create(getModelInstance(), tq::zero::nilUuid());
-};
-
-TEST(SubstituteHandlerTest, OperationsAskTheirSiblingsThroughTheVirtualTable) {
-    RedirectingHandler handler;
-    handler.setWorkflow(u"Interactive Online Install");
-    handler.setMissingProductWarning(true);
-    handler.setMissingNotInstalledShown(true);
-    EXPECT_EQ(joined(matchingWorkflows(handler), handler.isUserLoggedIn(),
-                     handler.redirected.getIsMissingProducts(), handler.redirected.getIsMissingNotInstalled(),
-                     handler.isMissingProductWarningShown(), handler.isMissingNotInstalledShown()),
-              "download|true|true|true|true|true");
-}
-
 // Rejects every commit that touches the application data.
 class RejectingValidator : public tq::zero::Listener {
 public:
@@ -290,12 +199,9 @@ public:
 
 using DataAvailableToUnsetTest = workflow_test::ModelFixture;
 
-TEST_F(DataAvailableToUnsetTest, CommitsInATransactionOfItsOwnInsideTheCallersOne) {
-    applicationData().setDataAvailable(u"LoginGate");
-    handler->setDataAvailableToUnset();
-    EXPECT_FALSE(model().isInTransaction());
-    EXPECT_EQ(applicationData().getDataAvailable(), u"Unset");
-
+// Commits in a transaction of its own, nested in the caller's if there is one; a commit the
+// model rejects is ignored, and a failed write still ends the transaction.
+TEST_F(DataAvailableToUnsetTest, CommitsInATransactionOfItsOwn) {
     applicationData().setDataAvailable(u"LoginGate");
     model().beginTransaction(false);
     handler->setDataAvailableToUnset();
@@ -303,9 +209,7 @@ TEST_F(DataAvailableToUnsetTest, CommitsInATransactionOfItsOwnInsideTheCallersOn
     (void)model().commit();
     model().endTransaction();
     EXPECT_EQ(applicationData().getDataAvailable(), u"Unset");
-}
 
-TEST_F(DataAvailableToUnsetTest, ARejectedCommitIsIgnoredAndAFailedWriteStillEndsTheTransaction) {
     applicationData().setDataAvailable(u"LoginGate");
     RejectingValidator validator;
     model().addListener(validator);

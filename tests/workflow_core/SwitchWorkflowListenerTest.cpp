@@ -154,18 +154,13 @@ TEST_P(OtherChangeTest, DoesNotSwitch) {
     EXPECT_TRUE(dependent() == dependentBefore);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, OtherChangeTest,
-    testing::Values(OtherChange{"DataRequired", [](const auto& data) { data.setDataRequired(u"Login"); }},
-                    OtherChange{"SameNameAgain",
-                                [](const auto& data) { data.setWorkflowName(data.getWorkflowName()); }},
-                    OtherChange{"NameChangeRolledBack",
-                                [](const auto& data) {
-                                    data.model().beginTransaction(false);
-                                    data.setWorkflowName(u"DownloadOnly");
-                                    data.model().endTransaction();
-                                }}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Changes, OtherChangeTest, testing::Values(
+    OtherChange{"DataRequired", [](const auto& data) { data.setDataRequired(u"Login"); }},
+    OtherChange{"SameNameAgain", [](const auto& data) { data.setWorkflowName(data.getWorkflowName()); }},
+    OtherChange{"NameChangeRolledBack", [](const auto& data) { data.model().beginTransaction(false); data.setWorkflowName(u"DownloadOnly"); data.model().endTransaction(); }}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on });
 
 TEST_F(SwitchWorkflowListenerTest, AFailedSwitchShowsThePreparedStatusLogsAndReportsIt) {
     handler->setDataRequired(u"Agreement");

@@ -30,11 +30,11 @@
 
 namespace {
 
-using install::datamodels::product_installer::OptionType;
 using install::engine::EngineConfig;
 using install::engine::OptionalFeatureFlags;
 using registration::productconfig::ProductRegistrationRunner;
 using testing::_;
+using testing::Contains;
 using testing::ElementsAre;
 using testing::Throw;
 using workflow_test::joined;
@@ -130,10 +130,6 @@ protected:
         }
         return text;
     }
-    bool logHas(const std::u16string& line) const {
-        const auto lines = log.lines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
 
     ScratchFolder scratch;
     TestInstallProgressGate gate{u"InstallProgressGate", handler};
@@ -144,11 +140,11 @@ protected:
 using InstallProgressGateTest = InstallProgressGateFixture;
 
 // What the model says about the kind of installation, and what the engine is told.
+using Independent = const install::datamodels::product_installer::WorkflowIndependentData&;
+
 struct EngineStart {
     const char* name;
-    std::function<void(install::product_installer::workflow_utils::DataModelHandler&,
-                       const install::datamodels::product_installer::WorkflowIndependentData&)>
-        prepare;
+    std::function<void(Independent)> prepare;
     std::string started;  // workflow type|documentation|demos|proxy user|password|third flag set|entry 24
 };
 void PrintTo(const EngineStart& row, std::ostream* out) { *out << row.name; }
@@ -157,7 +153,7 @@ class EngineStartTest : public InstallProgressGateFixture, public testing::WithP
 
 TEST_P(EngineStartTest, TellsTheEngineWhatKindOfInstallationItRuns) {
     handler->initializeProxy();
-    GetParam().prepare(*handler, independent());
+    GetParam().prepare(independent());
     std::string started;
     EXPECT_CALL(*gate.engine, start)
         .WillOnce([&](auto&&, auto&&, auto&&, auto&&, auto&&, auto type, auto&&,
@@ -171,26 +167,13 @@ TEST_P(EngineStartTest, TellsTheEngineWhatKindOfInstallationItRuns) {
     EXPECT_EQ(started + "|" + entries(gate.engineDiagnostics(), {24}), GetParam().started);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Installations, EngineStartTest,
-    testing::Values(EngineStart{"DocumentationWithoutDemos", [](auto&, auto& m) { m.setInstallDoc(true); },
-                                "0|0|1|||false|-"},
-                    EngineStart{"FromAFolderRepository",
-                                [](auto& h, auto&) {
-                                    h.setIsFolderRepoInstance(true);
-                                    h.setWorkflow(u"Interactive Install From Folder");
-                                },
-                                "2|1|1|||false|true"},
-                    EngineStart{"ThroughAProxy",
-                                [](auto&, auto& m) {
-                                    m.getProxy().setUserName(u"jdoe");
-                                    m.getProxy().setPassword(u"s3cr\u00e9t");
-                                },
-                                "0|1|1|jdoe|s3cr\xC3\xA9t|false|-"},
-                    EngineStart{"ProxyUserWithoutPassword",
-                                [](auto&, auto& m) { m.getProxy().setUserName(u"jdoe"); },
-                                "0|1|1|||false|-"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Installations, EngineStartTest, testing::Values(
+    EngineStart{"DocumentationWithoutDemos", [](Independent m) { m.setInstallDoc(true); }, "0|0|1|||false|-"},
+    EngineStart{"ThroughAProxy", [](Independent m) { m.getProxy().setUserName(u"jdoe"); m.getProxy().setPassword(u"s3cr\u00e9t"); }, "0|1|1|jdoe|s3cr\xC3\xA9t|false|-"},
+    EngineStart{"ProxyUserWithoutPassword", [](Independent m) { m.getProxy().setUserName(u"jdoe"); }, "0|1|1|||false|-"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(InstallProgressGateTest, EngineProgressReachesTheModelUntilTheRunEnds) {
     EXPECT_CALL(*gate.engine, start).WillOnce([] {
@@ -205,7 +188,7 @@ TEST_F(InstallProgressGateTest, EngineProgressReachesTheModelUntilTheRunEnds) {
                      progress.getInstallProgressData().getComponentName(),
                      progress.getOverallProgressData().getPercentage()),
               "400|Velora|48");
-    EXPECT_TRUE(logHas(u"50%"));
+    EXPECT_THAT(log.lines(), Contains(u"50%"));
     EXPECT_EQ(entries(gate.engineDiagnostics(), {7, 68, 8, 39, 71}), "400|1000|3000|6000|50");
 }
 
@@ -221,13 +204,14 @@ TEST_F(InstallProgressGateTest, AnInterruptedRunLeavesTheStepOpenWithoutAFailure
 }
 
 // One row of the engine failure table: what the engine throws, and what the user, the log and
-// diagnostics get.
+// diagnostics get. The messages name the release and platform; a missing component's message
+// names the file instead of ending the log line with the engine's text.
 struct FailureRow {
     const char* name;
     std::function<void()> raise;
-    std::function<fl::i18n::BaseMsgID()> title;
-    std::function<fl::i18n::BaseMsgID(const std::string& what)> message;
-    bool textInLog;
+    const char* titleKey;
+    const char* messageKey;
+    bool missingFile;
     std::string record;  // code|message|details|location
 };
 void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
@@ -237,37 +221,17 @@ std::function<void()> raising(const char* code) {
     return [code] { throw Exception(code, "VELORA.enc", "detail of " + std::string(code), "Engine::start"); };
 }
 
-fl::i18n::BaseMsgID withFamily(const char* key) { return fl::i18n::BaseMsgID(key, "R2031a", "w64pc"); }
+namespace engine = install::engine;
 
+// clang-format off
 const FailureRow kFailureRows[] = {
-    {"MissingComponent", raising<install::engine::EngineMissingComponentException>("2140"),
-     [] { return fl::i18n::BaseMsgID("missingFileTitle"); },
-     [](const std::string& what) {
-         return fl::i18n::BaseMsgID("missingFileMessage", what, "R2031a", "w64pc");
-     },
-     false, "2140|VELORA.enc|detail of 2140|Progress::Engine::start"},
-    {"Download", raising<install::engine::EngineDownloadException>("2185"),
-     [] { return fl::i18n::BaseMsgID("DownloadErrorTitle"); },
-     [](auto&) { return withFamily("DownloadErrorMsg"); }, true,
-     "2185|VELORA.enc|detail of 2185|Progress::Engine::start"},
-    {"ExtractOrRegister", raising<install::engine::EngineExtractOrRegisterException>("2160"),
-     [] { return fl::i18n::BaseMsgID("ExtractErrorTitle"); },
-     [](auto&) { return withFamily("ExtractErrorMsg"); }, true,
-     "2160|VELORA.enc|detail of 2160|Progress::Engine::start"},
-    {"InvalidSignature", raising<install::engine::EngineInvalidSignatureException>("2150"),
-     [] { return fl::i18n::BaseMsgID("ExtractErrorTitle"); },
-     [](auto&) { return withFamily("InvalidSignatureErrorMsg"); }, true,
-     "2150|VELORA.enc|detail of 2150|Progress::Engine::start"},
-    {"OtherEngineFailure", raising<install::engine::EngineInvalidInstalledProductsException>("2110"),
-     [] { return fl::i18n::BaseMsgID("standardErrorTitle"); },
-     [](auto&) { return withFamily("progressErrorMsg"); }, true,
-     "2110|VELORA.enc|detail of 2110|Progress::Engine::start"},
+    {"MissingComponent", raising<engine::EngineMissingComponentException>("2140"), "missingFileTitle", "missingFileMessage", true, "2140|VELORA.enc|detail of 2140|Progress::Engine::start"},
+    {"Download", raising<engine::EngineDownloadException>("2185"), "DownloadErrorTitle", "DownloadErrorMsg", false, "2185|VELORA.enc|detail of 2185|Progress::Engine::start"},
+    {"OtherEngineFailure", raising<engine::EngineInvalidInstalledProductsException>("2110"), "standardErrorTitle", "progressErrorMsg", false, "2110|VELORA.enc|detail of 2110|Progress::Engine::start"},
     // The wrapper already names the progress step, and handleException names it once more.
-    {"StandardException", [] { throw std::runtime_error("disk on fire"); },
-     [] { return fl::i18n::BaseMsgID("standardErrorTitle"); },
-     [](auto&) { return withFamily("progressErrorMsg"); }, true,
-     "199|unknown error|disk on fire|Progress::Progress"},
+    {"StandardException", [] { throw std::runtime_error("disk on fire"); }, "standardErrorTitle", "progressErrorMsg", false, "199|unknown error|disk on fire|Progress::Progress"},
 };
+// clang-format on
 
 class EngineFailureTest : public InstallProgressGateFixture,
                           public testing::WithParamInterface<FailureRow> {};
@@ -284,12 +248,15 @@ TEST_P(EngineFailureTest, IsShownLoggedReportedAndLeavesTheStepOpen) {
     });
     runStep();
 
-    const auto message = GetParam().message(thrown).resolve();
+    const auto message = GetParam().missingFile
+                             ? fl::i18n::message(GetParam().messageKey, thrown, "R2031a", "w64pc")
+                             : fl::i18n::message(GetParam().messageKey, "R2031a", "w64pc");
     const auto status = applicationData().getValidationStatus();
     EXPECT_EQ(joined(status.getResult(), independent().getValidationResultType(), status.getTitle(),
                      status.getMessage()),
-              joined(2, 13, GetParam().title().resolve(), message));
-    EXPECT_TRUE(logHas(message + (GetParam().textInLog ? fl::i18n::to_u16string(thrown) : u"")));
+              joined(2, 13, fl::i18n::message(GetParam().titleKey), message));
+    EXPECT_THAT(log.lines(),
+                Contains(message + (GetParam().missingFile ? u"" : fl::i18n::to_u16string(thrown))));
     EXPECT_THAT(workflow_test::recordTexts(diagnostics.records()), ElementsAre(GetParam().record));
     EXPECT_FALSE(stepCompleted());
     EXPECT_EQ(entries(gate.engineDiagnostics(), {26}), "false");
@@ -324,29 +291,15 @@ TEST_F(InstallProgressGateTest, RegistrationOptionsDescribeTheInstallationAndThe
     EXPECT_EQ(options.at("symlink") + " " + options.at("runveloratlmx"), "/usr/local/bin false");
 }
 
-TEST_F(InstallProgressGateTest, RegistrationChoicesReachDiagnostics) {
-    const auto selection = handler->getOptionSelection();
-    selection.setIsStartMenuShortcutSelected(true);
-    selection.setIsAcceleratorTaskSelected(true);
-    handler->insertIntoOptionToDisplayList(
-        handler->createOptionToDisplay(OptionType::DesktopShortcut, false));
-    gate.registrationOptionsFor(installFolder());
-    EXPECT_EQ(entries(gate.engineDiagnostics(), {66, 14, 63}), "false|false|true");
-    EXPECT_EQ(entries(gate.stepDiagnostics(), {77, 76, 11, 62}), "false|false|true|false");
-    handler->insertIntoOptionToDisplayList(handler->createOptionToDisplay(OptionType::ImproveVelora, false));
-    gate.registrationOptionsFor(installFolder());
-    EXPECT_EQ(entries(gate.stepDiagnostics(), {77}), "true");
-}
-
 // What becomes of the step after the engine: a failing registration command or notes query is
-// logged and the step completes; only a failure escaping the post-installation sequence itself,
-// or a failed installation, leaves it open.
+// logged and the step completes; only a failure escaping the post-installation sequence itself
+// leaves it open.
 struct Outcome {
     const char* name;
     std::function<void(TestInstallProgressGate&)> prepare;
     bool completed;
     std::u16string notes;
-    std::u16string logged;
+    testing::Matcher<std::vector<std::u16string>> logged;
     std::string timestamps;  // entries 60 (page), 46 (installed), 45 (post-installation), 59 (end), 26
 };
 void PrintTo(const Outcome& row, std::ostream* out) { *out << row.name; }
@@ -364,33 +317,22 @@ TEST_P(InstallOutcomeTest, CompletesTheStepOnlyWhenInstallationAndPostInstallati
     runStep();
     EXPECT_EQ(stepCompleted(), GetParam().completed);
     EXPECT_EQ(dependent().getInstallationNotes(), GetParam().notes);
-    if (!GetParam().logged.empty()) {
-        EXPECT_TRUE(logHas(GetParam().logged));
-    }
+    EXPECT_THAT(log.lines(), GetParam().logged);
     EXPECT_EQ(entries(gate.stepDiagnostics(), {60, 46, 45, 59, 26}), GetParam().timestamps);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, InstallOutcomeTest,
-    testing::Values(
-        Outcome{"Succeeded", [](auto&) {}, true, u"Installed 2 products", u"Installed 2 products",
-                "time|time|time|time|true"},
-        Outcome{"RegistrationCommandsFail", runnerFailing("desktop folder is missing", ""), true,
-                u"Installed 2 products", u"desktop folder is missing", "time|time|time|time|true"},
-        Outcome{"NotesFail", runnerFailing("", "notes unavailable"), true, u"", u"notes unavailable",
-                "time|time|time|time|true"},
-        Outcome{
-            "PostInstallationSequenceFails",
-            [](auto& gate) { gate.uninstallerOverride = [] { throw std::runtime_error("out of memory"); }; },
-            false, u"", u"", "time|time|time|time|-"},
-        Outcome{"InstallationFails",
-                [](auto& gate) {
-                    EXPECT_CALL(*gate.engine, start)
-                        .WillOnce(testing::Throw(
-                            install::engine::EngineExtractOrRegisterException("2160", "V", "", "E")));
-                },
-                false, u"", u"", "time|-|-|time|-"}),
+const auto outOfMemory = [](TestInstallProgressGate& gate) {
+    gate.uninstallerOverride = [] { throw std::runtime_error("out of memory"); };
+};
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Outcomes, InstallOutcomeTest, testing::Values(
+    Outcome{"Succeeded", [](auto&) {}, true, u"Installed 2 products", Contains(u"Installed 2 products"), "time|time|time|time|true"},
+    Outcome{"RegistrationCommandsFail", runnerFailing("desktop folder is missing", ""), true, u"Installed 2 products", Contains(u"desktop folder is missing"), "time|time|time|time|true"},
+    Outcome{"NotesFail", runnerFailing("", "notes unavailable"), true, u"", Contains(u"notes unavailable"), "time|time|time|time|true"},
+    Outcome{"PostInstallationSequenceFails", outOfMemory, false, u"", _, "time|time|time|time|-"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // The registration runner is made for the install folder before the engine runs; an uninstaller
 // archive missing beside the installer is logged, and the installation stands.

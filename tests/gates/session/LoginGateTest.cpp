@@ -116,19 +116,18 @@ TEST_P(LoginOutcomeTest, IsShownLoggedAndReported) {
 // With both flags set, only the back end's error counts.
 const char kBackEndError[] =
     "2|LoginGate|Unset|[Error in Login panel due to wrong endpoint,HTTP 404 \xC3\xBC"
-    "ber]|[2610|Invalid endpoint|HTTP 404 \xC3\xBC"
+    "ber]|"
+    "[2610|Invalid endpoint|HTTP 404 \xC3\xBC"
     "ber|LoginGate::SimpleBackend::Login::Login]";
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, LoginOutcomeTest,
-    testing::Values(Outcome{"SignedIn", false, false, "1|Unset|LoginGate|[Login Successful]|[]"},
-                    Outcome{"BackEndError", true, false, kBackEndError},
-                    Outcome{
-                        "UserDidNotSignIn", false, true,
-                        "2|LoginGate|Unset|[Error in Login panel due to user action]|"
-                        "[2620|User did not sign in after prompted||LoginGate::SimpleBackend::Login::Login]"},
-                    Outcome{"BothOnlyTheBackEnd", true, true, kBackEndError}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Outcomes, LoginOutcomeTest, testing::Values(
+    Outcome{"SignedIn", false, false, "1|Unset|LoginGate|[Login Successful]|[]"},
+    Outcome{"BackEndError", true, false, kBackEndError},
+    Outcome{"UserDidNotSignIn", false, true, "2|LoginGate|Unset|[Error in Login panel due to user action]|[2620|User did not sign in after prompted||LoginGate::SimpleBackend::Login::Login]"},
+    Outcome{"BothOnlyTheBackEnd", true, true, kBackEndError}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on });
 
 TEST_F(LoginGateTest, AnAccessTokenEchoedInTheBackEndDetailsReachesNeitherLogNorDiagnostics) {
     handler->initializeLoginModelForResponseParameters();

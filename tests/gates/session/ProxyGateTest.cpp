@@ -143,20 +143,15 @@ TEST_P(ProxyOutcomeTest, IsShownLoggedAndReported) {
     EXPECT_EQ(applied, GetParam().applied);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, ProxyOutcomeTest,
-    testing::Values(
-        Outcome{"Accepted", nullptr, Browser::Takes,
-                "1|0|||Unset|ProxyGate|[Proxy validation is successful.]|[]", "proxy-user/p\xC3\xA4ss"},
-        Outcome{"RefusedByTheProxy",
-                [] { throw ProxyAuthenticationRequiredException("407 proxy-user:p\xC3\xA4ss"); },
-                Browser::Takes,
-                "2|21|{ProxyError}||ProxyGate|Unset|[407 proxy-user:********,{ProxyError}]|[]", ""},
-        Outcome{"ServiceDown", [] { throw std::runtime_error("p\xC3\xA4ss refused"); }, Browser::Takes,
-                "2|21|{ProxyError}||ProxyGate|Unset|[******** refused,{ProxyError}]|[]", ""},
-        Outcome{"BrowserRefuses", nullptr, Browser::Throws, kBrowserFailure, ""},
-        Outcome{"NoBrowserOnThisMachine", nullptr, Browser::OfThisMachine, kBrowserFailure, ""}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Outcomes, ProxyOutcomeTest, testing::Values(
+    Outcome{"Accepted", nullptr, Browser::Takes, "1|0|||Unset|ProxyGate|[Proxy validation is successful.]|[]", "proxy-user/p\xC3\xA4ss"},
+    Outcome{"RefusedByTheProxy", [] { throw ProxyAuthenticationRequiredException("407 proxy-user:p\xC3\xA4ss"); }, Browser::Takes, "2|21|{ProxyError}||ProxyGate|Unset|[407 proxy-user:********,{ProxyError}]|[]", ""},
+    Outcome{"ServiceDown", [] { throw std::runtime_error("p\xC3\xA4ss refused"); }, Browser::Takes, "2|21|{ProxyError}||ProxyGate|Unset|[******** refused,{ProxyError}]|[]", ""},
+    Outcome{"BrowserRefuses", nullptr, Browser::Throws, kBrowserFailure, ""},
+    Outcome{"NoBrowserOnThisMachine", nullptr, Browser::OfThisMachine, kBrowserFailure, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on });
 
 TEST_F(ProxyGateTest, AClientThatCannotBeMadeCountsAsAServiceOutOfReach) {
     gate.client = nullptr;  // the gate's own factory, with an address configuration that is not there

@@ -57,17 +57,16 @@ TEST_P(SessionGateStepTest, LeavesTheStepProtocolAsItsPageRequires) {
               GetParam().afterSteps);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Gates, SessionGateStepTest,
-    testing::Values(
-        SessionGate{"Welcome", gateNamed<wu::WelcomeGate>(u"Welcome"), true, "1|Welcome|Unset|Welcome|7"},
-        // The closing page records success when requested and never completes its step.
-        SessionGate{"Final", gateNamed<wu::FinalGate>(u"Final"), true, "3|Final|Final|Unset|0"},
-        SessionGate{"ProductFiles", gateNamed<wu::ProductFilesDetectionGate>(u"Files"), true,
-                    "1|Files|Unset|Files|7"},
-        SessionGate{"LoginSkipped", gateNamed<wu::LoginGate>(u"Login"), false, "3|Login|Login|Login|7"},
-        SessionGate{"ProxySkipped", gateNamed<wu::ProxyGate>(u"Proxy"), false, "3|Proxy|Proxy|Proxy|7"}),
+// The closing page records success when requested and never completes its step.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Gates, SessionGateStepTest, testing::Values(
+    SessionGate{"Welcome", gateNamed<wu::WelcomeGate>(u"Welcome"), true, "1|Welcome|Unset|Welcome|7"},
+    SessionGate{"Final", gateNamed<wu::FinalGate>(u"Final"), true, "3|Final|Final|Unset|0"},
+    SessionGate{"ProductFiles", gateNamed<wu::ProductFilesDetectionGate>(u"Files"), true, "1|Files|Unset|Files|7"},
+    SessionGate{"LoginSkipped", gateNamed<wu::LoginGate>(u"Login"), false, "3|Login|Login|Login|7"},
+    SessionGate{"ProxySkipped", gateNamed<wu::ProxyGate>(u"Proxy"), false, "3|Proxy|Proxy|Proxy|7"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on });
 
 class WelcomeGateTest : public workflow_test::ModelFixture {
 protected:

@@ -69,18 +69,13 @@ TEST_P(ArchivePublicationTest, JoiningPublishesTheRepositorysProducts) {
     EXPECT_EQ(published(), GetParam().published);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Installations, ArchivePublicationTest,
-    testing::Values(Publication{"Ordinary", false, {}, "true|true|[RUNTIME,COMPILER]|[]|[]"},
-                    Publication{"RuntimeWithNothingSelected",
-                                true,
-                                {},
-                                "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER,RUNTIME]"},
-                    Publication{"RuntimeWithASelection",
-                                true,
-                                {u"COMPILER"},
-                                "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER]"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Installations, ArchivePublicationTest, testing::Values(
+    Publication{"Ordinary", false, {}, "true|true|[RUNTIME,COMPILER]|[]|[]"},
+    Publication{"RuntimeWithNothingSelected", true, {}, "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER,RUNTIME]"},
+    Publication{"RuntimeWithASelection", true, {u"COMPILER"}, "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER]"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on });
 
 TEST_F(ArchiveReadingThreadTest, TheGivenThreadIsJoinedBeforeTheRepositoryIsAsked) {
     bool archivesRead = false;  // no atomic: the join itself must order the write before the read

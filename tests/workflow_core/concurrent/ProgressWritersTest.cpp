@@ -132,7 +132,8 @@ private:
     }
 };
 
-using Operation = std::function<void(const DataModelHandler&)>;
+using H = const DataModelHandler&;
+using Operation = std::function<void(H)>;
 
 struct ExclusionCase {
     const char* label;
@@ -164,16 +165,11 @@ TEST_P(ProgressMutexTest, NothingElseCompletesWhileAnUpdateIsUnderWay) {
 }
 
 // A setter and the other updater, each held off while an update reads the records.
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, ProgressMutexTest,
-    testing::Values(ExclusionCase{"OverallThenInstall",
-                                  [](const DataModelHandler& h) { h.updateOverallProgress(); },
-                                  [](const DataModelHandler& h) {
-                                      h.setInstallProgressData(u"c", 1, 5, 2, 10, 50, u"", u"");
-                                  }},
-                    ExclusionCase{"UninstallOverallThenOverall",
-                                  [](const DataModelHandler& h) { h.updateOverallUninstallProgress(); },
-                                  [](const DataModelHandler& h) { h.updateOverallProgress(); }}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Pairs, ProgressMutexTest, testing::Values(
+    ExclusionCase{"OverallThenInstall", [](H h) { h.updateOverallProgress(); }, [](H h) { h.setInstallProgressData(u"c", 1, 5, 2, 10, 50, u"", u""); }},
+    ExclusionCase{"UninstallOverallThenOverall", [](H h) { h.updateOverallUninstallProgress(); }, [](H h) { h.updateOverallProgress(); }}),
     [](const auto& info) { return std::string(info.param.label); });
+// clang-format on
 
 }  // namespace
