@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Changes, OtherChangeTest, testing::Values(
     OtherChange{"SameNameAgain", [](const auto& data) { data.setWorkflowName(data.getWorkflowName()); }},
     OtherChange{"NameChangeRolledBack", [](const auto& data) { data.model().beginTransaction(false); data.setWorkflowName(u"DownloadOnly"); data.model().endTransaction(); }}),
     [](const auto& info) { return std::string(info.param.name); });
-// clang-format on });
+// clang-format on
 
 TEST_F(SwitchWorkflowListenerTest, AFailedSwitchShowsThePreparedStatusLogsAndReportsIt) {
     handler->setDataRequired(u"Agreement");

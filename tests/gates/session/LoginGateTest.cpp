@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, LoginOutcomeTest, testing::Values(
     Outcome{"UserDidNotSignIn", false, true, "2|LoginGate|Unset|[Error in Login panel due to user action]|[2620|User did not sign in after prompted||LoginGate::SimpleBackend::Login::Login]"},
     Outcome{"BothOnlyTheBackEnd", true, true, kBackEndError}),
     [](const auto& info) { return std::string(info.param.name); });
-// clang-format on });
+// clang-format on
 
 TEST_F(LoginGateTest, AnAccessTokenEchoedInTheBackEndDetailsReachesNeitherLogNorDiagnostics) {
     handler->initializeLoginModelForResponseParameters();

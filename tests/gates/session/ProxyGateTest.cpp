@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, ProxyOutcomeTest, testing::Values(
     Outcome{"BrowserRefuses", nullptr, Browser::Throws, kBrowserFailure, ""},
     Outcome{"NoBrowserOnThisMachine", nullptr, Browser::OfThisMachine, kBrowserFailure, ""}),
     [](const auto& info) { return std::string(info.param.name); });
-// clang-format on });
+// clang-format on
 
 TEST_F(ProxyGateTest, AClientThatCannotBeMadeCountsAsAServiceOutOfReach) {
     gate.client = nullptr;  // the gate's own factory, with an address configuration that is not there

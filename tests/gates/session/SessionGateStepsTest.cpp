@@ -66,26 +66,23 @@ INSTANTIATE_TEST_SUITE_P(Gates, SessionGateStepTest, testing::Values(
     SessionGate{"LoginSkipped", gateNamed<wu::LoginGate>(u"Login"), false, "3|Login|Login|Login|7"},
     SessionGate{"ProxySkipped", gateNamed<wu::ProxyGate>(u"Proxy"), false, "3|Proxy|Proxy|Proxy|7"}),
     [](const auto& info) { return std::string(info.param.name); });
-// clang-format on });
+// clang-format on
 
-class WelcomeGateTest : public workflow_test::ModelFixture {
-protected:
-    void storeLogo(const std::u16string& logo) const { independent().getUserApplicationData().setLogo(logo); }
-    std::u16string logo() const { return independent().getUserApplicationData().getLogo(); }
-};
+using WelcomeGateTest = workflow_test::ModelFixture;
 
 TEST_F(WelcomeGateTest, DefaultDataPrefixesTheStoredLogoWithTheBundleFolder) {
     install::cpputil::logger::ScopedCapture log;
     const wu::WelcomeGate gate(u"Welcome", handler);
-    independent().getUserApplicationData().setStaticExtractedBundleDirectory(u"C:\\b");
-    storeLogo(u"logo.png");
+    const auto application = independent().getUserApplicationData();
+    application.setStaticExtractedBundleDirectory(u"C:\\b");
+    application.setLogo(u"logo.png");
     gate.setDefaultData();
-    EXPECT_EQ(logo(), wu::joinPath(u"C:\\b", u"logo.png"));
+    EXPECT_EQ(application.getLogo(), wu::joinPath(u"C:\\b", u"logo.png"));
     gate.setDefaultData();
-    EXPECT_EQ(logo(), wu::joinPath(u"C:\\b", wu::joinPath(u"C:\\b", u"logo.png")));
-    storeLogo(u"");
+    EXPECT_EQ(application.getLogo(), wu::joinPath(u"C:\\b", wu::joinPath(u"C:\\b", u"logo.png")));
+    application.setLogo(u"");
     gate.setDefaultData();
-    EXPECT_EQ(logo(), wu::joinPath(u"C:\\b", u""));
+    EXPECT_EQ(application.getLogo(), wu::joinPath(u"C:\\b", u""));
     EXPECT_TRUE(log.lines().empty());
 }
 

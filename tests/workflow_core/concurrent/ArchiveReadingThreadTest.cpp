@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Installations, ArchivePublicationTest, testing::Values(
     Publication{"RuntimeWithNothingSelected", true, {}, "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER,RUNTIME]"},
     Publication{"RuntimeWithASelection", true, {u"COMPILER"}, "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER]"}),
     [](const auto& info) { return std::string(info.param.name); });
-// clang-format on });
+// clang-format on
 
 TEST_F(ArchiveReadingThreadTest, TheGivenThreadIsJoinedBeforeTheRepositoryIsAsked) {
     bool archivesRead = false;  // no atomic: the join itself must order the write before the read
