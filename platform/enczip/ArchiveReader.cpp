@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "PosixError.h"
+#include "ZipStructure.h"
 
 namespace install::enczip {
 namespace {
@@ -17,12 +18,12 @@ constexpr std::size_t kReadBlockSize = std::size_t{1} << 20;
 }  // namespace
 
 ArchiveReader::ArchiveReader(const std::string& path, const std::optional<std::string>& passphrase)
-    : handle_(archive_read_new()), path_(path) {
+    : path_(path) {
+    ZipStructure::check(path);
+    handle_ = archive_read_new();
     if (handle_ == nullptr) throw std::runtime_error("Cannot allocate an archive reader for " + path);
-    archive_read_support_format_zip(handle_);
-    archive_read_support_format_tar(handle_);
-    archive_read_support_format_gnutar(handle_);
-    archive_read_support_filter_all(handle_);
+    // Zip alone, as the repository inspected it: no other format, no compression filter.
+    archive_read_support_format_zip_seekable(handle_);
     if (passphrase) archive_read_add_passphrase(handle_, passphrase->c_str());
     if (archive_read_open_filename(handle_, path.c_str(), kReadBlockSize) != ARCHIVE_OK) {
         const int error = archive_errno(handle_);

@@ -10,7 +10,7 @@ struct archive_entry;
 
 namespace install::enczip {
 
-// One pass over a zip or tar archive through libarchive: headers one by one, and the data of
+// One pass over a zip archive through libarchive: headers one by one, and the data of
 // the current entry in the blocks libarchive already holds (no copy).
 class ArchiveReader {
 public:
@@ -20,6 +20,7 @@ public:
         std::int64_t offset = 0;  // where the block belongs in the entry; gaps are holes
     };
 
+    // Checks first that the file is a zip archive and nothing else (ZipStructure).
     ArchiveReader(const std::string& path, const std::optional<std::string>& passphrase);
     ~ArchiveReader();
     ArchiveReader(const ArchiveReader&) = delete;
@@ -33,7 +34,7 @@ public:
 private:
     [[noreturn]] void fail(const std::string& context) const;
 
-    archive* handle_;
+    archive* handle_ = nullptr;
     std::string path_;
 };
 

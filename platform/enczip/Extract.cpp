@@ -4,12 +4,13 @@
 
 namespace install::enczip {
 
-void extract(const std::string& archive, const std::string& destination) {
-    extract(archive, destination, ExtractOptions{});
+std::vector<PlacedEntry> extract(const std::string& archive, const std::string& destination) {
+    return extract(archive, destination, ExtractOptions{});
 }
 
-void extract(const std::string& archive, const std::string& destination, const ExtractOptions& options) {
-    Extraction(archive, destination, options).run();
+std::vector<PlacedEntry> extract(const std::string& archive, const std::string& destination,
+                                 const ExtractOptions& options) {
+    return Extraction(archive, destination, options).run();
 }
 
 }  // namespace install::enczip

@@ -8,16 +8,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
-#include <system_error>
 
 #include "PosixError.h"
+#include "Sha256.h"
 #include "TemporaryFile.h"
+#include "TemporaryName.h"
 #include "install/enczip/ExtractErrors.h"
-
-namespace fs = std::filesystem;
 
 namespace install::enczip {
 namespace {
+
+// The most written between two progress reports, so a cancel is seen within it.
+constexpr std::size_t kProgressStep = std::size_t{1} << 20;
+// What a default umask of 022 leaves of an archive's modes, setuid and setgid gone as well.
+constexpr mode_t kFileModes = 0755;
+constexpr mode_t kFolderModes = 01755;
 
 std::optional<timespec> modificationTime(archive_entry* entry) {
     if (!archive_entry_mtime_is_set(entry)) return std::nullopt;
@@ -29,13 +34,41 @@ std::string entryName(archive_entry* entry) {
     return name ? std::string(name) : std::string();
 }
 
+// The name as a '/'-separated path below the destination; "" for the destination itself.
+std::string relativePath(const std::string& name) {
+    if (name.empty()) throw UnsafeArchiveEntryError(name, "empty name");
+    if (name.front() == '/') throw UnsafeArchiveEntryError(name, "absolute path in name");
+    std::string relative;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(start, end - start);
+        if (part == "..") throw UnsafeArchiveEntryError(name, "\"..\" in name");
+        if (!part.empty() && part != ".") relative += (relative.empty() ? "" : "/") + part;
+        start = end + 1;
+    }
+    return relative;
+}
+
+std::string parentPart(const std::string& relative) {
+    const std::size_t slash = relative.rfind('/');
+    return slash == std::string::npos ? std::string() : relative.substr(0, slash);
+}
+
+std::string lastPart(const std::string& relative) { return relative.substr(relative.rfind('/') + 1); }
+
+std::string below(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : folder + "/" + name;
+}
+
 }  // namespace
 
 Extraction::Extraction(const std::string& archive, const std::string& destination,
                        const ExtractOptions& options)
-    : reader_(archive, options.passphrase), guard_(destination), options_(options) {}
+    : reader_(archive, options.passphrase), root_(destination), options_(options) {}
 
-void Extraction::run() {
+std::vector<PlacedEntry> Extraction::run() {
     while (archive_entry* entry = reader_.nextEntry()) {
         const std::string name = entryName(entry);
         progress_.entryName = name;
@@ -49,100 +82,130 @@ void Extraction::run() {
         ++progress_.entriesCompleted;
     }
     verifyLinks();
-    settleDirectories();
+    settleFolders();
+    return std::move(placed_);
 }
 
 void Extraction::placeEntry(archive_entry* entry, const std::string& name) {
-    const fs::path relative = guard_.relativePath(name, name);
-    if (archive_entry_hardlink(entry) != nullptr) return placeHardLink(entry, relative, name);
+    const std::string relative = relativePath(name);
+    if (archive_entry_hardlink(entry) != nullptr)
+        throw UnsafeArchiveEntryError(name, "hard links are refused");
     switch (archive_entry_filetype(entry)) {
         case AE_IFDIR:
-            return placeDirectory(entry, relative, name);
+            return placeFolder(entry, relative, name);
         case AE_IFREG:
             return placeFile(entry, relative, name);
         case AE_IFLNK:
-            return placeSymbolicLink(entry, relative, name);
+            return placeLink(entry, relative, name);
         default:
-            // Device nodes, pipes and sockets have no place in a product installation.
-            throw std::runtime_error("Unsupported kind of archive entry \"" + name + "\"");
+            throw UnsafeArchiveEntryError(name,
+                                          "devices, pipes and sockets have no place in an installation");
     }
 }
 
-void Extraction::placeDirectory(archive_entry* entry, const fs::path& relative, const std::string& name) {
+void Extraction::placeFolder(archive_entry* entry, const std::string& relative, const std::string& name) {
     if (relative.empty()) return;
-    const fs::path real = guard_.ensureDirectory(relative, name);
+    std::vector<std::string> created;
+    const ConfinedFolder::Folder folder = root_.folder(relative, name, &created);
+    for (std::string& path : created) remember({PlacedEntry::Kind::Folder, std::move(path), 0, {}, {}});
     // Permissions and times are applied at the end: a read-only folder must still take its
     // content, and writing that content changes the folder's time.
-    directories_.push_back({real, static_cast<mode_t>(archive_entry_perm(entry) & 01777),
-                            modificationTime(entry),
-                            static_cast<std::size_t>(std::distance(relative.begin(), relative.end()))});
+    folders_.push_back({folder.path, static_cast<mode_t>(archive_entry_perm(entry) & kFolderModes),
+                        modificationTime(entry),
+                        static_cast<std::size_t>(std::count(folder.path.begin(), folder.path.end(), '/'))});
 }
 
-void Extraction::placeFile(archive_entry* entry, const fs::path& relative, const std::string& name) {
+void Extraction::placeFile(archive_entry* entry, const std::string& relative, const std::string& name) {
     if (relative.empty()) throw UnsafeArchiveEntryError(name, "a file cannot replace the destination folder");
-    const fs::path parent = guard_.ensureDirectory(relative.parent_path(), name);
-    TemporaryFile file(parent, names_);
+    const ConfinedFolder::Folder parent = parentOf(relative, name);
+    TemporaryFile file(parent.descriptor.get(), root_.path() / parent.path);
+    Sha256 digest;
     ArchiveReader::Block block;
     std::uint64_t end = 0;
+    static const std::string zeros(kProgressStep, '\0');
     while (reader_.nextBlock(block, name)) {
-        file.writeAt(block.offset, block.data, block.size);
-        end = std::max(end, static_cast<std::uint64_t>(block.offset) + block.size);
-        progress_.entryBytesWritten += block.size;
-        progress_.totalBytesWritten += block.size;
-        reportProgress();
+        const auto offset = static_cast<std::uint64_t>(block.offset);
+        if (offset < end) throw std::runtime_error("Damaged data of \"" + name + "\": blocks out of order");
+        // A gap is a hole in the file; its zeros belong to the content all the same.
+        for (std::uint64_t gap = offset - end; gap > 0;) {
+            const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(gap, zeros.size()));
+            digest.update(zeros.data(), size);
+            gap -= size;
+        }
+        const auto* data = static_cast<const char*>(block.data);
+        for (std::size_t done = 0; done < block.size;) {
+            const std::size_t size = std::min(block.size - done, kProgressStep);
+            file.writeAt(offset + done, data + done, size);
+            digest.update(data + done, size);
+            done += size;
+            progress_.entryBytesWritten += size;
+            progress_.totalBytesWritten += size;
+            reportProgress();
+        }
+        end = offset + block.size;
     }
     const std::uint64_t length = std::max(end, progress_.entrySize);
-    file.finish(length, static_cast<mode_t>(archive_entry_perm(entry) & 0777), modificationTime(entry));
-    guard_.forgetDirectory(relative);
-    file.commitAs(parent / relative.filename());
+    for (std::uint64_t tail = length - end; tail > 0;) {
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(tail, zeros.size()));
+        digest.update(zeros.data(), size);
+        tail -= size;
+    }
+    file.finish(length, static_cast<mode_t>(archive_entry_perm(entry) & kFileModes), modificationTime(entry));
+    file.commitAs(lastPart(relative));
+    remember(
+        {PlacedEntry::Kind::File, below(parent.path, lastPart(relative)), length, digest.finishHex(), {}});
 }
 
-void Extraction::placeSymbolicLink(archive_entry* entry, const fs::path& relative, const std::string& name) {
+void Extraction::placeLink(archive_entry* entry, const std::string& relative, const std::string& name) {
     if (relative.empty()) throw UnsafeArchiveEntryError(name, "a link cannot replace the destination folder");
     const char* rawTarget = archive_entry_symlink(entry);
     const std::string target = rawTarget ? rawTarget : "";
-    const fs::path parent = guard_.ensureDirectory(relative.parent_path(), name);
-    guard_.checkLinkTarget(parent, target, name);
-    fs::path temporary = names_.next(parent);
-    while (::symlink(target.c_str(), temporary.c_str()) != 0) {
-        if (errno != EEXIST) throwFileSystemError("Cannot create symbolic link", temporary, errno);
-        temporary = names_.next(parent);
+    if (target.empty()) throw UnsafeArchiveEntryError(name, "symbolic link without a target");
+    if (target.front() == '/')
+        throw UnsafeArchiveEntryError(name, "symbolic link to the absolute path " + target);
+    const ConfinedFolder::Folder parent = parentOf(relative, name);
+    // Read as text from where the link stands; where it really leads is checked once every
+    // entry is in place, since a later link can change it.
+    int depth = static_cast<int>(
+        parent.path.empty() ? 0 : std::count(parent.path.begin(), parent.path.end(), '/') + 1);
+    for (std::size_t start = 0; start <= target.size(); ++start) {
+        const std::size_t end = std::min(target.find('/', start), target.size());
+        const std::string part = target.substr(start, end - start);
+        depth += part == ".." ? -1 : (part.empty() || part == "." ? 0 : 1);
+        if (depth < 0)
+            throw UnsafeArchiveEntryError(name, "symbolic link points outside the destination: " + target);
+        start = end;
     }
-    const fs::path finalPath = parent / relative.filename();
-    moveIntoPlace(temporary, relative, finalPath);
-    links_.push_back({finalPath, name});
-}
-
-void Extraction::placeHardLink(archive_entry* entry, const fs::path& relative, const std::string& name) {
-    if (relative.empty()) throw UnsafeArchiveEntryError(name, "a link cannot replace the destination folder");
-    const fs::path targetRelative =
-        guard_.relativePath(archive_entry_hardlink(entry), name, "hard link target");
-    if (targetRelative.empty()) throw UnsafeArchiveEntryError(name, "hard link to the destination folder");
-    const fs::path target =
-        guard_.ensureDirectory(targetRelative.parent_path(), name) / targetRelative.filename();
-    struct stat status {};
-    if (::lstat(target.c_str(), &status) != 0)
-        throwFileSystemError("Cannot find hard link target", target, errno);
-    if (S_ISDIR(status.st_mode)) throw UnsafeArchiveEntryError(name, "hard link to a folder");
-
-    const fs::path parent = guard_.ensureDirectory(relative.parent_path(), name);
-    fs::path temporary = names_.next(parent);
-    // Flags 0: a target that is itself a symbolic link is linked, not followed.
-    while (::linkat(AT_FDCWD, target.c_str(), AT_FDCWD, temporary.c_str(), 0) != 0) {
-        if (errno != EEXIST) throwFileSystemError("Cannot create hard link", temporary, errno);
-        temporary = names_.next(parent);
+    std::string temporary = temporaryName(".enczip-");
+    while (::symlinkat(target.c_str(), parent.descriptor.get(), temporary.c_str()) != 0) {
+        if (errno != EEXIST)
+            throwFileSystemError("Cannot create symbolic link", root_.path() / parent.path / temporary,
+                                 errno);
+        temporary = temporaryName(".enczip-");
     }
-    moveIntoPlace(temporary, relative, parent / relative.filename());
-}
-
-void Extraction::moveIntoPlace(const fs::path& temporary, const fs::path& relative,
-                               const fs::path& finalPath) {
-    if (::rename(temporary.c_str(), finalPath.c_str()) != 0) {
+    if (::renameat(parent.descriptor.get(), temporary.c_str(), parent.descriptor.get(),
+                   lastPart(relative).c_str()) != 0) {
         const int error = errno;
-        ::unlink(temporary.c_str());
-        throwFileSystemError("Cannot place entry", finalPath, error);
+        ::unlinkat(parent.descriptor.get(), temporary.c_str(), 0);
+        throwFileSystemError("Cannot place entry", root_.path() / relative, error);
     }
-    guard_.forgetDirectory(relative);
+    remember({PlacedEntry::Kind::SymbolicLink, below(parent.path, lastPart(relative)), 0, {}, target});
+}
+
+ConfinedFolder::Folder Extraction::parentOf(const std::string& relative, const std::string& name) {
+    std::vector<std::string> created;
+    ConfinedFolder::Folder parent = root_.folder(parentPart(relative), name, &created);
+    for (std::string& path : created) remember({PlacedEntry::Kind::Folder, std::move(path), 0, {}, {}});
+    return parent;
+}
+
+void Extraction::remember(PlacedEntry entry) {
+    const auto [known, added] = placedAt_.emplace(entry.path, placed_.size());
+    if (added) {
+        placed_.push_back(std::move(entry));
+    } else {
+        placed_[known->second] = std::move(entry);
+    }
 }
 
 void Extraction::reportProgress() {
@@ -150,32 +213,34 @@ void Extraction::reportProgress() {
         throw ExtractionInterruptedError(progress_.entryName);
 }
 
-void Extraction::verifyLinks() const {
-    // Each link was checked when it was made, but a link made later can change where an
+void Extraction::verifyLinks() {
+    // Each link was read as text when it was made, but a link made later can change where an
     // earlier one leads (a target through another link followed by ".."). Only the final
-    // state counts.
-    for (const PlacedLink& link : links_) {
-        std::error_code error;
-        const fs::path resolved = fs::weakly_canonical(link.path, error);
-        if (!error && !guard_.isInside(resolved)) {
-            ::unlink(link.path.c_str());
-            throw UnsafeArchiveEntryError(link.entryName, "symbolic link resolves outside the destination");
-        }
+    // state counts, and every link that leads out is named.
+    std::string escaping;
+    std::string first;
+    for (const PlacedEntry& entry : placed_) {
+        if (entry.kind != PlacedEntry::Kind::SymbolicLink || root_.linkStaysInside(entry.path)) continue;
+        const ConfinedFolder::Folder parent = root_.folder(parentPart(entry.path), entry.path);
+        ::unlinkat(parent.descriptor.get(), lastPart(entry.path).c_str(), 0);
+        escaping += (escaping.empty() ? "" : ", ") + entry.path;
+        if (first.empty()) first = entry.path;
     }
+    if (!first.empty())
+        throw UnsafeArchiveEntryError(first, "symbolic links lead outside the destination: " + escaping);
 }
 
-void Extraction::settleDirectories() {
-    std::stable_sort(directories_.begin(), directories_.end(),
-                     [](const PendingDirectory& a, const PendingDirectory& b) { return a.depth > b.depth; });
-    for (const PendingDirectory& directory : directories_) {
-        if (::chmod(directory.path.c_str(), directory.permissions) != 0) {
-            throwFileSystemError("Cannot set permissions", directory.path, errno);
-        }
-        if (directory.modified) {
-            const timespec times[2] = {{0, UTIME_OMIT}, *directory.modified};
-            if (::utimensat(AT_FDCWD, directory.path.c_str(), times, 0) != 0) {
-                throwFileSystemError("Cannot set modification time", directory.path, errno);
-            }
+void Extraction::settleFolders() {
+    std::stable_sort(folders_.begin(), folders_.end(),
+                     [](const PendingFolder& a, const PendingFolder& b) { return a.depth > b.depth; });
+    for (const PendingFolder& pending : folders_) {
+        const ConfinedFolder::Folder folder = root_.folder(pending.path, pending.path);
+        if (::fchmod(folder.descriptor.get(), pending.permissions) != 0)
+            throwFileSystemError("Cannot set permissions", root_.path() / pending.path, errno);
+        if (pending.modified) {
+            const timespec times[2] = {{0, UTIME_OMIT}, *pending.modified};
+            if (::futimens(folder.descriptor.get(), times) != 0)
+                throwFileSystemError("Cannot set modification time", root_.path() / pending.path, errno);
         }
     }
 }

@@ -1,16 +1,16 @@
 #pragma once
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ArchiveReader.h"
-#include "DestinationGuard.h"
-#include "TemporaryName.h"
+#include "ConfinedFolder.h"
 #include "install/enczip/Extract.h"
 
 namespace install::enczip {
@@ -19,40 +19,34 @@ namespace install::enczip {
 class Extraction {
 public:
     Extraction(const std::string& archive, const std::string& destination, const ExtractOptions& options);
-    void run();
+    std::vector<PlacedEntry> run();
 
 private:
-    struct PendingDirectory {
-        std::filesystem::path path;
+    struct PendingFolder {
+        std::string path;
         mode_t permissions;
         std::optional<timespec> modified;
         std::size_t depth;
     };
-    struct PlacedLink {
-        std::filesystem::path path;
-        std::string entryName;
-    };
 
     void placeEntry(archive_entry* entry, const std::string& name);
-    void placeDirectory(archive_entry* entry, const std::filesystem::path& relative, const std::string& name);
-    void placeFile(archive_entry* entry, const std::filesystem::path& relative, const std::string& name);
-    void placeSymbolicLink(archive_entry* entry, const std::filesystem::path& relative,
-                           const std::string& name);
-    void placeHardLink(archive_entry* entry, const std::filesystem::path& relative, const std::string& name);
-    // Puts a finished temporary link or file under its final name, or removes it.
-    void moveIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& relative,
-                       const std::filesystem::path& finalPath);
+    void placeFolder(archive_entry* entry, const std::string& relative, const std::string& name);
+    void placeFile(archive_entry* entry, const std::string& relative, const std::string& name);
+    void placeLink(archive_entry* entry, const std::string& relative, const std::string& name);
+    // The folder an entry goes into, made when missing.
+    ConfinedFolder::Folder parentOf(const std::string& relative, const std::string& name);
+    void remember(PlacedEntry entry);
     void reportProgress();
-    void verifyLinks() const;
-    void settleDirectories();
+    void verifyLinks();
+    void settleFolders();
 
     ArchiveReader reader_;
-    DestinationGuard guard_;
+    ConfinedFolder root_;
     const ExtractOptions& options_;
-    TemporaryName names_;
     ProgressInfo progress_;
-    std::vector<PendingDirectory> directories_;
-    std::vector<PlacedLink> links_;
+    std::vector<PendingFolder> folders_;
+    std::vector<PlacedEntry> placed_;
+    std::unordered_map<std::string, std::size_t> placedAt_;
 };
 
 }  // namespace install::enczip

@@ -1,41 +1,44 @@
 #include "TemporaryFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "PosixError.h"
+#include "TemporaryName.h"
 
 namespace install::enczip {
 
-TemporaryFile::TemporaryFile(const std::filesystem::path& directory, TemporaryName& names) {
+TemporaryFile::TemporaryFile(int folder, std::filesystem::path shownFolder)
+    : folder_(folder), shownFolder_(std::move(shownFolder)) {
     for (;;) {
-        path_ = names.next(directory);
-        descriptor_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (descriptor_ >= 0) return;
-        if (errno != EEXIST) throwFileSystemError("Cannot create file", path_, errno);
+        name_ = temporaryName(".enczip-");
+        file_ = FileDescriptor(
+            ::openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file_.valid()) return;
+        if (errno != EEXIST) throwFileSystemError("Cannot create file", shownFolder_ / name_, errno);
     }
 }
 
 TemporaryFile::~TemporaryFile() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-    if (!committed_) ::unlink(path_.c_str());
+    file_ = FileDescriptor();
+    if (!committed_) ::unlinkat(folder_, name_.c_str(), 0);
 }
 
-void TemporaryFile::writeAt(std::int64_t offset, const void* data, std::size_t size) {
-    if (offset >= 0 && static_cast<std::uint64_t>(offset) != position_) {
-        if (::lseek(descriptor_, offset, SEEK_SET) < 0)
-            throwFileSystemError("Cannot seek in file", path_, errno);
-        position_ = static_cast<std::uint64_t>(offset);
+void TemporaryFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (offset != position_) {
+        if (::lseek(file_.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
+            throwFileSystemError("Cannot seek in file", shownFolder_ / name_, errno);
+        position_ = offset;
     }
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t written = ::write(descriptor_, bytes, size);
+        const ssize_t written = ::write(file_.get(), bytes, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            throwFileSystemError("Cannot write file", path_, errno);
+            throwFileSystemError("Cannot write file", shownFolder_ / name_, errno);
         }
         bytes += written;
         size -= static_cast<std::size_t>(written);
@@ -45,36 +48,28 @@ void TemporaryFile::writeAt(std::int64_t offset, const void* data, std::size_t s
 
 void TemporaryFile::finish(std::uint64_t length, mode_t permissions,
                            const std::optional<timespec>& modified) {
-    if (length > position_ && ::ftruncate(descriptor_, static_cast<off_t>(length)) != 0) {
-        throwFileSystemError("Cannot set file length", path_, errno);
-    }
-    if (::fchmod(descriptor_, permissions) != 0) throwFileSystemError("Cannot set permissions", path_, errno);
+    if (length > position_ && ::ftruncate(file_.get(), static_cast<off_t>(length)) != 0)
+        throwFileSystemError("Cannot set file length", shownFolder_ / name_, errno);
+    if (::fchmod(file_.get(), permissions) != 0)
+        throwFileSystemError("Cannot set permissions", shownFolder_ / name_, errno);
     if (modified) {
         const timespec times[2] = {{0, UTIME_OMIT}, *modified};
-        if (::futimens(descriptor_, times) != 0)
-            throwFileSystemError("Cannot set modification time", path_, errno);
+        if (::futimens(file_.get(), times) != 0)
+            throwFileSystemError("Cannot set modification time", shownFolder_ / name_, errno);
     }
     close();
 }
 
-void TemporaryFile::commitAs(const std::filesystem::path& finalPath) {
-    if (descriptor_ >= 0) close();
-    // Renaming over an existing file makes ext4 (its replace-via-rename safeguard) write the new
-    // file's data out before the call returns, so a reinstall over thousands of files would wait
-    // on the disk for each one. The old file goes first instead; the new one still appears
-    // under its name only complete.
-    struct stat existing {};
-    if (::lstat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) ::unlink(finalPath.c_str());
-    if (::rename(path_.c_str(), finalPath.c_str()) != 0)
-        throwFileSystemError("Cannot place file", finalPath, errno);
+void TemporaryFile::commitAs(const std::string& name) {
+    if (file_.valid()) close();
+    if (::renameat(folder_, name_.c_str(), folder_, name.c_str()) != 0)
+        throwFileSystemError("Cannot place file", shownFolder_ / name, errno);
     committed_ = true;
 }
 
 void TemporaryFile::close() {
-    const int descriptor = descriptor_;
-    descriptor_ = -1;
     // A deferred write error (full disk, quota) shows up only here.
-    if (::close(descriptor) != 0) throwFileSystemError("Cannot write file", path_, errno);
+    if (::close(file_.release()) != 0) throwFileSystemError("Cannot write file", shownFolder_ / name_, errno);
 }
 
 }  // namespace install::enczip

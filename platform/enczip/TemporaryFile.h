@@ -7,32 +7,37 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 
-#include "TemporaryName.h"
+#include "FileDescriptor.h"
 
 namespace install::enczip {
 
-// A file being written under a temporary name beside its final one. It only gets the final
-// name through commitAs; destroyed before that, it is removed.
+// A file being written under an unguessable name in a folder held open by descriptor, created
+// exclusively and without following links. It only gets its final name through commitAs;
+// destroyed before that, it is removed.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::filesystem::path& directory, TemporaryName& names);
+    // `shownFolder` names the folder in error messages.
+    TemporaryFile(int folder, std::filesystem::path shownFolder);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     // Writes data at offset; a gap since the previous write stays a hole.
-    void writeAt(std::int64_t offset, const void* data, std::size_t size);
+    void writeAt(std::uint64_t offset, const void* data, std::size_t size);
     // Sets length, permissions and modification time, and closes the file.
     void finish(std::uint64_t length, mode_t permissions, const std::optional<timespec>& modified);
-    // Moves the finished file to its final name, replacing whatever file or link stood there.
-    void commitAs(const std::filesystem::path& finalPath);
+    // Renames the finished file over whatever file or link stands at `name` in the folder.
+    void commitAs(const std::string& name);
 
 private:
     void close();
 
-    std::filesystem::path path_;
-    int descriptor_ = -1;
+    int folder_;
+    std::filesystem::path shownFolder_;
+    std::string name_;
+    FileDescriptor file_;
     std::uint64_t position_ = 0;
     bool committed_ = false;
 };

@@ -1,17 +1,22 @@
 #include "TemporaryName.h"
 
-#include <unistd.h>
+#include <sys/random.h>
 
-#include <random>
-#include <string>
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
 
 namespace install::enczip {
 
-TemporaryName::TemporaryName()
-    : prefix_(".enczip-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}()) + "-") {}
-
-std::filesystem::path TemporaryName::next(const std::filesystem::path& directory) {
-    return directory / (prefix_ + std::to_string(counter_++) + ".part");
+std::string temporaryName(const std::string& prefix) {
+    std::uint64_t bits = 0;
+    while (::getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits)) {
+        if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "getrandom");
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string name = prefix;
+    for (int shift = 60; shift >= 0; shift -= 4) name.push_back(kDigits[(bits >> shift) & 0xf]);
+    return name;
 }
 
 }  // namespace install::enczip

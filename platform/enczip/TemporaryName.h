@@ -1,21 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <string>
 
 namespace install::enczip {
 
-// Hands out names for work in progress: hidden, tagged with the process, never reused within
-// one extraction, so two extractions into the same folder do not collide.
-class TemporaryName {
-public:
-    TemporaryName();
-    std::filesystem::path next(const std::filesystem::path& directory);
-
-private:
-    std::string prefix_;
-    std::uint64_t counter_ = 0;
-};
+// A name no one can guess ahead: the prefix followed by 64 random bits in hexadecimal. Work in
+// progress is created under such names exclusively, so nothing planted in advance is reused.
+std::string temporaryName(const std::string& prefix);
 
 }  // namespace install::enczip

@@ -11,6 +11,8 @@
 #include "Sha256.h"
 
 namespace install::engine {
+
+using enczip::Sha256;
 namespace {
 
 [[noreturn]] void fail(const char* what, const std::filesystem::path& path) {

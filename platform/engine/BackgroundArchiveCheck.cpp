@@ -9,6 +9,8 @@
 
 namespace install::engine {
 
+using enczip::Sha256;
+
 BackgroundArchiveCheck::BackgroundArchiveCheck(std::filesystem::path archive, std::string expectedSha256)
     : archive_(std::move(archive)), expected_(Sha256::normalized(std::move(expectedSha256))) {
     thread_ = std::thread([this] { run(); });

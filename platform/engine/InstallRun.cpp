@@ -9,12 +9,14 @@
 
 #include "ArchiveFetcher.h"
 #include "BackgroundArchiveCheck.h"
+#include "DestinationLinks.h"
 #include "DownloadFolder.h"
 #include "EngineErrorCodes.h"
-#include "ExtractedEntries.h"
 #include "InstallationRecorder.h"
+#include "ProductMover.h"
 #include "RunProgress.h"
 #include "Sha256.h"
+#include "StagingArea.h"
 #include "fl/i18n/TextConversion.h"
 #include "install/cpputil/InstallerException.h"
 #include "install/cpputil/Interrupt.h"
@@ -25,6 +27,8 @@
 namespace fs = std::filesystem;
 
 namespace install::engine {
+
+using enczip::Sha256;
 namespace {
 
 std::string archiveName(const productdata::ProductRecord& record) {
@@ -67,7 +71,28 @@ void InstallRun::execute() {
 
 void InstallRun::work() {
     const std::vector<PlannedProduct> products = plan();
-    InstallationRecorder recorder(request_.folder);
+    std::error_code error;
+    const bool createdFolder = !fs::exists(request_.folder, error);
+    try {
+        const enczip::ConfinedFolder destination(request_.folder);
+        try {
+            StagingArea::recoverLeftovers(destination);
+        } catch (const std::exception& failure) {
+            throw EngineExtractOrRegisterException(kExtractCode,
+                                                   "An interrupted installation cannot be taken back",
+                                                   failure.what(), kStartLocation);
+        }
+        installAll(products, destination, createdFolder);
+    } catch (...) {
+        // A folder this run made goes again with the run (when nothing else was put in it).
+        if (createdFolder) fs::remove(request_.folder, error);
+        throw;
+    }
+}
+
+void InstallRun::installAll(const std::vector<PlannedProduct>& products,
+                            const enczip::ConfinedFolder& destination, bool createdFolder) {
+    InstallationRecorder recorder(request_.folder, createdFolder);
     std::uint64_t installBytes = 0;
     std::uint64_t downloadBytes = 0;
     for (const PlannedProduct& product : products) {
@@ -75,10 +100,42 @@ void InstallRun::work() {
         if (product.fetch) downloadBytes += product.archiveBytes;
     }
     RunProgress progress(products.size(), installBytes, downloadBytes);
+    // Destroyed unfinished, it puts the installation folder back as it was.
+    StagingArea staging(destination);
+    std::vector<std::vector<enczip::PlacedEntry>> staged;
     for (const PlannedProduct& product : products) {
         if (cpputil::interrupt::is_set()) interrupted(*product.record);
-        install(product, progress, recorder);
+        staged.push_back(stage(product, staging.productFolder(staged.size()), progress));
     }
+    if (!products.empty() && cpputil::interrupt::is_set()) interrupted(*products.back().record);
+    try {
+        staging.flush();
+        ProductMover mover(destination, staging);
+        for (std::size_t index = 0; index < products.size(); ++index) {
+            const productdata::ProductRecord& record = *products[index].record;
+            InstalledProductEntry entry{record.baseCode, record.name, record.productFamily};
+            mover.move(staging.productFolder(index), staged[index], entry);
+            recorder.add(std::move(entry));
+        }
+        // Links of earlier runs and archives count as much as this run's: together they decide
+        // where a path leads.
+        std::string escaping;
+        for (const std::string& link : DestinationLinks::escaping(destination))
+            escaping += (escaping.empty() ? "" : ", ") + link;
+        if (!escaping.empty()) {
+            throw EngineExtractOrRegisterException(kExtractCode,
+                                                   "Symbolic links lead outside the installation folder",
+                                                   escaping, kStartLocation);
+        }
+        recorder.place(mover);
+        staging.flush();
+    } catch (const EngineException&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw EngineExtractOrRegisterException(kRecordCode, "Unable to put the products in place",
+                                               error.what(), kStartLocation);
+    }
+    staging.finish();
     progress.finish();
 }
 
@@ -154,24 +211,25 @@ std::uint64_t InstallRun::estimatedInstallBytes(const std::u16string& baseCode, 
     return error ? 0 : static_cast<std::uint64_t>(archiveBytes);
 }
 
-void InstallRun::install(const PlannedProduct& product, RunProgress& progress,
-                         InstallationRecorder& recorder) {
+std::vector<enczip::PlacedEntry> InstallRun::stage(const PlannedProduct& product, const fs::path& folder,
+                                                   RunProgress& progress) {
     const productdata::ProductRecord& record = *product.record;
     progress.beginProduct(record.name);
     std::uint64_t written = 0;
+    std::vector<enczip::PlacedEntry> placed;
     if (product.fetch) {
         const fs::path copy = fetch(product, progress);
-        written = unpack(product, copy, nullptr, progress);
+        placed = unpack(product, copy, folder, nullptr, progress, written);
         std::error_code ignored;
         fs::remove(copy, ignored);
     } else if (record.archiveSha256.empty()) {
-        written = unpack(product, product.archive, nullptr, progress);
+        placed = unpack(product, product.archive, folder, nullptr, progress, written);
     } else {
         BackgroundArchiveCheck check(product.archive, record.archiveSha256);
-        written = unpack(product, product.archive, &check, progress);
+        placed = unpack(product, product.archive, folder, &check, progress, written);
     }
-    recorder.record(record);
     progress.productDone(written);
+    return placed;
 }
 
 fs::path InstallRun::fetch(const PlannedProduct& product, RunProgress& progress) {
@@ -197,44 +255,31 @@ fs::path InstallRun::fetch(const PlannedProduct& product, RunProgress& progress)
     return fetched.archive;
 }
 
-std::uint64_t InstallRun::unpack(const PlannedProduct& product, const fs::path& archive,
-                                 BackgroundArchiveCheck* check, RunProgress& progress) {
+std::vector<enczip::PlacedEntry> InstallRun::unpack(const PlannedProduct& product, const fs::path& archive,
+                                                    const fs::path& folder, BackgroundArchiveCheck* check,
+                                                    RunProgress& progress, std::uint64_t& written) {
     using Outcome = BackgroundArchiveCheck::Outcome;
     const productdata::ProductRecord& record = *product.record;
-    ExtractedEntries entries(request_.folder);
     bool stoppedForSignature = false;
     bool stoppedByUser = false;
-    std::uint64_t written = 0;
 
     enczip::ExtractOptions options;
-    std::string currentEntry;
     options.onProgress = [&](const enczip::ProgressInfo& info) {
         written = info.totalBytesWritten;
         progress.installed(written);
-        // Remembered from its first block on: the folders made for an entry stopped half-way
-        // must go as well.
-        if (info.entryName != currentEntry) {
-            currentEntry = info.entryName;
-            entries.remember(currentEntry);
-        }
-        if (check != nullptr && check->current() == Outcome::Differs) {
-            stoppedForSignature = true;
-            return false;
-        }
-        if (!info.entryComplete) return true;
-        if (cpputil::interrupt::is_set()) {
-            stoppedByUser = true;
-            return false;
-        }
-        return true;
+        stoppedForSignature = check != nullptr && check->current() == Outcome::Differs;
+        stoppedByUser = cpputil::interrupt::is_set();
+        return !stoppedForSignature && !stoppedByUser;
     };
 
+    // Nothing of the archive has reached the installation folder yet: a forged one is simply
+    // left in the staging folder, which goes with the run.
     const auto rejectForgery = [&] {
-        entries.removeAll();
         forged(record, "the archive does not match the checksum of the product catalogue");
     };
+    std::vector<enczip::PlacedEntry> placed;
     try {
-        enczip::extract(archive.string(), request_.folder.string(), options);
+        placed = enczip::extract(archive.string(), folder.string(), options);
     } catch (const enczip::ExtractionInterruptedError&) {
         if (stoppedForSignature) rejectForgery();
         if (stoppedByUser) interrupted(record);
@@ -250,12 +295,11 @@ std::uint64_t InstallRun::unpack(const PlannedProduct& product, const fs::path& 
     if (check != nullptr) {
         const Outcome outcome = check->wait();
         if (outcome == Outcome::Differs) rejectForgery();
-        if (outcome == Outcome::Unreadable) {
+        if (outcome == Outcome::Unreadable)
             throw EngineExtractOrRegisterException(kExtractCode, archiveName(record), check->readFailure(),
                                                    kStartLocation);
-        }
     }
-    return written;
+    return placed;
 }
 
 }  // namespace install::engine

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ConfinedFolder.h"
+#include "install/enczip/Extract.h"
 #include "install/engine/WorkflowType.h"
 #include "install/productidentifier/ProductCatalogue.h"
 #include "install/repository_adapter/RepositoryAdapter.h"
@@ -14,8 +16,8 @@ namespace install::engine {
 
 class BackgroundArchiveCheck;
 class DownloadFolder;
-class InstallationRecorder;
 class RunProgress;
+class StagingArea;
 
 struct InstallRequest {
     std::vector<std::u16string> products;
@@ -29,9 +31,12 @@ struct InstallRequest {
     std::shared_ptr<const productidentifier::ProductCatalogue> catalogue;
 };
 
-// One installation: every product's archive is located before anything is written, then each
-// product is (fetched,) verified against the catalogue's checksum, unpacked into the folder and
-// recorded, in the order asked. The user's cancel request is honoured between files.
+// One installation, all or nothing: every product's archive is located before anything is
+// written; each product is (fetched,) unpacked into a staging folder inside the installation
+// folder and verified against the catalogue's checksum, in the order asked; only then are they
+// all flushed to disk, moved into place, every link of the folder checked and the record
+// written. A failure, a forged archive or the user's cancel (honoured within every MiB written)
+// puts the folder back as it was.
 class InstallRun {
 public:
     explicit InstallRun(InstallRequest request);
@@ -56,12 +61,18 @@ private:
     std::vector<PlannedProduct> plan();
     PlannedProduct locate(const productdata::ProductRecord& record);
     std::uint64_t estimatedInstallBytes(const std::u16string& baseCode, const std::filesystem::path& archive);
-    void install(const PlannedProduct& product, RunProgress& progress, InstallationRecorder& recorder);
+    void installAll(const std::vector<PlannedProduct>& products, const enczip::ConfinedFolder& destination,
+                    bool createdFolder);
+    // What the product's archive placed in its staging folder.
+    std::vector<enczip::PlacedEntry> stage(const PlannedProduct& product, const std::filesystem::path& folder,
+                                           RunProgress& progress);
     // The archive's copy in the run's download folder, checked against the catalogue.
     std::filesystem::path fetch(const PlannedProduct& product, RunProgress& progress);
-    // Bytes written.
-    std::uint64_t unpack(const PlannedProduct& product, const std::filesystem::path& archive,
-                         BackgroundArchiveCheck* check, RunProgress& progress);
+    std::vector<enczip::PlacedEntry> unpack(const PlannedProduct& product,
+                                            const std::filesystem::path& archive,
+                                            const std::filesystem::path& folder,
+                                            BackgroundArchiveCheck* check, RunProgress& progress,
+                                            std::uint64_t& written);
 
     InstallRequest request_;
     std::unique_ptr<repository_adapter::ProductMap> availableProducts_;

@@ -7,8 +7,8 @@
 
 #include "EngineErrorCodes.h"
 #include "InstallationRecordReader.h"
+#include "ProductMover.h"
 #include "foundation/release_info/ReleaseInfo.h"
-#include "install/engine/EngineExceptions.h"
 #include "install/platformutil/PlatformUtility.h"
 
 namespace install::engine {
@@ -31,9 +31,11 @@ std::optional<foundation::release_info::ReleaseInfo> installerRelease() {
 
 }  // namespace
 
-InstallationRecorder::InstallationRecorder(std::filesystem::path folder) : folder_(std::move(folder)) {
-    if (auto existing = InstallationRecordReader::read(folder_.u16string(), kStartLocation)) {
+InstallationRecorder::InstallationRecorder(const std::filesystem::path& folder, bool createdFolder) {
+    if (auto existing = InstallationRecordReader::read(folder.u16string(), kStartLocation)) {
         manifest_ = std::move(*existing);
+    } else {
+        manifest_.setCreatedFolder(createdFolder);
     }
     if (const auto release = installerRelease()) {
         manifest_.setRelease(release->getReleaseFamily(), release->getReleaseStatus(),
@@ -41,14 +43,12 @@ InstallationRecorder::InstallationRecorder(std::filesystem::path folder) : folde
     }
 }
 
-void InstallationRecorder::record(const productdata::ProductRecord& product) {
-    manifest_.addProduct({product.baseCode, product.name, product.productFamily});
-    try {
-        manifest_.writeTo(folder_);
-    } catch (const InstallationManifestException& error) {
-        throw EngineExtractOrRegisterException(kRecordCode, "Unable to record the installed products",
-                                               error.what(), kStartLocation);
-    }
+void InstallationRecorder::add(InstalledProductEntry product) { manifest_.addProduct(std::move(product)); }
+
+void InstallationRecorder::place(ProductMover& mover) const {
+    // The list first: an uninstaller reading it while the record changes finds every file.
+    mover.placeFile(InstallationManifest::kFileListName, manifest_.fileList());
+    mover.placeFile(InstallationManifest::kFileName, manifest_.toJson());
 }
 
 }  // namespace install::engine

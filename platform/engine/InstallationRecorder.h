@@ -3,26 +3,26 @@
 #include <filesystem>
 
 #include "InstallationManifest.h"
-#include "install/productdata/ProductRecord.h"
 
 namespace install::engine {
 
-// Keeps the installation record of the folder a run installs into: each product is added and
-// the record written as soon as the product is in place, so an interrupted or failed run still
-// leaves a record of what it completed.
+class ProductMover;
+
+// The installation record of the folder a run installs into, as it will be once every product
+// of the run is in place.
 class InstallationRecorder {
 public:
     // Reads the folder's record now, so that an unreadable one stops the run before anything is
     // unpacked (EngineInvalidInstalledProductsException). The release comes from the
     // "VersionInfo.xml" beside the running installer when there is one; otherwise an existing
-    // record keeps its own.
-    explicit InstallationRecorder(std::filesystem::path folder);
+    // record keeps its own. `createdFolder`: this run made the installation folder.
+    InstallationRecorder(const std::filesystem::path& folder, bool createdFolder);
 
-    // Throws EngineExtractOrRegisterException when the record cannot be written.
-    void record(const productdata::ProductRecord& product);
+    void add(InstalledProductEntry product);
+    // Puts the record and its file list in place, as changes of the run.
+    void place(ProductMover& mover) const;
 
 private:
-    std::filesystem::path folder_;
     InstallationManifest manifest_;
 };
 

@@ -53,10 +53,16 @@ void RunProgress::productDone(std::uint64_t bytes) {
     publishInstall(std::min(kLastRunningPercent, percentOf(installedBefore_, installTotal())));
 }
 
-void RunProgress::finish() { publishInstall(100); }
+void RunProgress::finish() {
+    finished_ = true;
+    publishInstall(100);
+}
 
 std::uint64_t RunProgress::installTotal() const {
-    return std::max(installBytes_, installedBefore_ + installedNow_);
+    const std::uint64_t done = installedBefore_ + installedNow_;
+    // Until every product is in place and recorded one byte is held back, so that no listener
+    // works out a whole hundred percent from the figures before the run has succeeded.
+    return finished_ ? done : std::max(installBytes_, done + 1);
 }
 
 void RunProgress::publishInstall(std::uint64_t percent) {

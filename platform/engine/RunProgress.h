@@ -10,18 +10,19 @@ namespace install::engine {
 // begins or ends, never per block, so listeners that update a user interface keep up.
 class RunProgress {
 public:
-    // Sizes are the repository's estimates; a run that writes more than estimated still ends
-    // at 100 percent and never reports 100 before it has ended.
+    // Sizes are the repository's estimates. Until finish() the bytes done stay below the total
+    // reported, whatever was estimated; the last report has both equal and 100 percent.
     RunProgress(std::uint64_t products, std::uint64_t installBytes, std::uint64_t downloadBytes);
 
     void beginProduct(const std::u16string& name);
     // Bytes of the current product's archive fetched so far.
     void fetched(std::uint64_t bytes);
     void fetchDone(std::uint64_t bytes);
-    // Bytes of the current product written into the installation folder so far.
+    // Bytes of the current product unpacked so far.
     void installed(std::uint64_t bytes);
+    // The product is unpacked and verified.
     void productDone(std::uint64_t bytes);
-    // The last report: every product in place.
+    // The last report: every product in place and recorded.
     void finish();
 
 private:
@@ -40,6 +41,7 @@ private:
     std::uint64_t fetchedNow_ = 0;
     std::uint64_t lastInstallPercent_ = 0;
     std::uint64_t lastDownloadPercent_ = 0;
+    bool finished_ = false;
 };
 
 }  // namespace install::engine

@@ -1,10 +1,14 @@
 #include "InstallationManifest.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -22,32 +26,109 @@ std::u16string text(const json& value) { return fl::i18n::to_u16string(value.get
 
 std::string utf8(const std::u16string& value) { return fl::i18n::to_string(value); }
 
-InstallationManifest parse(const std::string& content) {
-    const json document = json::parse(content);
-    const std::int32_t format = document.at("formatVersion").get<std::int32_t>();
-    if (format != InstallationManifest::kFormatVersion) {
-        throw InstallationManifestException("unsupported format version " + std::to_string(format));
+InstalledProductEntry productFrom(const json& product) {
+    InstalledProductEntry entry{text(product.at("baseCode")), text(product.at("name")),
+                                text(product.at("family"))};
+    for (const json& file : product.value("files", json::array())) {
+        entry.files.push_back({file.at("path").get<std::string>(), file.at("size").get<std::uint64_t>(),
+                               file.at("sha256").get<std::string>()});
     }
-    InstallationManifest manifest;
-    manifest.setRelease(text(document.at("releaseFamily")), text(document.at("releaseStatus")),
-                        document.at("updateLevel").get<std::int32_t>());
-    std::set<std::u16string> seen;
-    for (const json& product : document.at("products").get<std::vector<json>>()) {
-        InstalledProductEntry entry{text(product.at("baseCode")), text(product.at("name")),
-                                    text(product.at("family"))};
-        if (entry.baseCode.empty()) throw InstallationManifestException("a product has an empty base code");
-        if (!seen.insert(entry.baseCode).second) {
-            throw InstallationManifestException("product " + utf8(entry.baseCode) + " is listed twice");
+    for (const json& link : product.value("links", json::array()))
+        entry.links.push_back({link.at("path").get<std::string>(), link.at("target").get<std::string>()});
+    for (const json& folder : product.value("folders", json::array()))
+        entry.folders.push_back(folder.get<std::string>());
+    return entry;
+}
+
+json productJson(const InstalledProductEntry& product) {
+    json files = json::array();
+    for (const InstalledFile& file : product.files)
+        files.push_back({{"path", file.path}, {"size", file.size}, {"sha256", file.sha256}});
+    json links = json::array();
+    for (const InstalledLink& link : product.links)
+        links.push_back({{"path", link.path}, {"target", link.target}});
+    return {{"baseCode", utf8(product.baseCode)},
+            {"name", utf8(product.name)},
+            {"family", utf8(product.productFamily)},
+            {"files", files},
+            {"links", links},
+            {"folders", product.folders}};
+}
+
+std::string escaped(const std::string& path) {
+    std::string line;
+    for (const unsigned char byte : path) {
+        const bool plain =
+            (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
+        if (plain || std::strchr("._-+/", byte) != nullptr) {
+            line.push_back(static_cast<char>(byte));
+        } else {
+            const char octal[] = {'\\',
+                                  '0',
+                                  static_cast<char>('0' + (byte >> 6)),
+                                  static_cast<char>('0' + (byte >> 3 & 7)),
+                                  static_cast<char>('0' + (byte & 7)),
+                                  '\0'};
+            line += octal;
         }
-        manifest.addProduct(std::move(entry));
     }
-    return manifest;
+    return line;
+}
+
+// Written under an unguessable name created exclusively without following links, flushed and
+// renamed over `name`; the folder is flushed afterwards so the rename lasts too.
+void replaceFile(int folder, const std::filesystem::path& shownFolder, const std::string& name,
+                 const std::string& content) {
+    std::random_device random;
+    std::string aside;
+    int file = -1;
+    for (int attempt = 0; file < 0 && attempt < 100; ++attempt) {
+        aside = name + ".tmp" + std::to_string(std::uint64_t{random()} << 32 | random());
+        file = ::openat(folder, aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (file < 0 && errno != EEXIST) break;
+    }
+    if (file < 0)
+        throw InstallationManifestException("cannot write installation record in " + shownFolder.string());
+    bool written = true;
+    for (std::size_t done = 0; written && done < content.size();) {
+        const ssize_t count = ::write(file, content.data() + done, content.size() - done);
+        written = count > 0 || (count < 0 && errno == EINTR);
+        done += count > 0 ? static_cast<std::size_t>(count) : 0;
+    }
+    written = written && ::fsync(file) == 0;
+    written = ::close(file) == 0 && written;
+    if (!written || ::renameat(folder, aside.c_str(), folder, name.c_str()) != 0) {
+        ::unlinkat(folder, aside.c_str(), 0);
+        throw InstallationManifestException("cannot replace installation record " +
+                                            (shownFolder / name).string());
+    }
+    ::fsync(folder);
 }
 
 }  // namespace
 
 std::filesystem::path InstallationManifest::fileIn(const std::filesystem::path& folder) {
     return folder / kFileName;
+}
+
+InstallationManifest InstallationManifest::fromJson(const std::string& content) {
+    const json document = json::parse(content);
+    const std::int32_t format = document.at("formatVersion").get<std::int32_t>();
+    if (format != 1 && format != kFormatVersion)
+        throw InstallationManifestException("unsupported format version " + std::to_string(format));
+    InstallationManifest manifest;
+    manifest.setRelease(text(document.at("releaseFamily")), text(document.at("releaseStatus")),
+                        document.at("updateLevel").get<std::int32_t>());
+    manifest.createdFolder_ = document.value("createdFolder", false);
+    std::set<std::u16string> seen;
+    for (const json& product : document.at("products").get<std::vector<json>>()) {
+        InstalledProductEntry entry = productFrom(product);
+        if (entry.baseCode.empty()) throw InstallationManifestException("a product has an empty base code");
+        if (!seen.insert(entry.baseCode).second)
+            throw InstallationManifestException("product " + utf8(entry.baseCode) + " is listed twice");
+        manifest.addProduct(std::move(entry));
+    }
+    return manifest;
 }
 
 std::optional<InstallationManifest> InstallationManifest::readFrom(const std::filesystem::path& folder) {
@@ -59,42 +140,50 @@ std::optional<InstallationManifest> InstallationManifest::readFrom(const std::fi
         throw InstallationManifestException("cannot read installation record " + file.string());
     const std::string content{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
     try {
-        return parse(content);
-    } catch (const json::exception& failure) {
-        throw InstallationManifestException(file.string() + ": " + failure.what());
-    } catch (const InstallationManifestException& failure) {
+        return fromJson(content);
+    } catch (const std::exception& failure) {
         throw InstallationManifestException(file.string() + ": " + failure.what());
     }
 }
 
-void InstallationManifest::writeTo(const std::filesystem::path& folder) const {
+std::string InstallationManifest::toJson() const {
     json products = json::array();
-    for (const InstalledProductEntry& product : products_) {
-        products.push_back({{"baseCode", utf8(product.baseCode)},
-                            {"name", utf8(product.name)},
-                            {"family", utf8(product.productFamily)}});
-    }
-    const json document = {{"formatVersion", kFormatVersion},
-                           {"releaseFamily", utf8(releaseFamily_)},
-                           {"releaseStatus", utf8(releaseStatus_)},
-                           {"updateLevel", updateLevel_},
-                           {"products", products}};
+    for (const InstalledProductEntry& product : products_) products.push_back(productJson(product));
+    const json document = {{"formatVersion", kFormatVersion},       {"releaseFamily", utf8(releaseFamily_)},
+                           {"releaseStatus", utf8(releaseStatus_)}, {"updateLevel", updateLevel_},
+                           {"createdFolder", createdFolder_},       {"products", products}};
+    // Archives may name files in any bytes; the list beside the record keeps them exactly.
+    return document.dump(2, ' ', false, json::error_handler_t::replace) + '\n';
+}
 
-    const std::filesystem::path file = fileIn(folder);
-    const std::filesystem::path aside = file.string() + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream stream(aside, std::ios::binary | std::ios::trunc);
-        stream << document.dump(2) << '\n';
-        stream.close();
-        if (!stream)
-            throw InstallationManifestException("cannot write installation record " + aside.string());
+std::string InstallationManifest::fileList() const {
+    std::set<std::string> entries;
+    std::set<std::pair<std::ptrdiff_t, std::string>> folders;
+    for (const InstalledProductEntry& product : products_) {
+        for (const InstalledFile& file : product.files) entries.insert("f " + escaped(file.path));
+        for (const InstalledLink& link : product.links) entries.insert("l " + escaped(link.path));
+        for (const std::string& folder : product.folders)
+            folders.emplace(-std::count(folder.begin(), folder.end(), '/'), "d " + escaped(folder));
     }
-    std::error_code error;
-    std::filesystem::rename(aside, file, error);
-    if (error) {
-        std::filesystem::remove(aside, error);
-        throw InstallationManifestException("cannot replace installation record " + file.string());
+    std::string list;
+    for (const std::string& entry : entries) list += entry + '\n';
+    for (const auto& [depth, folder] : folders) list += folder + '\n';
+    if (createdFolder_) list += "d .\n";
+    return list;
+}
+
+void InstallationManifest::writeTo(const std::filesystem::path& folder) const {
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        throw InstallationManifestException("cannot open installation folder " + folder.string());
+    try {
+        replaceFile(descriptor, folder, kFileListName, fileList());
+        replaceFile(descriptor, folder, kFileName, toJson());
+    } catch (...) {
+        ::close(descriptor);
+        throw;
     }
+    ::close(descriptor);
 }
 
 const std::u16string& InstallationManifest::getReleaseFamily() const { return releaseFamily_; }
@@ -122,9 +211,8 @@ void InstallationManifest::addProduct(InstalledProductEntry product) {
 }
 
 bool InstallationManifest::removeProduct(const std::u16string& baseCode) {
-    const auto removed = std::erase_if(
-        products_, [&](const InstalledProductEntry& entry) { return entry.baseCode == baseCode; });
-    return removed > 0;
+    return std::erase_if(products_,
+                         [&](const InstalledProductEntry& entry) { return entry.baseCode == baseCode; }) > 0;
 }
 
 InstallationManifestException::~InstallationManifestException() = default;

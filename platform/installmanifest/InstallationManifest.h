@@ -11,35 +11,77 @@
 
 namespace install::engine {
 
+// Paths are UTF-8, '/'-separated, relative to the installation folder and through no link.
+struct InstalledFile {
+    std::string path;
+    std::uint64_t size = 0;
+    std::string sha256;
+};
+
+struct InstalledLink {
+    std::string path;
+    std::string target;
+};
+
 struct InstalledProductEntry {
     std::u16string baseCode;
     std::u16string name;
     std::u16string productFamily;
+    // What the product put in place: so an uninstaller removes exactly that, and a repair can
+    // check every file.
+    std::vector<InstalledFile> files = {};
+    std::vector<InstalledLink> links = {};
+    // Folders the installation of this product created.
+    std::vector<std::string> folders = {};
 };
 
 // The installation record the engine keeps in every installation folder: the release it belongs
-// to and the products installed there. Stored as JSON in "installed_products.json":
+// to and the products installed there, with their files. Stored as JSON in
+// "installed_products.json":
 //
-//   { "formatVersion": 1, "releaseFamily": "R2025a", "releaseStatus": "Release",
-//     "updateLevel": 2,
-//     "products": [ { "baseCode": "VELORA", "name": "Velora", "family": "Velora" } ] }
+//   { "formatVersion": 2, "releaseFamily": "R2025a", "releaseStatus": "Release",
+//     "updateLevel": 2, "createdFolder": true,
+//     "products": [ { "baseCode": "VELORA", "name": "Velora", "family": "Velora",
+//                     "files": [ { "path": "bin/velora", "size": 120, "sha256": "9f86…" } ],
+//                     "links": [ { "path": "bin/vl", "target": "velora" } ],
+//                     "folders": [ "bin" ] } ] }
+//
+// Records of format 1 (products without their files) are still read. Beside it lies
+// "installed_files.list", the same files, links and folders for the uninstaller script (see
+// fileList()).
 class COMPONENT_API InstallationManifest {
 public:
     static constexpr const char* kFileName = "installed_products.json";
-    static constexpr std::int32_t kFormatVersion = 1;
+    static constexpr const char* kFileListName = "installed_files.list";
+    // Staging folders of installation runs in the installation folder start with this.
+    static constexpr const char* kStagingPrefix = ".velora-staging-";
+    static constexpr std::int32_t kFormatVersion = 2;
 
     static std::filesystem::path fileIn(const std::filesystem::path& folder);
     // Nothing when the folder holds no record (or does not exist); throws
     // InstallationManifestException when the record cannot be read or is not one.
     static std::optional<InstallationManifest> readFrom(const std::filesystem::path& folder);
-    // Replaces the record in the folder as a whole (written aside, then renamed), so a reader
-    // never sees half of it. Throws InstallationManifestException.
+    static InstallationManifest fromJson(const std::string& json);
+    // Replaces the record and its list in the folder as a whole: each written under an
+    // unguessable name, flushed, renamed over the old one and the folder flushed, so a reader
+    // never sees half of it; nothing written aside stays behind on failure. Throws
+    // InstallationManifestException.
     void writeTo(const std::filesystem::path& folder) const;
+
+    std::string toJson() const;
+    // One line per entry: "f " (file), "l " (link) or "d " (folder the installation created,
+    // the deepest first, after every file and link), then the path with every byte other than
+    // a letter, digit, '.', '_', '-', '+' or '/' written as \0 and three octal digits, as the
+    // shell's printf %b reads it. "d ." closes the list when the installation created the
+    // folder itself.
+    std::string fileList() const;
 
     const std::u16string& getReleaseFamily() const;
     const std::u16string& getReleaseStatus() const;
     std::int32_t getUpdateLevel() const;
     void setRelease(std::u16string releaseFamily, std::u16string releaseStatus, std::int32_t updateLevel);
+    bool getCreatedFolder() const { return createdFolder_; }
+    void setCreatedFolder(bool created) { createdFolder_ = created; }
 
     // In the order they were added.
     const std::vector<InstalledProductEntry>& getProducts() const;
@@ -52,6 +94,7 @@ private:
     std::u16string releaseFamily_;
     std::u16string releaseStatus_;
     std::int32_t updateLevel_ = 0;
+    bool createdFolder_ = false;
     std::vector<InstalledProductEntry> products_;
 };
 

@@ -1,23 +1,17 @@
 #!/bin/sh
-# Removes the Velora installation this script lies in: the folder with every product the
-# installation record lists. Asks first unless started with --yes.
+# Removes the Velora installation this script lies in: exactly the files and links its record
+# lists (installed_files.list), then the folders the installation created once they are empty,
+# then the record and this script. Anything added since stays. Asks first unless started with
+# --yes.
 set -eu
 
 folder=$(cd "$(dirname "$0")" && pwd -P)
-record="$folder/installed_products.json"
+list="$folder/installed_files.list"
 
-if [ ! -f "$record" ]; then
+if [ ! -f "$list" ]; then
     echo "No Velora installation in $folder: nothing removed." >&2
     exit 1
 fi
-# A record in a system or home folder means the installation was made right into it; removing
-# the folder would take far more than Velora with it.
-case "$folder" in
-    / | /usr | /usr/local | /opt | /home | "${HOME:-/nonexistent}")
-        echo "Velora was installed directly into $folder; remove its files by hand." >&2
-        exit 1
-        ;;
-esac
 
 if [ "${1:-}" != "--yes" ]; then
     printf 'Remove the Velora installation in %s? [y/N] ' "$folder"
@@ -31,6 +25,70 @@ if [ "${1:-}" != "--yes" ]; then
     esac
 fi
 
+# A listed path, its escapes read back (\0 and three octal digits stand for one byte). The "x"
+# keeps a trailing newline of a name from being lost.
+decode() {
+    case $1 in
+        *\\*)
+            path=$(printf '%bx' "$1")
+            path=${path%x}
+            ;;
+        *) path=$1 ;;
+    esac
+}
+
+# True when the path is inside the folder and no folder on the way to it is a link: removing
+# it cannot reach anything outside, whatever was changed since the installation.
+inside() {
+    case "/$path/" in
+        //* | */../* | */./*) [ "$path" = "." ] && return 0 || return 1 ;;
+    esac
+    rest=$path
+    here=$folder
+    while :; do
+        case $rest in
+            */*) ;;
+            *) return 0 ;;
+        esac
+        here=$here/${rest%%/*}
+        rest=${rest#*/}
+        if [ -L "$here" ] || [ ! -d "$here" ]; then return 1; fi
+    done
+}
+
+# Files and links, removed in batches.
+set --
+while IFS= read -r line; do
+    case $line in
+        "f "* | "l "*) ;;
+        *) continue ;;
+    esac
+    decode "${line#? }"
+    if inside && { [ -L "$folder/$path" ] || [ -f "$folder/$path" ]; }; then
+        set -- "$@" "$folder/$path"
+        if [ $# -ge 500 ]; then
+            rm -f -- "$@"
+            set --
+        fi
+    fi
+done <"$list"
+if [ $# -gt 0 ]; then rm -f -- "$@"; fi
+
+# Then the folders the installation made, deepest first, where nothing else was put in them.
+created_folder=no
+while IFS= read -r line; do
+    case $line in
+        "d .") created_folder=yes ;;
+        "d "*)
+            decode "${line#d }"
+            if inside && [ ! -L "$folder/$path" ] && [ -d "$folder/$path" ]; then
+                rmdir -- "$folder/$path" 2>/dev/null || true
+            fi
+            ;;
+    esac
+done <"$list"
+
+rm -f -- "$folder/installed_products.json" "$list" "$folder/uninstall.sh"
 cd /
-rm -rf -- "$folder"
-echo "Removed $folder."
+if [ "$created_folder" = yes ]; then rmdir -- "$folder" 2>/dev/null || true; fi
+echo "Removed the Velora installation in $folder."

@@ -24,7 +24,18 @@ std::string describe(const std::u16string& family, const std::u16string& status)
     return utf8(family) + (status.empty() ? "" : " (" + utf8(status) + ")");
 }
 
-// Nothing when the folder is missing or empty: there is nothing to conflict with.
+// True for an empty folder, and for one that holds only what killed installation runs left
+// (their staging folders, which the engine takes back before it starts).
+bool holdsNothingToKeep(const fs::path& folder) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        if (!entry->path().filename().string().starts_with(InstallationManifest::kStagingPrefix))
+            return false;
+    }
+    return !error;
+}
+
+// Nothing when the folder is missing or holds nothing to keep: there is nothing to conflict with.
 std::optional<InstallationManifest> recordOf(const fs::path& folder) {
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
@@ -32,7 +43,7 @@ std::optional<InstallationManifest> recordOf(const fs::path& folder) {
     if (!fs::is_directory(status)) {
         throw OverwriteException("\"" + folder.string() + "\" is a file, not an installation folder");
     }
-    if (fs::is_empty(folder, error) && !error) return std::nullopt;
+    if (holdsNothingToKeep(folder)) return std::nullopt;
     std::optional<InstallationManifest> manifest;
     try {
         manifest = InstallationManifest::readFrom(folder);

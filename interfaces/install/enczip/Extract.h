@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "foundation/ComponentExport.h"
 
@@ -21,20 +22,34 @@ struct ProgressInfo {
 };
 
 struct ExtractOptions {
-    // Called after each block written and once when an entry is complete. Answering false stops
-    // the extraction: the entry being written is removed and ExtractionInterruptedError is thrown.
+    // Called after every MiB at most written and once when an entry is complete. Answering
+    // false stops the extraction: the entry being written is removed and
+    // ExtractionInterruptedError is thrown.
     std::function<bool(const ProgressInfo&)> onProgress;
     // For archives whose entries are encrypted; without it such an entry fails to read.
     std::optional<std::string> passphrase;
 };
 
-// Unpacks a zip or tar archive (tar optionally compressed) into destination, creating it when
-// missing. Paths are UTF-8. Every file lands under its final name only once it is complete.
-// Throws UnsafeArchiveEntryError for an entry that would land outside destination,
-// std::filesystem::filesystem_error when the file system refuses a read or write, and
-// std::runtime_error for an unreadable or damaged archive.
-COMPONENT_API void extract(const std::string& archive, const std::string& destination);
-COMPONENT_API void extract(const std::string& archive, const std::string& destination,
-                           const ExtractOptions& options);
+// Something an extraction put in place, as a record of an installation needs it.
+struct PlacedEntry {
+    enum class Kind { Folder, File, SymbolicLink };
+    Kind kind = Kind::File;
+    std::string path;        // from the destination, '/'-separated, through no symbolic link
+    std::uint64_t size = 0;  // files
+    std::string sha256;      // files: lower-case hexadecimal
+    std::string linkTarget;  // symbolic links
+};
+
+// Unpacks a zip archive into destination, creating it when missing. Paths are UTF-8. Every file
+// lands under its final name only once it is complete; modes lose the write bits of group and
+// others (umask 022) and setuid, setgid. Nothing is written outside destination, whatever links
+// it already holds. Answers the folders it made and the files and links it placed, each once.
+// Throws UnsafeArchiveEntryError for an entry that would land or lead outside destination, a
+// hard link, a device, a pipe or a socket; std::filesystem::filesystem_error when the file
+// system refuses a read or write; std::runtime_error for an unreadable or damaged archive, or
+// a file that is not a zip archive from its first byte to its last.
+COMPONENT_API std::vector<PlacedEntry> extract(const std::string& archive, const std::string& destination);
+COMPONENT_API std::vector<PlacedEntry> extract(const std::string& archive, const std::string& destination,
+                                               const ExtractOptions& options);
 
 }  // namespace install::enczip

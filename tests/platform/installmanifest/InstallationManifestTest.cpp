@@ -1,75 +1,73 @@
+// The installation record: what it keeps of every product, the list for the uninstaller, and the
+// records it refuses.
 #include "InstallationManifest.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "ScratchFolder.h"
 
 namespace install::engine {
 namespace {
 
-namespace fs = std::filesystem;
-
-InstallationManifest sampleManifest() {
+TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThemForTheUninstaller) {
+    test::ScratchFolder folder;
     InstallationManifest manifest;
     manifest.setRelease(u"R2025a", u"Release", 2);
-    manifest.addProduct({u"VELORA", u"Velora", u"Velora"});
-    manifest.addProduct({u"FLOWMERE", u"Flowmere", u"Velora"});
-    return manifest;
-}
-
-TEST(InstallationManifestTest, WhatIsWrittenReadsBackInOrder) {
-    test::ScratchFolder folder;
-    sampleManifest().writeTo(folder.path());
+    manifest.setCreatedFolder(true);
+    manifest.addProduct({u"VELORA", u"Velora", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
+    manifest.addProduct({u"FLOWMERE", u"Flowmere", u"Velora", {{"share/a b\n\\é", 0, "e3b0"}}, {}, {"share", "share/x"}});
+    manifest.addProduct({u"VELORA", u"Velora 2", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
+    manifest.writeTo(folder.path());
 
     const auto read = InstallationManifest::readFrom(folder.path());
     ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(read->getReleaseFamily(), u"R2025a");
-    EXPECT_EQ(read->getReleaseStatus(), u"Release");
-    EXPECT_EQ(read->getUpdateLevel(), 2);
-    ASSERT_EQ(read->getProducts().size(), 2u);
-    EXPECT_EQ(read->getProducts()[0].baseCode, u"VELORA");
-    EXPECT_EQ(read->getProducts()[1].name, u"Flowmere");
-    EXPECT_EQ(read->getProducts()[1].productFamily, u"Velora");
-    // The record is replaced as a whole; nothing written aside stays behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator{}), 1);
-}
-
-TEST(InstallationManifestTest, AddingAKnownProductReplacesItAndRemovingForgetsIt) {
-    InstallationManifest manifest = sampleManifest();
-    manifest.addProduct({u"VELORA", u"Velora 2", u"Velora"});
-    ASSERT_EQ(manifest.getProducts().size(), 2u);
-    EXPECT_EQ(manifest.getProducts()[0].name, u"Velora 2");
+    EXPECT_EQ(read->toJson(), manifest.toJson());
+    EXPECT_EQ(read->getProducts()[0].name, u"Velora 2") << "replaced in place";
+    EXPECT_EQ(read->getProducts()[1].files[0].path, "share/a b\n\\é");
+    std::ifstream list(folder.path() / InstallationManifest::kFileListName);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(list), {}),
+              "f bin/velora\nf share/a\\0040b\\0012\\0134\\0303\\0251\nl bin/vl\nd share/x\nd bin\nd share\nd .\n");
+    // Both are replaced as a whole; nothing written aside stays behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
     EXPECT_TRUE(manifest.removeProduct(u"VELORA"));
     EXPECT_FALSE(manifest.removeProduct(u"VELORA"));
-    ASSERT_EQ(manifest.getProducts().size(), 1u);
 }
 
-TEST(InstallationManifestTest, AFolderWithoutRecordHoldsNoInstallation) {
+std::string record(int format, const std::string& products) {
+    return R"({"formatVersion": )" + std::to_string(format) +
+           R"(, "releaseFamily": "R", "releaseStatus": "R", "updateLevel": 0, "products": [)" + products + "]}";
+}
+
+TEST(InstallationManifestTest, ReadsRecordsWithoutFilesAndNothingWhereThereIsNone) {
     test::ScratchFolder folder;
     EXPECT_FALSE(InstallationManifest::readFrom(folder.path()).has_value());
     EXPECT_FALSE(InstallationManifest::readFrom(folder.path() / "missing").has_value());
+    folder.writeFile(InstallationManifest::kFileName, record(1, R"({"baseCode": "V", "name": "V", "family": "V"})"));
+    const auto read = InstallationManifest::readFrom(folder.path());
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->getProducts().at(0).baseCode, u"V");
 }
 
-class CorruptManifestTest : public testing::TestWithParam<const char*> {};
+class CorruptManifestTest : public testing::TestWithParam<std::pair<std::string, std::string>> {};
 
 TEST_P(CorruptManifestTest, IsReportedNotIgnored) {
     test::ScratchFolder folder;
-    folder.writeFile(InstallationManifest::kFileName, GetParam());
+    folder.writeFile(InstallationManifest::kFileName, GetParam().second);
     EXPECT_THROW(InstallationManifest::readFrom(folder.path()), InstallationManifestException);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Records, CorruptManifestTest,
-    testing::Values(
-        "", "{ truncated",
-        R"({"formatVersion": 2, "releaseFamily": "R2025a", "releaseStatus": "Release", "updateLevel": 0, "products": []})",
-        R"({"formatVersion": 1, "releaseFamily": "R2025a", "releaseStatus": "Release", "updateLevel": 0})",
-        R"({"formatVersion": 1, "releaseFamily": 5, "releaseStatus": "Release", "updateLevel": 0, "products": []})",
-        R"({"formatVersion": 1, "releaseFamily": "R2025a", "releaseStatus": "Release", "updateLevel": 0,
-            "products": [{"baseCode": "VELORA", "name": "Velora", "family": "Velora"},
-                         {"baseCode": "VELORA", "name": "Velora", "family": "Velora"}]})",
-        R"({"formatVersion": 1, "releaseFamily": "R2025a", "releaseStatus": "Release", "updateLevel": 0,
-            "products": [{"baseCode": "", "name": "Velora", "family": "Velora"}]})"));
+    testing::Values(std::pair{"Truncated", std::string("{ truncated")}, std::pair{"UnknownFormat", record(3, "")},
+                    std::pair{"ProductTwice", record(2, R"({"baseCode": "V", "name": "V", "family": "V"},
+                                                          {"baseCode": "V", "name": "W", "family": "V"})")},
+                    std::pair{"EmptyBaseCode", record(2, R"({"baseCode": "", "name": "V", "family": "V"})")},
+                    std::pair{"FileWithoutChecksum", record(2, R"({"baseCode": "V", "name": "V", "family": "V",
+                                                                   "files": [{"path": "a", "size": 1}]})")}),
+    [](const auto& info) { return info.param.first; });
 
 }  // namespace
 }  // namespace install::engine

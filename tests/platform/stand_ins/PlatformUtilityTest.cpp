@@ -1,12 +1,13 @@
-// Default folders, sizes, volumes and running processes as this platform knows them.
+// Default folders, sizes, volumes and running processes as this platform knows them, text conversion
+// between UTF-16 and UTF-8 with bad input replaced rather than lost, and file-system queries on UTF-16 paths.
 #include <gmock/gmock.h>
 #include <unistd.h>
 
 #include <limits>
-#include <regex>
 
 #include "ProcessTableDetector.h"
 #include "ScratchFolder.h"
+#include "fl/filesystem/Filesystem.h"
 #include "fl/i18n/TextConversion.h"
 #include "install/platformutil/DefaultDirectoryProvider.h"
 #include "install/platformutil/DetectRunningProcess.h"
@@ -22,34 +23,23 @@ namespace fs = std::filesystem;
 using Environment = workflow_test::ScopedEnvironmentVariable;
 
 // Every folder the provider derives from the user's environment points into a scratch folder.
-class DefaultDirectoryProviderTest : public testing::Test {
-protected:
-    std::u16string inScratch(const std::string& relative) const {
-        return (scratch.path() / relative).u16string();
-    }
-
+TEST(DefaultDirectoryProvider, FoldersFollowTheXdgConventionsAndARecordedInstallationFolderComesFirst) {
     test::ScratchFolder scratch;
-    Environment home{"HOME", (scratch.path() / "home").string()}, user{"USER", "tester"},
-        config{"XDG_CONFIG_HOME", (scratch.path() / "config").string()},
-        data{"XDG_DATA_HOME", "relative/data"}, download{"XDG_DOWNLOAD_DIR", std::nullopt};
-    DefaultDirectoryProvider provider;
-};
-
-TEST_F(DefaultDirectoryProviderTest, FoldersFollowTheXdgConventionsAndOtherPlatformsTheirOwn) {
-    EXPECT_EQ(provider.getUserAppDataDirectory(), inScratch("home/.local/share"))
-        << "a relative one is ignored";
+    const auto at = [&](const std::string& relative) { return (scratch.path() / relative).u16string(); };
+    const Environment home{"HOME", (scratch.path() / "home").string()}, user{"USER", "tester"},
+        config{"XDG_CONFIG_HOME", (scratch.path() / "config").string()}, data{"XDG_DATA_HOME", "relative"},
+        download{"XDG_DOWNLOAD_DIR", std::nullopt};
+    const DefaultDirectoryProvider provider;
+    EXPECT_EQ(provider.getUserAppDataDirectory(), at("home/.local/share")) << "a relative one is ignored";
     EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a", Platform::Linux),
-              inScratch("home/Downloads/Velora/R2025a"));
+              at("home/Downloads/Velora/R2025a"));
     scratch.writeFile("config/user-dirs.dirs",
-                      "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n");
+                      "# by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n");
     EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a", Platform::Linux),
-              inScratch("home/Fetched/Velora/R2025a"));
-    const Environment downloads("XDG_DOWNLOAD_DIR", (scratch.path() / "dl").string()),
-        dataHome("XDG_DATA_HOME", (scratch.path() / "data").string());
+              at("home/Fetched/Velora/R2025a"));
+    const Environment downloads("XDG_DOWNLOAD_DIR", (scratch.path() / "dl").string());
     EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a_Prerelease", Platform::Linux),
-              inScratch("dl/Velora/R2025a_Prerelease"));
-    EXPECT_EQ(provider.getUserAppDataDirectory(), inScratch("data"));
-    EXPECT_EQ(provider.getPlatformInstallationDirectory(Platform::MacOS), u"/Applications");
+              at("dl/Velora/R2025a_Prerelease"));
     EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a", Platform::Windows),
               u"C:\\Users\\tester\\Downloads\\Velora\\R2025a");
     EXPECT_EQ(provider.getDefaultInstallationDirectory("Velora/Runtime", u"R2025a", Platform::Windows, true,
@@ -57,78 +47,56 @@ TEST_F(DefaultDirectoryProviderTest, FoldersFollowTheXdgConventionsAndOtherPlatf
               u"C:\\Program Files\\Velora\\Runtime\\R2025a");
     EXPECT_THAT(fl::i18n::to_string(provider.getCurrentTimestamp()),
                 testing::MatchesRegex("[0-9]{4}(_[0-9]{2}){5}"));
-}
 
-TEST_F(DefaultDirectoryProviderTest, TheInstallationFolderIsTheRecordedOneElseBuiltFromItsParts) {
-    const std::u16string base = ::geteuid() == 0 ? u"/usr/local" : inScratch("home/.local/opt");
-    EXPECT_EQ(provider.getDefaultInstallationDirectory("velora", u"R2025a", Platform::Linux, false, u"Velora",
-                                                       u"", u"", u""),
-              base + u"/velora/R2025a");
+    const std::u16string base = ::geteuid() == 0 ? u"/usr/local" : at("home/.local/opt");
     EXPECT_EQ(
         provider.getDefaultInstallationDirectory("", u"", Platform::Linux, false, u"Velora", u"", u"", u""),
         base + u"/Velora");
     const std::u16string root = u"HKEY_LOCAL_MACHINE", key = u"SOFTWARE\\Kestrelix\\Velora Runtime";
-    EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"R2025a", key));
     provider.recordApplicationInstallation(root, u"R2025a", key, u"/opt/velora runtime");
-    EXPECT_TRUE(provider.isApplicationPrevInstalled(root, u"R2025a", key) &&
-                !provider.isApplicationPrevInstalled(root, u"R2024b", key));
+    EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"R2024b", key));
     EXPECT_EQ(
         provider.getDefaultInstallationDirectory("", u"", Platform::Linux, false, u"", u"R2025a", root, key),
         u"/opt/velora runtime");
-    EXPECT_EQ(
-        provider.getDefaultInstallationDirectory("", u"", Platform::Linux, true, u"", u"R2025a", root, key),
-        base);
     provider.recordApplicationInstallation(root, u"R2025a", key, u"");
-    EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"R2025a", key));
+    EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"R2025a", key))
+        << "an empty folder removes the record";
     provider.recordApplicationInstallation(u"..", u"..", u"..\\..\\escape", u"/opt/x");
     EXPECT_TRUE(fs::exists(scratch.path() / "config/velora-installer/registry/escape"))
         << "keys cannot leave the store";
     EXPECT_THROW(provider.recordApplicationInstallation(u"root", u"", u"", u"/opt/x"), fs::filesystem_error);
 }
 
-TEST(PlatformUtility, TheInstallerFolderIsTheProgramsUnlessTheHostSetsOneAndAncestorsWalkUpToWhatExists) {
-    const fs::path executableFolder = fs::read_symlink("/proc/self/exe").parent_path();
-    EXPECT_EQ(PlatformUtility::getInstallationPath(), executableFolder);
-    PlatformUtility::setInstallationPath("/opt/unpacked-installer");
-    EXPECT_EQ(PlatformUtility::getInstallationPath(), fs::path("/opt/unpacked-installer"));
-    PlatformUtility::setInstallationPath({});
+TEST(PlatformUtility, TheInstallerFolderIsTheProgramsAndAncestorsWalkUpToWhatExists) {
+    EXPECT_EQ(PlatformUtility::getInstallationPath(), fs::read_symlink("/proc/self/exe").parent_path());
     EXPECT_THAT(PlatformUtility::getPlatformUTCTime(),
                 testing::MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}"));
     test::ScratchFolder scratch;
     const fs::path file = scratch.writeFile("file", "x");
-    EXPECT_EQ(PlatformUtility::getNearestExistingAncestor(scratch.path() / "a" / ".." / "b" / "c"),
-              scratch.path());
+    EXPECT_EQ(PlatformUtility::getNearestExistingAncestor(scratch.path() / "a/../b/c"), scratch.path());
     EXPECT_EQ(PlatformUtility::getNearestExistingAncestor(file / "below"), file)
         << "a file in the way ends the walk";
     const VolumeDetector volumes;
-    EXPECT_TRUE(volumes.isSameVolume(scratch.text(), (scratch.path() / "not" / "yet").u16string()));
+    EXPECT_TRUE(volumes.isSameVolume(scratch.text(), (scratch.path() / "not/yet").u16string()));
     EXPECT_FALSE(volumes.isSameVolume(scratch.text(), u"/proc"));
     EXPECT_THROW(volumes.getVolumeId(u""), std::invalid_argument);
 }
 
-struct Size {
-    std::uint64_t bytes;
-    const char* text;
-};
-
 TEST(SizeFormatter, UsesBinaryUnitsWithOneDecimalAndNeverShows1024OfAUnit) {
     constexpr std::uint64_t KiB = 1024, MiB = KiB * 1024, GiB = MiB * 1024;
     for (const auto& [bytes, text] :
-         {Size{0, "0 B"}, Size{1023, "1023 B"}, Size{KiB, "1.0 KiB"}, Size{KiB + 512, "1.5 KiB"},
-          Size{KiB + 50, "1.0 KiB"}, Size{KiB + 52, "1.1 KiB"}, Size{MiB - 1, "1.0 MiB"},
-          Size{GiB - MiB / 100, "1.0 GiB"}, Size{10 * GiB + 3 * GiB / 10, "10.3 GiB"},
-          Size{std::numeric_limits<std::uint64_t>::max(), "16.0 EiB"}})
+         {std::pair{std::uint64_t{0}, "0 B"}, std::pair{KiB - 1, "1023 B"}, std::pair{KiB + 512, "1.5 KiB"},
+          std::pair{KiB + 50, "1.0 KiB"}, std::pair{KiB + 52, "1.1 KiB"}, std::pair{MiB - 1, "1.0 MiB"},
+          std::pair{10 * GiB + 3 * GiB / 10, "10.3 GiB"},
+          std::pair{std::numeric_limits<std::uint64_t>::max(), "16.0 EiB"}})
         EXPECT_EQ(SizeFormatter::format(bytes), text) << bytes;
 }
 
+// Processes of other users show no readable executable link, kernel threads only a command name.
 TEST(DetectRunningProcess, FindsThisProcessByItsProgramAndFolderAndOthersInAProcessTableByWhatItShows) {
     const fs::path executable = fs::read_symlink("/proc/self/exe");
-    const auto strategy = createDetectRunningProcessStrategy();
-    EXPECT_TRUE(
-        strategy->isProcessRunning(executable.filename().u16string(), executable.parent_path().u16string()));
-    EXPECT_FALSE(strategy->isProcessRunning(executable.filename().u16string(), u"/nonexistent/folder"));
-    EXPECT_FALSE(strategy->isProcessRunning(u"velora-no-such-program.exe", u""));
-    // Processes of other users show no readable executable link, kernel threads only a command name.
+    EXPECT_TRUE(createDetectRunningProcessStrategy()->isProcessRunning(executable.filename().u16string(),
+                                                                       executable.parent_path().u16string()));
     test::ScratchFolder table;
     fs::create_directories(table.path() / "100");
     fs::create_symlink("/opt/velora/bin/velora", table.path() / "100" / "exe");
@@ -136,12 +104,52 @@ TEST(DetectRunningProcess, FindsThisProcessByItsProgramAndFolderAndOthersInAProc
     table.writeFile("300/comm", "kthreadd\n");
     table.writeFile("self/comm", "notaprocess\n");
     const ProcessTableDetector detector(table.path());
-    for (const auto& [program, folder] :
-         {std::pair{u"velora", u"/opt/velora"}, std::pair{u"flowmere", u""}, std::pair{u"kthreadd", u""}})
-        EXPECT_TRUE(detector.isProcessRunning(program, folder)) << fl::i18n::to_string(program);
-    for (const auto& [program, folder] : {std::pair{u"velora", u"/opt/other"}, std::pair{u"--batch", u""},
-                                          std::pair{u"kthreadd", u"/usr"}, std::pair{u"notaprocess", u""}})
-        EXPECT_FALSE(detector.isProcessRunning(program, folder)) << fl::i18n::to_string(program);
+    for (const auto& [program, folder, running] :
+         {std::tuple{u"velora", u"/opt/velora", true}, std::tuple{u"flowmere", u"", true},
+          std::tuple{u"kthreadd", u"", true}, std::tuple{u"velora", u"/opt/other", false},
+          std::tuple{u"--batch", u"", false}, std::tuple{u"kthreadd", u"/usr", false},
+          std::tuple{u"notaprocess", u"", false}, std::tuple{u"", u"", false}})
+        EXPECT_EQ(detector.isProcessRunning(program, folder), running) << fl::i18n::to_string(program);
+}
+
+TEST(TextConversion, ConvertsBothWaysAndReplacesWhatIsNotValid) {
+    // clang-format off
+    for (const auto& [utf16, utf8] : {
+             std::pair{std::u16string(u"Gr\u00fc\u00dfe \u20ac\u4e2d"), std::string("Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\xe4\xb8\xad")},
+             std::pair{std::u16string(u"a\U0001F600\U0010FFFF\uffff"), std::string("a\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf\xef\xbf\xbf")},
+             std::pair{std::u16string(u"a\0b", 3), std::string("a\0b", 3)}}) {
+        // clang-format on
+        EXPECT_EQ(fl::i18n::to_string(utf16), utf8);
+        EXPECT_EQ(fl::i18n::to_u16string(utf8), utf16);
+    }
+    // Stray continuation, truncated sequences, overlong forms, an encoded surrogate, beyond Unicode, a bad
+    // lead.
+    EXPECT_EQ(
+        fl::i18n::to_u16string("a\x80z|\xe2\x82|\xc0\xaf|\xe0\x80\xaf|\xed\xa0\x80|\xf4\x90\x80\x80|\xff"),
+        u"a\ufffdz|\ufffd|\ufffd\ufffd|\ufffd\ufffd\ufffd|\ufffd\ufffd\ufffd|\ufffd\ufffd\ufffd\ufffd|"
+        u"\ufffd");
+    EXPECT_EQ(fl::i18n::to_string(std::u16string{u'a', char16_t(0xD800), u'b', char16_t(0xDC00),
+                                                 char16_t(0xDE00), char16_t(0xD83D)}),
+              "a\xef\xbf\xbd"
+              "b\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd")
+        << "unpaired or reversed surrogates";
+}
+
+TEST(Filesystem, FoldersAreCreatedByUtf16PathsAndTheTemporaryFolderIsTheFirstVariableNamingOne) {
+    install::test::ScratchFolder scratch;
+    const std::u16string nested = scratch.text() + u"/gr\u00fc\u00dfe/\u4e2d";
+    EXPECT_FALSE(fl::filesystem::exists(nested));
+    EXPECT_TRUE(fl::filesystem::create_directories(nested));
+    EXPECT_FALSE(fl::filesystem::create_directories(nested)) << "it existed already";
+    scratch.writeFile("file", "x");
+    EXPECT_THROW(fl::filesystem::create_directories(scratch.text() + u"/file/sub"), fs::filesystem_error);
+    EXPECT_EQ(fl::filesystem::filename(u"C:/mixed\\sep/tool.exe") + fl::filesystem::filename(u"/opt/dir/"),
+              u"tool.exe");
+    const Environment tmpdir("TMPDIR", (scratch.path() / "missing").string()), tmp("TMP", std::nullopt),
+        temp("TEMP", ""), tempdir("TEMPDIR", (scratch.path() / "file").string());
+    EXPECT_EQ(fl::filesystem::tmpname(), u"/tmp");
+    const Environment tmpAgain("TMP", scratch.path().string());
+    EXPECT_EQ(fl::filesystem::tmpname(), scratch.text());
 }
 
 }  // namespace

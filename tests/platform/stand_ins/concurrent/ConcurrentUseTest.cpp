@@ -28,7 +28,7 @@ std::vector<std::string> together(const std::function<void(int)>& work,
     return lines;
 }
 
-TEST(ConcurrentUse, InstallerLogLinesNeverInterleaveAndDiagnosticLinesAreNeverLost) {
+TEST(ConcurrentUse, InstallerLogAndDiagnosticLinesNeverInterleaveAndAreNeverLost) {
     test::ScratchFolder folder;
     ASSERT_TRUE(cpputil::logger::set_log_file(folder.path() / "install.log"));
     const auto lines = together(
@@ -38,12 +38,23 @@ TEST(ConcurrentUse, InstallerLogLinesNeverInterleaveAndDiagnosticLinesAreNeverLo
         folder.path() / "install.log");
     cpputil::logger::close_log_file();
     EXPECT_THAT(lines, testing::AllOf(testing::SizeIs(800), testing::Each(std::string(64, 'x'))));
-    foundation::log::ScopedDiagnosticCapture capture;
-    together([](int t) {
-        const foundation::log::diagnostic_logger logger("Writer" + std::to_string(t));
-        for (int i = 0; i < 100; ++i) logger.trace(std::to_string(i));
-    });
-    EXPECT_EQ(capture.lines().size(), 400u);
+    // The support engineers' traces: every line whole, with its time stamp, severity and logger.
+    const foundation::log::ScopedDiagnosticCapture capture;
+    ASSERT_TRUE(foundation::log::set_diagnostic_log_file(folder.path() / "diagnostic.log"));
+    EXPECT_FALSE(foundation::log::set_diagnostic_log_file(folder.path())) << "the first file stays";
+    const auto traces = together(
+        [](int t) {
+            const foundation::log::diagnostic_logger logger("Writer" + std::to_string(t));
+            for (int i = 0; i < 100; ++i)
+                logger.log(static_cast<foundation::log::severity>((t + i) % 5), "line");
+        },
+        folder.path() / "diagnostic.log");
+    foundation::log::close_diagnostic_log_file();
+    EXPECT_THAT(traces,
+                testing::AllOf(testing::SizeIs(400), testing::Each(testing::MatchesRegex(
+                                                         "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\\.[0-9]{3} "
+                                                         "\\[[a-z]+\\] Writer[0-3]: line"))));
+    EXPECT_THAT(capture.lines(), testing::Contains("[error] Writer0: line"));
 }
 
 TEST(ConcurrentUse, DiagnosticsRecordsStayWhole) {

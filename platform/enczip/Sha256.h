@@ -6,7 +6,7 @@
 
 struct evp_md_ctx_st;
 
-namespace install::engine {
+namespace install::enczip {
 
 // SHA-256 of a byte stream fed in pieces, in the lower-case hexadecimal form the product
 // catalogue uses for archive checksums.
@@ -28,4 +28,4 @@ private:
     std::unique_ptr<evp_md_ctx_st, void (*)(evp_md_ctx_st*)> context_;
 };
 
-}  // namespace install::engine
+}  // namespace install::enczip

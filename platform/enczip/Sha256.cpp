@@ -6,7 +6,7 @@
 #include <cctype>
 #include <stdexcept>
 
-namespace install::engine {
+namespace install::enczip {
 
 Sha256::Sha256() : context_(EVP_MD_CTX_new(), EVP_MD_CTX_free) {
     if (!context_ || EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1) {
@@ -43,4 +43,4 @@ std::string Sha256::normalized(std::string hex) {
     return hex;
 }
 
-}  // namespace install::engine
+}  // namespace install::enczip

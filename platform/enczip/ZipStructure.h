@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace install::enczip {
+
+// The zip's own table of contents, read before the archive library sees the file. That library
+// finds a zip anywhere in a file (behind a tar, say) and turns named pipes into plain files, so
+// what it would unpack is not always what was inspected as a zip.
+class ZipStructure {
+public:
+    // Throws std::runtime_error unless the file is one zip archive from its first byte to its
+    // last, std::filesystem::filesystem_error when it cannot be read, and
+    // UnsafeArchiveEntryError for an entry that is a device, pipe or socket.
+    static void check(const std::string& path);
+};
+
+}  // namespace install::enczip
