@@ -33,41 +33,29 @@ std::function<void()> raise() {
     return [] { throw Kind(kWhy); };
 }
 
+// The message a folder page shows for a refusal of the folder validator: the invalid-character
+// message lists the forbidden characters, the creation failure names the folder.
+inline std::u16string folderMessage(const std::string& key, const std::u16string& folder) {
+    if (key == "folderInvalidCharacterWin")
+        return fl::i18n::message(key, u"'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'");
+    return key == "folderCreationFailed" ? fl::i18n::message(key, folder) : fl::i18n::message(key);
+}
+
 const std::string kInvalid = "Invalid characters or destination folder named private";
-const std::string kUnknownLink = "Unknown error with symbolic link folder validation";
+// clang-format off
 const FolderRow kRows[] = {
-    {"NonEnglishCharacter", raise<vf::FolderValidatorExceptionNonEnglishCharacter>(),
-     "folderNonEnglishCharacter", false, true, true, "600",
-     "Folder names cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter",
-     "1000", "Symbolic link folder cannot contain non-English characters",
-     "FolderValidatorExceptionNonEnglishCharacter"},
-    {"InvalidCharacter", raise<vf::FolderValidatorExceptionInvalidCharacter>(), "folderInvalidCharacterWin",
-     true, true, true, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter", "1010",
-     "Symbolic link folder name contains invalid characters", "FolderValidatorExceptionInvalidCharacter"},
-    {"TrailingDots", raise<vf::FolderValidatorExceptionTrailingDotsOnWindows>(), "folderNameWithTrailingDots",
-     false, true, false, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter"},
-    {"WritePermission", raise<vf::FolderValidatorExceptionWritePermission>(), "folderWritePermission", true,
-     true, true, "620", "Unable to write to the selected folder", "FolderValidatorExceptionWritePermission",
-     "1020", "Unable to write to the selected symbolic link folder",
-     "FolderValidatorExceptionWritePermission"},
-    {"FailedToCreateFolder", raise<vf::FolderValidatorFailedToCreateFolder>(), "folderCreationFailed", true,
-     true, true, "630", "Failed to create folder", "FolderValidatorFailedToCreateFolder", "1030",
-     "Failed to create symbolic link", "FolderValidatorFailedToCreateFolder"},
-    {"AbsolutePath", raise<vf::FolderValidatorAbsolutePath>(), "folderNotAbsolutePath", true, true, true,
-     "640", "The folder must be an absolute path", "FolderValidatorAbsolutePath", "1040",
-     "Symbolic link folder must be an absolute path", "FolderValidatorAbsolutePath"},
-    {"NotADirectory", raise<vf::FolderValidatorNotADirectory>(), "folderNotADirectory", true, true, true,
-     "650", "The folder is not a directory", "FolderValidatorNotADirectory", "1050",
-     "Symbolic link folder is not a directory", "FolderValidatorNotADirectory"},
-    {"UsersDefaultAppData", raise<vf::FolderContainsUsersDefaultAppDataError>(),
-     "folderContainsUsersDefaultAppData", true, true, true, "730", "The folder contains user default AppData",
-     "FolderContainsUserAppDataError", "1090", "Symbolic link folder contains user default AppData",
-     "FolderContainsUsersDefaultAppDataError"},
-    {"InstallerRoot", raise<vf::FolderIsInstallerRootError>(), "folderIsInstallerRoot", true, true, true,
-     "740", "The folder is same as installer root", "FolderIsInstallerRootError", "1100",
-     "Symbolic link folder is installer root", "FolderIsInstallerRootError"},
+    {"NonEnglishCharacter", raise<vf::FolderValidatorExceptionNonEnglishCharacter>(), "folderNonEnglishCharacter", false, true, true, "600", "Folder names cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter", "1000", "Symbolic link folder cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter"},
+    {"InvalidCharacter", raise<vf::FolderValidatorExceptionInvalidCharacter>(), "folderInvalidCharacterWin", true, true, true, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter", "1010", "Symbolic link folder name contains invalid characters", "FolderValidatorExceptionInvalidCharacter"},
+    {"TrailingDots", raise<vf::FolderValidatorExceptionTrailingDotsOnWindows>(), "folderNameWithTrailingDots", false, true, false, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter"},
+    {"WritePermission", raise<vf::FolderValidatorExceptionWritePermission>(), "folderWritePermission", true, true, true, "620", "Unable to write to the selected folder", "FolderValidatorExceptionWritePermission", "1020", "Unable to write to the selected symbolic link folder", "FolderValidatorExceptionWritePermission"},
+    {"FailedToCreateFolder", raise<vf::FolderValidatorFailedToCreateFolder>(), "folderCreationFailed", true, true, true, "630", "Failed to create folder", "FolderValidatorFailedToCreateFolder", "1030", "Failed to create symbolic link", "FolderValidatorFailedToCreateFolder"},
+    {"AbsolutePath", raise<vf::FolderValidatorAbsolutePath>(), "folderNotAbsolutePath", true, true, true, "640", "The folder must be an absolute path", "FolderValidatorAbsolutePath", "1040", "Symbolic link folder must be an absolute path", "FolderValidatorAbsolutePath"},
+    {"NotADirectory", raise<vf::FolderValidatorNotADirectory>(), "folderNotADirectory", true, true, true, "650", "The folder is not a directory", "FolderValidatorNotADirectory", "1050", "Symbolic link folder is not a directory", "FolderValidatorNotADirectory"},
+    {"UsersDefaultAppData", raise<vf::FolderContainsUsersDefaultAppDataError>(), "folderContainsUsersDefaultAppData", true, true, true, "730", "The folder contains user default AppData", "FolderContainsUserAppDataError", "1090", "Symbolic link folder contains user default AppData", "FolderContainsUsersDefaultAppDataError"},
+    {"InstallerRoot", raise<vf::FolderIsInstallerRootError>(), "folderIsInstallerRoot", true, true, true, "740", "The folder is same as installer root", "FolderIsInstallerRootError", "1100", "Symbolic link folder is installer root", "FolderIsInstallerRootError"},
     {"OtherStandardException", raise<std::length_error>(), "", false, false, false},
 };
+// clang-format on
 
 struct MockTlmxUtil : install::tlmx::TlmxUtil {
     MOCK_METHOD(void, collectErrorInfo,
@@ -162,11 +150,12 @@ TEST_P(FolderValidationTableTest, TheOptionsPageReportsTheKindsOfItsColumnWithIt
     handler->setIsSymbolicLinkSelected(true);
     handler->setSymbolicLinkPath(kFolder);
     refuse(page.validators, false);
-    submitExpectingUnknownThrown(page, row.byLink, {"1060", kUnknownLink, kWhy, "OptionSelection::Unknown"});
+    const ErrorRecord unknown{"1060", "Unknown error with symbolic link folder validation", kWhy,
+                              "OptionSelection::Unknown"};
+    submitExpectingUnknownThrown(page, row.byLink, unknown);
     expectReported(
         row.byLink, errorRecords(),
-        {row.linkCode, row.linkMessage, kWhy, "OptionSelection::FolderValidator::" + row.linkCause},
-        {"1060", kUnknownLink, kWhy, "OptionSelection::Unknown"});
+        {row.linkCode, row.linkMessage, kWhy, "OptionSelection::FolderValidator::" + row.linkCause}, unknown);
     EXPECT_FALSE(processed(u"OptionSelectionGate"));
 }
 

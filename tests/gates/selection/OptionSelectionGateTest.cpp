@@ -1,7 +1,7 @@
 // The options page: the option table per product and platform, what is offered and preset for a
-// selection and a usage-data answer, how that answer is obtained per workflow, and the checks of
-// the symbolic-link folder and of the licence-manager service on the way out (the refusals of the
-// symbolic-link folder are tabled with the folder validation).
+// selection and a usage-data answer, how that answer is obtained per workflow, and the check of
+// the licence-manager service on the way out (the symbolic-link folder's checks are tabled with
+// the folder validation).
 
 #include <stdexcept>
 
@@ -162,14 +162,14 @@ struct WorkflowRow {
     std::u16string proxyPassword = {};  // the proxy user is always named; both go to the client
 };
 
+// clang-format off
 const WorkflowRow kWorkflowRows[] = {
     {"OnlineBehindAProxy", u"Interactive Online Install", 3, false, true, u"proxy-secret"},
     {"OnlineUnreachable", u"Interactive Online Install", 3, true, false},
     {"FromFolder", u"Interactive Install From Folder", 1, false, true},
     {"DownloadOnly", u"DownloadOnly", 0, false, false},
-    {"Vantapak", u"Vantapak Install", 0, false, false},
-    {"LicenseManager", u"License Manager", 0, false, false},
 };
+// clang-format on
 
 class UsageDataWorkflowTest : public OptionSelectionGateTest,
                               public testing::WithParamInterface<WorkflowRow> {};
@@ -208,20 +208,6 @@ TEST_P(UsageDataWorkflowTest, TheServiceIsAskedAsTheWorkflowAllows) {
 INSTANTIATE_TEST_SUITE_P(Workflows, UsageDataWorkflowTest, testing::ValuesIn(kWorkflowRows),
                          [](const auto& info) { return info.param.name; });
 
-// --- the symbolic-link folder (its refusals are tabled with the folder validation) ---
-
-TEST_F(OptionSelectionGateTest, TheLinkFolderMayBeCreatedOnlyForADownload) {
-    handler->setIsSymbolicLinkSelected(true);
-    handler->setSymbolicLinkPath(u"/opt/links");
-    handler->setWorkflow(u"DownloadOnly");
-    gate.folderValidators.arrange([](MockFolderValidator& validator) {
-        EXPECT_CALL(validator, checkRequired(std::u16string(u"/opt/links"), true));
-    });
-    submit();
-    EXPECT_TRUE(processed());
-    EXPECT_THAT(log.lines(), ElementsAre(u"Option selection validation is successful."));
-}
-
 // --- the licence-manager service ---
 
 struct ServiceRow {
@@ -231,14 +217,15 @@ struct ServiceRow {
 };
 
 constexpr char kElsewhere[] = R"({"services": [{"name": "LM", "folder": "/srv/lm", "running": true}]})";
+// clang-format off
 const ServiceRow kServiceRows[] = {
     {"NothingSelected", "", false, true, ""},
     {"RunningElsewhere", kElsewhere, false, false, "1070"},
     {"OnlyTheLinkIsCheckedWhenBothAreSelected", kElsewhere, true, true, ""},
-    {"RunningFromTheDestination",
-     R"({"services": [{"folder": "/opt/velora_license_server", "running": true}]})", false, true, ""},
+    {"RunningFromTheDestination", R"({"services": [{"folder": "/opt/velora_license_server", "running": true}]})", false, true, ""},
     {"UnreadableServiceList", "{ not json", false, false, "1080"},
 };
+// clang-format on
 
 class ServiceTest : public OptionSelectionGateTest, public testing::WithParamInterface<ServiceRow> {};
 
