@@ -35,15 +35,6 @@ TEST_F(FolderSelectionGateTest, IsSkippedOnlyOverAnEarlierRuntimeWhoseFolderIsSt
     EXPECT_TRUE(processed(kFolderGate));
 }
 
-TEST_F(FolderSelectionGateTest, ClearingForgetsTheChoiceUnlessAPackagedApplicationFixedIt) {
-    dependent().setIsVantapakInstallation(true);
-    gate.clearInputData();
-    EXPECT_EQ(handler->getUserInputFolder(), kDefaultFolder);
-    dependent().setIsVantapakInstallation(false);
-    gate.clearInputData();
-    EXPECT_EQ(handler->getUserInputFolder(), u"");
-}
-
 TEST_F(FolderSelectionGateTest, ProposesTheFolderOfTheOfferedControllingProductOrWhereItIsRecorded) {
     const auto platformFolder = DefaultDirectoryProvider().getPlatformInstallationDirectory(Platform::Linux);
     handler->setOfferedProducts({u"FLOWMERE"});  // controlled by Velora
