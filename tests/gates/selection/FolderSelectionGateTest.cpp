@@ -1,6 +1,8 @@
 // The destination-folder page: when it is shown, the folder it proposes, the folder a runtime goes
 // into, the root-drive warning, and the content, running-product and product-availability checks
 // with their failure tables. Each table also shows that a failed check leaves the later ones undone.
+// The plain case (a product into a typed folder, from a folder of archives, nothing running) is the
+// installer runs' fresh installation.
 
 #include <stdexcept>
 
@@ -106,7 +108,6 @@ TEST_P(InstallFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheP
 INSTANTIATE_TEST_SUITE_P(
     Folders, InstallFolderTest,
     testing::Values(
-        InstallFolderRow{"ProductAsTyped", false, false, u"/srv/velora", u"/srv/velora"},
         InstallFolderRow{"RuntimeInProposedFolder", true, false, kDefaultFolder, joinPath(kDefaultFolder, u"R2031a")},
         InstallFolderRow{"RuntimeUpdatedWhereItIs", true, true, kDefaultFolder, kDefaultFolder},
         InstallFolderRow{"RuntimeMovedElsewhere", true, true, u"/srv/rt", joinPath(u"/srv/rt", u"R2031a")},
@@ -220,7 +221,6 @@ struct RunningRow {
 
 // clang-format off
 const RunningRow kRunningRows[] = {
-    {"NotRunning", [](auto&) {}, false, true},
     {"Running", [](auto& h) { h.setProductRepoAdapterInstance(nullptr); }, true, true},  // nothing checked after
     {"DownloadOnly", [](auto& h) { h.setWorkflow(u"DownloadOnly"); }, true, false},
     {"LicenseManager", [](auto& h) { h.setWorkflow(u"License Manager"); }, true, false},
@@ -281,7 +281,6 @@ struct AvailabilityRow {
 
 // clang-format off
 const AvailabilityRow kAvailabilityRows[] = {
-    {"FolderOfArchives", "LICENSEMANAGER VELORA", false, Products, false},
     {"RuntimeNeedsNone", "", true, Products, false},
     {"FolderWithOnlyTheLicenseManager", "LICENSEMANAGER", false, Products, true},
     {"NoRepositoryHeld", "", false, Products, true},

@@ -210,7 +210,6 @@ struct SpaceRow {
 constexpr char16_t kOnline[] = u"Interactive Online Install";
 // clang-format off
 const SpaceRow kSpaceRows[] = {
-    {"FromAFolder", kFromFolder, false, true, false, 3000, 0, 3000, 0, u"", false},
     {"FromAFolderShort", kFromFolder, false, true, false, 2999, 0, 3000, 0, u"2.9 KiB", true},
     {"SilentShortGoesOn", kOnline, true, true, true, 10, 0, 3000, 0, u"2.9 KiB", false},
     {"SameVolumeShort", kOnline, false, true, true, 3299, kPlenty, 3300, 0, u"3.2 KiB", true},
