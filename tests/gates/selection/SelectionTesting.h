@@ -39,8 +39,8 @@ using Texts = std::vector<std::u16string>;
 
 // The products the selection pages reason about. Velora heads a family that Flowmere belongs
 // to; the parallel server may join Velora's folder; the compiler and the analysis products need
-// Velora (the test product also the bug finder); the client needs the server; LOOP_A and LOOP_B
-// need each other. GHOST, in some repositories, is unknown here.
+// Velora (the test product also the bug finder); the client needs the server. GHOST, in some
+// repositories, is unknown here.
 inline std::shared_ptr<const install::productidentifier::ProductCatalogue> selectionCatalogue(
     const std::string& velorasWindowsExecutable = "velora.exe") {
     const std::string velora =
@@ -59,9 +59,7 @@ inline std::shared_ptr<const install::productidentifier::ProductCatalogue> selec
         {"baseCode": "COMPILER", "name": "Velora Compiler", "dependencies": ["VELORA"]},
         {"baseCode": "BUGFINDER", "name": "Quarrix Bug Finder", "dependencies": ["VELORA"]},
         {"baseCode": "TEST", "name": "Quarrix Test", "dependencies": ["VELORA", "BUGFINDER"]},
-        {"baseCode": "CLIENT", "name": "abacus client", "dependencies": ["VELORA_PARALLEL_SERVER"]},
-        {"baseCode": "LOOP_A", "name": "Loop A", "dependencies": ["LOOP_B"]},
-        {"baseCode": "LOOP_B", "name": "Loop B", "dependencies": ["LOOP_A", "VELORA"]}]})"));
+        {"baseCode": "CLIENT", "name": "abacus client", "dependencies": ["VELORA_PARALLEL_SERVER"]}]})"));
 }
 
 // Base codes written as one line, "VELORA FLOWMERE", so that a table row stays on one line.

@@ -33,13 +33,6 @@ struct Env : GadgetModel {
         for (std::size_t i = 0; i < commits.size(); ++i) text += (i ? "; " : " | ") + commits[i];
         return text;
     }
-    void rejectNameless() {
-        participant.reject = [](const Report& report) -> std::optional<std::string> {
-            if (report.entries()[0].element.getName().empty()) return "a gadget needs a name";
-            return std::nullopt;
-        };
-        model.addListener(participant);
-    }
 
     CommitParticipant participant;
     RecordingObserver<Gadget> reacting;  // for the cases that give it something to do
@@ -118,7 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
                          const auto g = report.entries()[0].element;
                          g.setCount(g.getCount() + 1);
                      };
-                     e.rejectNameless();
+                     e.participant.reject = [](const Report& report) -> std::optional<std::string> {
+                         if (report.entries()[0].element.getName().empty()) return "a gadget needs a name";
+                         return std::nullopt;
+                     };
+                     e.model.addListener(e.participant);
                      e.gadget.setName(u"renamed");
                      EXPECT_THROW(e.gadget.setName(u""), std::runtime_error);
                      Transaction t(e.model);
