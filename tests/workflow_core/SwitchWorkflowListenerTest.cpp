@@ -72,17 +72,33 @@ protected:
                                                      installer.root, applicationData(), failureStatus);
     }
 
-    // The new workflow's first gate, to be started with the step protocol.
-    void expectSwitchStartingGate(bool skipped) {
-        EXPECT_CALL(*workflowHandler, reset());
-        EXPECT_CALL(*workflowHandler, isGateCompleted(_)).WillRepeatedly(Return(true));
+    enum class FirstGate { Skipped, Started, ThrowsAForeignException };
+
+    // The switch in its order: the manager is reset once the data is discarded, asked between its two
+    // resets which gates were passed, told to remember those, and the new first gate is started.
+    void expectSwitch(
+        FirstGate first, std::function<void()> onReset = [] {},
+        std::function<void()> onRequiredData = [] {}) {
+        testing::InSequence order;
+        EXPECT_CALL(*workflowHandler, reset()).WillOnce(onReset);
+        EXPECT_CALL(*workflowHandler, isGateCompleted(_))
+            .Times(2)
+            .WillRepeatedly([](const std::u16string& name) { return name == u"Welcome"; });
         EXPECT_CALL(*workflowHandler, resetCompletedGates());
-        EXPECT_CALL(*workflowHandler, setGatesToRemember(_));
+        EXPECT_CALL(*workflowHandler, setGatesToRemember(Names{u"Welcome"}));
         EXPECT_CALL(*workflowHandler, getFirstGateName(std::u16string(u"DownloadOnly")))
             .WillOnce(Return(u"Folder"));
         EXPECT_CALL(*workflowHandler, getGate(std::u16string(u"DownloadOnly"), std::u16string(u"Folder")))
             .WillOnce(Return(gate));
-        EXPECT_CALL(*gate, checkIfShouldBeSkipped()).WillOnce(Return(skipped));
+        EXPECT_CALL(*gate, checkIfShouldBeSkipped()).WillOnce(Return(first == FirstGate::Skipped));
+        if (first == FirstGate::Skipped) {
+            EXPECT_CALL(*gate, skip());
+        } else if (first == FirstGate::ThrowsAForeignException) {
+            EXPECT_CALL(*gate, setDefaultData()).WillOnce([] { throw 42; });
+        } else {
+            EXPECT_CALL(*gate, setDefaultData());
+            EXPECT_CALL(*gate, setRequiredData()).WillOnce(onRequiredData);
+        }
     }
 
     ValidationStatus failureStatus = ValidationStatus::create(model(), tq::zero::nilUuid());
@@ -102,29 +118,10 @@ TEST_F(SwitchWorkflowListenerTest, DiscardsTheDataThenResetsTheManagerThenStarts
     const auto dependentBefore = dependent();
     const auto independentBefore = independent();
 
-    testing::Sequence order;
-    const testing::Expectation reset = EXPECT_CALL(*workflowHandler, reset()).InSequence(order).WillOnce([&] {
+    expectSwitch(FirstGate::Started, [&] {
         EXPECT_FALSE(dependent() == dependentBefore);
         EXPECT_FALSE(applicationData().getIsDataModified());
     });
-    // Asked between the two resets, while the manager still knows which gates were passed.
-    const testing::Expectation asked =
-        EXPECT_CALL(*workflowHandler, isGateCompleted(_))
-            .Times(2)
-            .After(reset)
-            .WillRepeatedly([](const std::u16string& name) { return name == u"Welcome"; });
-    EXPECT_CALL(*workflowHandler, resetCompletedGates()).InSequence(order).After(asked);
-    EXPECT_CALL(*workflowHandler, setGatesToRemember(Names{u"Welcome"})).InSequence(order);
-    EXPECT_CALL(*workflowHandler, getFirstGateName(std::u16string(u"DownloadOnly")))
-        .InSequence(order)
-        .WillOnce(Return(u"Folder"));
-    EXPECT_CALL(*workflowHandler, getGate(std::u16string(u"DownloadOnly"), std::u16string(u"Folder")))
-        .InSequence(order)
-        .WillOnce(Return(gate));
-    EXPECT_CALL(*gate, checkIfShouldBeSkipped()).InSequence(order).WillOnce(Return(false));
-    EXPECT_CALL(*gate, setDefaultData()).InSequence(order);
-    EXPECT_CALL(*gate, setRequiredData()).InSequence(order);
-
     handler->setWorkflow(u"DownloadOnly");
 
     handler->initializeProductSelectionModel();
@@ -135,8 +132,7 @@ TEST_F(SwitchWorkflowListenerTest, DiscardsTheDataThenResetsTheManagerThenStarts
 }
 
 TEST_F(SwitchWorkflowListenerTest, AFirstGateThatAsksToBeSkippedIsOnlySkipped) {
-    expectSwitchStartingGate(true);
-    EXPECT_CALL(*gate, skip());
+    expectSwitch(FirstGate::Skipped);
     handler->setWorkflow(u"DownloadOnly");
 }
 
@@ -187,9 +183,8 @@ TEST_F(SwitchWorkflowListenerTest, ARejectedSwitchCommitIsIgnoredAndTakesTheFirs
     const auto dependentBefore = dependent();
     DataModifiedValidator validator;
     model().addListener(validator);
-    expectSwitchStartingGate(false);
-    EXPECT_CALL(*gate, setDefaultData());
-    EXPECT_CALL(*gate, setRequiredData()).WillOnce([this] { handler->setDataRequired(u"Folder"); });
+    expectSwitch(
+        FirstGate::Started, [] {}, [this] { handler->setDataRequired(u"Folder"); });
 
     EXPECT_NO_THROW(handler->setWorkflow(u"DownloadOnly"));
 
@@ -203,8 +198,7 @@ TEST_F(SwitchWorkflowListenerTest, ARejectedSwitchCommitIsIgnoredAndTakesTheFirs
 TEST_F(SwitchWorkflowListenerTest, AnExceptionOfAnotherKindRollsTheSwitchBackWithoutReachingTheWriter) {
     handler->setIsDataModified(true);
     const auto dependentBefore = dependent();
-    expectSwitchStartingGate(false);
-    EXPECT_CALL(*gate, setDefaultData()).WillOnce([] { throw 42; });
+    expectSwitch(FirstGate::ThrowsAForeignException);
 
     // The name's commit stands; what failed after it is the installer log's business, not the writer's.
     EXPECT_NO_THROW(handler->setWorkflow(u"DownloadOnly"));

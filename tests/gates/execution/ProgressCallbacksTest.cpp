@@ -34,10 +34,9 @@ protected:
 };
 
 // The done size is right-aligned in twelve characters on the page.
-TEST_F(ProgressCallbacksTest, EachReportBecomesItsRecordWithTheSizesAndTheOverallPercentage) {
+TEST_F(ProgressCallbacksTest, EachReportBecomesItsRecordWithTheSizes) {
     wu::ProgressGateDownloadCallback download(handler);
     wu::ProgressGateInstallCallback install(handler);
-    wu::ProgressGateUninstallCallback uninstall(handler);
     download({u"Flowmere", 30, 100, 30});
     install({u"Velora", 2, 3 * kMiB, 5, 300 * kMiB, 1});
 
@@ -53,15 +52,6 @@ TEST_F(ProgressCallbacksTest, EachReportBecomesItsRecordWithTheSizesAndTheOveral
                i.getPercentage(), i.getInstallMessage(), i.getInstallTitle()),
         joined("Velora", 2, 3 * kMiB, 5, 300 * kMiB, 1,
                message("progressMessage", "     3.0 MiB", "300.0 MiB"), message("installTitle")));
-    EXPECT_EQ(progress().getOverallProgressData().getPercentage(), 1u);
-
-    uninstall({u"Velora", 50, 200, 25});
-    const auto u = progress().getUninstallProgressData();
-    EXPECT_EQ(joined(u.getComponentName(), u.getBytesUninstalledSoFar(), u.getExpectedBytesToBeUninstalled(),
-                     u.getPercentage(), u.getUninstallMessage(), u.getUninstallTitle()),
-              joined("Velora", 50, 200, 25, message("progressMessage", "        50 B", "200 B"),
-                     message("uninstallTitle")));
-    EXPECT_EQ(progress().getOverallProgressData().getPercentage(), 25u);
 }
 
 TEST_F(ProgressCallbacksTest, FromNinetyNinePercentTheMessageSaysCompletedAndTheTitleIsEmpty) {
