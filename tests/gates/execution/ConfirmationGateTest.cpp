@@ -134,8 +134,6 @@ using Items = std::vector<std::string>;
 INSTANTIATE_TEST_SUITE_P(Kinds, SummaryTest, testing::Values(
     Summary{"Installation", [](T) {},
             [] { return Items{item(0, kFolder), item(3, message("numberOfProductsSelectedMsg", 2, 5)), size("2.0 GiB")}; }},
-    Summary{"InstallationOfSizeZero", [](T t) { t.handler->setRequiredInstallSize(0); },
-            [] { return Items{item(0, kFolder), item(3, message("numberOfProductsSelectedMsg", 2, 5))}; }},
     Summary{"DownloadOnlyWithThePlatformsKnown", [](T t) { t.downloadOnly(); },
             [] { return Items{item(0, u"/home/user/Downloads"), item(3, message("numberOfProductsSelectedMsg", 2, 3)),
                               item(6, message("Linux") + u" " + message("Windows") + u" " + message("macOS_Apple_silicon") +

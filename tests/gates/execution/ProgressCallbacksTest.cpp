@@ -31,12 +31,13 @@ protected:
     }
 
     install::cpputil::logger::ScopedCapture log;
+    wu::ProgressGateDownloadCallback download{handler};
+    wu::ProgressGateInstallCallback install{handler};
+    wu::ProgressGateUninstallCallback uninstall{handler};
 };
 
 // The done size is right-aligned in twelve characters on the page.
 TEST_F(ProgressCallbacksTest, EachReportBecomesItsRecordWithTheSizes) {
-    wu::ProgressGateDownloadCallback download(handler);
-    wu::ProgressGateInstallCallback install(handler);
     download({u"Flowmere", 30, 100, 30});
     install({u"Velora", 2, 3 * kMiB, 5, 300 * kMiB, 1});
 
@@ -55,9 +56,6 @@ TEST_F(ProgressCallbacksTest, EachReportBecomesItsRecordWithTheSizes) {
 }
 
 TEST_F(ProgressCallbacksTest, FromNinetyNinePercentTheMessageSaysCompletedAndTheTitleIsEmpty) {
-    wu::ProgressGateDownloadCallback download(handler);
-    wu::ProgressGateInstallCallback install(handler);
-    wu::ProgressGateUninstallCallback uninstall(handler);
     for (const std::uint64_t percent : {98, 99, 150}) {
         SCOPED_TRACE(percent);
         download({u"Velora", 98, 100, percent});
@@ -78,8 +76,6 @@ TEST_F(ProgressCallbacksTest, FromNinetyNinePercentTheMessageSaysCompletedAndThe
 }
 
 TEST_F(ProgressCallbacksTest, EachNewPercentFromOneToHundredIsLoggedOnce) {
-    wu::ProgressGateInstallCallback install(handler);
-    wu::ProgressGateUninstallCallback uninstall(handler);
     for (const std::uint64_t percent : {0, 1, 1, 2, 50, 101, 50, 100, 100, 10})
         install({u"V", 0, 1, 1, 1, percent});
     EXPECT_THAT(log.lines(), ElementsAre(u"1%", u"2%", u"50%", u"100%", u"10%"));

@@ -6,7 +6,6 @@
 #include <typeindex>
 
 #include "TestModel.h"
-#include "tq_zero/ModelDiagnostics.h"
 
 namespace tq_zero_test {
 namespace {
@@ -70,7 +69,6 @@ const Misuse kMisuses[] = {
     {"DifferentDeclarationUnderATakenName", logic, "declared twice with different parents or properties", [](auto&) { Part::meta(), MetaClass::intern("tq_zero_test::Part", nullptr, {}); }},
     {"PropertyDeclaredTwice", logic, "declares property a twice", [](auto&) { MetaClass::intern("tq_zero_test::Twice", nullptr, {{"a", Kind::Scalar, false}, {"a", Kind::Child, false}}); }},
     {"UnknownProperty", range, "tq_zero_test::FancyGadget has no property colour", [](auto&) { FancyGadget::meta().property("colour"); }},
-    {"DiagnosticWithoutAnElement", logic, "needs an element", [](auto&) { tq::zero::detail::liveNodeCount(Gadget()); }},
 };
 // clang-format on
 
