@@ -105,14 +105,13 @@ const Family kFamilies[] = {
     {"WorkflowNamesComparedExactly", [](H, M) {},
      [](H h, M) { std::string answers;
                   for (const auto* name : {u"Interactive Online Install", u"Interactive Install From Folder", u"DownloadOnly",
-                                           u"Vantapak Install", u"License Manager", u"downloadonly", u"DownloadOnly ",
-                                           u"Interactive Online", u"Unset"}) {
+                                           u"Vantapak Install", u"License Manager", u"downloadonly", u"DownloadOnly ", u"Interactive Online"}) {
                       h.setWorkflow(name);
                       answers += matchingWorkflows(h) + " ";
                   }
                   h.setWorkflow(std::u16string(u"DownloadOnly\0", 13));
                   return answers + matchingWorkflows(h); },
-     "online folder download vantapak licence none none none none none"},
+     "online folder download vantapak licence none none none none"},
     // An initializer keeps what the user entered (but withdraws the overwrite acknowledgement);
     // a reset discards it and marks the data modified.
     {"ProductSelectionInitializedAgainThenReset",

@@ -159,14 +159,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SummaryTest, testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST_F(ConfirmationGateTest, EachTitleIsLoggedTrimmedBeforeItsValue) {
-    gate.setDefaultData();
-    EXPECT_THAT(
-        log.lines(),
-        ElementsAre(message("confirmationTitle"), u"Destination Folder", kFolder, message("productsTitle"),
-                    message("numberOfProductsSelectedMsg", 2, 5), message("requiredSizeMsg", "2.0 GiB")));
-}
-
 TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLog) {
     runtime(UpdateScenario::FreshInstallation, 0);
     packagedApplication();
@@ -177,8 +169,13 @@ TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLo
                     u"/home/user/Orbitview", message("destinationFolderTitle", "Velora Runtime"), kFolder));
 }
 
-TEST_F(ConfirmationGateTest, ConfirmingCompletesTheStepAndClearingEmptiesTheSummary) {
+// Each title is logged, trimmed, before its value.
+TEST_F(ConfirmationGateTest, TheSummaryIsLoggedThenConfirmingCompletesTheStepAndClearingEmptiesIt) {
     gate.setDefaultData();
+    EXPECT_THAT(
+        log.lines(),
+        ElementsAre(message("confirmationTitle"), u"Destination Folder", kFolder, message("productsTitle"),
+                    message("numberOfProductsSelectedMsg", 2, 5), message("requiredSizeMsg", "2.0 GiB")));
     gate.setRequiredData();
     handler->setAsDataAvailable();
     gate.processData();
