@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "fl/i18n/Message.h"
 #include "gates/execution/ProgressGateDownloadCallback.h"

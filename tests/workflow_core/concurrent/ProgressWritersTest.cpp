@@ -14,14 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "fl/i18n/Message.h"
 #include "support/ModelFixture.h"
 #include "support/SubstituteHandler.h"
-#include "support/ValueText.h"
 
 namespace {
 
 using install::product_installer::workflow_utils::DataModelHandler;
-using workflow_test::joined;
 
 constexpr std::uint64_t kWriters = 6;
 
@@ -59,15 +58,14 @@ protected:
 };
 
 TEST_F(ProgressWritersTest, ConcurrentReportsStayWholeAndTheLastOnesStay) {
-    const std::uint64_t count = kReportsPerWriter;
     std::latch start(kWriters + 1);
     std::atomic<std::uint64_t> running{kWriters};
     std::vector<std::thread> writers;
     for (std::uint64_t writer = 0; writer < kWriters; ++writer) {
         writers.emplace_back([&, writer] {
             start.arrive_and_wait();
-            for (std::uint64_t i = 0; i < count; ++i)
-                report(*handler, i * kWriters + writer + 1, (count - i) % 2 == 1);
+            for (std::uint64_t i = 0; i < kReportsPerWriter; ++i)
+                report(*handler, i * kWriters + writer + 1, (kReportsPerWriter - i) % 2 == 1);
             running.fetch_sub(1);
         });
     }
@@ -84,7 +82,8 @@ TEST_F(ProgressWritersTest, ConcurrentReportsStayWholeAndTheLastOnesStay) {
 
     EXPECT_EQ(torn, 0u);
     // Every writer's last report is a download report of the final round.
-    EXPECT_GT(handler->getDownloadProgressData().getBytesDownloadedSoFar(), (count - 1) * kWriters);
+    EXPECT_GT(handler->getDownloadProgressData().getBytesDownloadedSoFar(),
+              (kReportsPerWriter - 1) * kWriters);
     EXPECT_FALSE(model().isInTransaction());
 }
 
