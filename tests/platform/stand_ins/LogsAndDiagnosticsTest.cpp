@@ -1,7 +1,6 @@
 // The installer's exception and log file, the support engineers' traces and the diagnostics records.
 #include <gmock/gmock.h>
 
-#include "FileText.h"
 #include "ScratchFolder.h"
 #include "install/cpputil/InstallerException.h"
 #include "install/cpputil/Logger.h"
