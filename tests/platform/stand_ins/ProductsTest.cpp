@@ -14,7 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using productidentifier::ProductCatalogue, productidentifier::ProductCatalogueException,
     productidentifier::ProductIdentifier;
-using testing::ElementsAre;
 using Codes = std::vector<std::u16string>;
 
 std::shared_ptr<const ProductCatalogue> catalogue(const std::string& products) {
@@ -88,11 +87,11 @@ TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesOfTheRootAndItsCommonFol
     EXPECT_EQ(products.at(u"VELORA")->getInstallSize() + products.at(u"FLOWMERE")->getInstallSize(), 8123u);
     EXPECT_EQ(repository.getProductArchivePath(u"FLOWMERE") + repository.getProductArchivePath(u"LM"),
               flowmere.u16string());
-    EXPECT_THAT(repository.getAvailableProductBasecodes(), ElementsAre(u"FLOWMERE", u"VELORA"));
+    EXPECT_THAT(repository.getAvailableProductBasecodes(), testing::ElementsAre(u"FLOWMERE", u"VELORA"));
     repository_adapter::config::RepoAdapterConfiguration elsewhere;
     elsewhere.setPackagesRoot((packages.path() / "common").u16string());
     repository.configure(elsewhere);
-    EXPECT_THAT(repository.getAvailableProductBasecodes(), ElementsAre(u"FLOWMERE", u"VELORA"));
+    EXPECT_THAT(repository.getAvailableProductBasecodes(), testing::ElementsAre(u"FLOWMERE", u"VELORA"));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The stand-ins that answer from a file: the account's minimal products, the licence-manager services,
 // the usage-data settings, the release description and the installer's addresses.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "ScratchFolder.h"
 #include "fl/i18n/TextConversion.h"
@@ -18,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using account_service::AccountServiceClient, account_service::AccountServiceException;
 using instlicutil::LicenseManagerServiceUtility, instlicutil::LMServiceExistsException;
-using testing::ElementsAre, testing::IsEmpty;
 using tlmxclient::TLMXSettingsClient;
 using Checkbox = tlmxclient::TLMXSettingsClientResponse;
 using Environment = workflow_test::ScopedEnvironmentVariable;
@@ -37,8 +35,8 @@ TEST_F(SettingsFileTest, TheAccountsSettingsFileIsTheOneTheVariableNamesAndAMalf
                  AccountServiceException);
     const Environment named("VELORA_ACCOUNT_SERVICE_SETTINGS",
                             file(R"({"minimalProducts": ["A"], "releaseFamily": "R2031a"})"));
-    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2031a"), ElementsAre("A"));
-    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2030b"), IsEmpty());
+    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2031a"), testing::ElementsAre("A"));
+    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2030b"), testing::IsEmpty());
 }
 
 TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "install/workflow_manager/WorkflowHandler.h"
-#include "microservices/ServiceRegistry.h"
+#include "microservices/LdapFilter.h"
 
 namespace install::workflow_manager {
 namespace {
