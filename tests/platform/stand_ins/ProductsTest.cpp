@@ -1,5 +1,5 @@
-// The product catalogue, the rules of a product selection, and the products whose archives lie
-// beside the installer (read from real zip archives).
+// The product catalogue, the dependency walks over it, and the products whose archives lie beside the
+// installer (read from real zip archives).
 #include <gmock/gmock.h>
 
 #include "FolderRepositoryAdapter.h"
@@ -21,12 +21,12 @@ std::shared_ptr<const ProductCatalogue> catalogue(const std::string& products) {
         ProductCatalogue::fromJson(R"({"products": [)" + products + "]}"));
 }
 
-// MAIN and SERVER head families; TOOL and PLOT need MAIN, TEST needs both, CLIENT needs SERVER and MAIN;
-// EXTRA needs a product nobody describes; HEAD controls a cycle of A and B.
+// MAIN and SERVER head families; TOOL and PLOT need MAIN, TEST needs both; EXTRA
+// needs a product nobody describes; HEAD controls a cycle of A and B.
 const auto kFamilies = catalogue(R"(
     {"baseCode": "MAIN", "name": "M", "controlling": true}, {"baseCode": "SERVER", "name": "S", "family": "Server", "controlling": true},
     {"baseCode": "TOOL", "name": "T", "dependencies": ["MAIN"]}, {"baseCode": "PLOT", "name": "P", "dependencies": ["MAIN"]},
-    {"baseCode": "TEST", "name": "T", "dependencies": ["TOOL", "PLOT"]}, {"baseCode": "CLIENT", "name": "C", "dependencies": ["SERVER", "MAIN"]},
+    {"baseCode": "TEST", "name": "T", "dependencies": ["TOOL", "PLOT"]},
     {"baseCode": "EXTRA", "name": "E", "dependencies": ["GHOST", "PLOT"]}, {"baseCode": "HEAD", "name": "H", "controlling": true, "dependencies": ["A"]},
     {"baseCode": "A", "name": "A", "dependencies": ["B"]}, {"baseCode": "B", "name": "B", "dependencies": ["A", "HEAD"]})");
 
@@ -58,7 +58,7 @@ TEST(ProductIdentifier, DependencyWalksGoNearestFirstAndEndInCyclesAndAtUndescri
     EXPECT_TRUE(identifier.getControllingProduct({u"GHOST"})->getBaseCode().empty());
     EXPECT_EQ(identifier.getProductFamily(u"SERVER"), u"Server");
     EXPECT_THROW(identifier.getProductName(u"GHOST"), productidentifier::UnknownProductException);
-    // Without a catalogue of its own, the repository reads the one beside the installer.
+    // Without a catalogue of its own, nor one beside the installer, the repository has nothing to offer.
     test::ScratchFolder installer;
     platformutil::PlatformUtility::setInstallationPath(installer.path());
     EXPECT_THROW(repository_adapter::FolderRepositoryAdapter(installer.path()).getAvailableProducts(),
