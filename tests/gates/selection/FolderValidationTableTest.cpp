@@ -28,25 +28,20 @@ struct FolderRow {
     std::string code = {}, message = {}, cause = {}, linkCode = {}, linkMessage = {}, linkCause = {};
 };
 
-template <class Kind>
-std::function<void()> raise() {
-    return [] { throw Kind(kWhy); };
-}
-
 using fl::i18n::message;
 const std::string kInvalid = "Invalid characters or destination folder named private";
 // clang-format off
 const FolderRow kRows[] = {
-    {"NonEnglishCharacter", raise<vf::FolderValidatorExceptionNonEnglishCharacter>(), message("folderNonEnglishCharacter"), true, true, "600", "Folder names cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter", "1000", "Symbolic link folder cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter"},
-    {"InvalidCharacter", raise<vf::FolderValidatorExceptionInvalidCharacter>(), message("folderInvalidCharacterWin", u"'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'"), true, true, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter", "1010", "Symbolic link folder name contains invalid characters", "FolderValidatorExceptionInvalidCharacter"},
-    {"TrailingDots", raise<vf::FolderValidatorExceptionTrailingDotsOnWindows>(), message("folderNameWithTrailingDots"), true, false, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter"},
-    {"WritePermission", raise<vf::FolderValidatorExceptionWritePermission>(), message("folderWritePermission"), true, true, "620", "Unable to write to the selected folder", "FolderValidatorExceptionWritePermission", "1020", "Unable to write to the selected symbolic link folder", "FolderValidatorExceptionWritePermission"},
-    {"FailedToCreateFolder", raise<vf::FolderValidatorFailedToCreateFolder>(), message("folderCreationFailed", kFolder), true, true, "630", "Failed to create folder", "FolderValidatorFailedToCreateFolder", "1030", "Failed to create symbolic link", "FolderValidatorFailedToCreateFolder"},
-    {"AbsolutePath", raise<vf::FolderValidatorAbsolutePath>(), message("folderNotAbsolutePath"), true, true, "640", "The folder must be an absolute path", "FolderValidatorAbsolutePath", "1040", "Symbolic link folder must be an absolute path", "FolderValidatorAbsolutePath"},
-    {"NotADirectory", raise<vf::FolderValidatorNotADirectory>(), message("folderNotADirectory"), true, true, "650", "The folder is not a directory", "FolderValidatorNotADirectory", "1050", "Symbolic link folder is not a directory", "FolderValidatorNotADirectory"},
-    {"UsersDefaultAppData", raise<vf::FolderContainsUsersDefaultAppDataError>(), message("folderContainsUsersDefaultAppData"), true, true, "730", "The folder contains user default AppData", "FolderContainsUserAppDataError", "1090", "Symbolic link folder contains user default AppData", "FolderContainsUsersDefaultAppDataError"},
-    {"InstallerRoot", raise<vf::FolderIsInstallerRootError>(), message("folderIsInstallerRoot"), true, true, "740", "The folder is same as installer root", "FolderIsInstallerRootError", "1100", "Symbolic link folder is installer root", "FolderIsInstallerRootError"},
-    {"OtherStandardException", raise<std::length_error>(), u"", false, false},
+    {"NonEnglishCharacter", raising<vf::FolderValidatorExceptionNonEnglishCharacter>(kWhy), message("folderNonEnglishCharacter"), true, true, "600", "Folder names cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter", "1000", "Symbolic link folder cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter"},
+    {"InvalidCharacter", raising<vf::FolderValidatorExceptionInvalidCharacter>(kWhy), message("folderInvalidCharacterWin", u"'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'"), true, true, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter", "1010", "Symbolic link folder name contains invalid characters", "FolderValidatorExceptionInvalidCharacter"},
+    {"TrailingDots", raising<vf::FolderValidatorExceptionTrailingDotsOnWindows>(kWhy), message("folderNameWithTrailingDots"), true, false, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter"},
+    {"WritePermission", raising<vf::FolderValidatorExceptionWritePermission>(kWhy), message("folderWritePermission"), true, true, "620", "Unable to write to the selected folder", "FolderValidatorExceptionWritePermission", "1020", "Unable to write to the selected symbolic link folder", "FolderValidatorExceptionWritePermission"},
+    {"FailedToCreateFolder", raising<vf::FolderValidatorFailedToCreateFolder>(kWhy), message("folderCreationFailed", kFolder), true, true, "630", "Failed to create folder", "FolderValidatorFailedToCreateFolder", "1030", "Failed to create symbolic link", "FolderValidatorFailedToCreateFolder"},
+    {"AbsolutePath", raising<vf::FolderValidatorAbsolutePath>(kWhy), message("folderNotAbsolutePath"), true, true, "640", "The folder must be an absolute path", "FolderValidatorAbsolutePath", "1040", "Symbolic link folder must be an absolute path", "FolderValidatorAbsolutePath"},
+    {"NotADirectory", raising<vf::FolderValidatorNotADirectory>(kWhy), message("folderNotADirectory"), true, true, "650", "The folder is not a directory", "FolderValidatorNotADirectory", "1050", "Symbolic link folder is not a directory", "FolderValidatorNotADirectory"},
+    {"UsersDefaultAppData", raising<vf::FolderContainsUsersDefaultAppDataError>(kWhy), message("folderContainsUsersDefaultAppData"), true, true, "730", "The folder contains user default AppData", "FolderContainsUserAppDataError", "1090", "Symbolic link folder contains user default AppData", "FolderContainsUsersDefaultAppDataError"},
+    {"InstallerRoot", raising<vf::FolderIsInstallerRootError>(kWhy), message("folderIsInstallerRoot"), true, true, "740", "The folder is same as installer root", "FolderIsInstallerRootError", "1100", "Symbolic link folder is installer root", "FolderIsInstallerRootError"},
+    {"OtherStandardException", raising<std::length_error>(kWhy), u"", false, false},
 };
 // clang-format on
 
@@ -147,9 +142,9 @@ TEST_F(FolderExceptionUtilityTest, ReportsToTheCallersCollectorAndRecognisesFewe
         utility.validators.arrange(
             [refusal](MockFolderValidator& v) { ON_CALL(v, checkRequired).WillByDefault(refusal); });
     };
-    refuseWith(raise<vf::FolderValidatorExceptionWritePermission>());
+    refuseWith(raising<vf::FolderValidatorExceptionWritePermission>(kWhy));
     EXPECT_FALSE(utility.isAValidFolder(kFolder, handler, collector));
-    refuseWith(raise<vf::FolderValidatorExceptionNonEnglishCharacter>());
+    refuseWith(raising<vf::FolderValidatorExceptionNonEnglishCharacter>(kWhy));
     EXPECT_FALSE(utility.isAValidFolder(kFolder, handler, collector));
     refuseWith([] { throw 42; });
     EXPECT_THROW(utility.isAValidFolder(kFolder, handler, collector), int);

@@ -110,12 +110,6 @@ protected:
         handler->setInstallableProducts(installable);
         handler->initializeProductSelectionModel();
     }
-    void select(const ProductList& products) const {
-        handler->initializeSelectedProducts({products.begin(), products.end()});
-    }
-    using GateFixture::submit;
-    void submit() { GateFixture::submit(gate); }
-    bool processed() const { return GateFixture::processed(kProductGateName); }
     // The names of the products to display, in order, joined with ", ".
     std::u16string displayNames() const {
         std::u16string names;

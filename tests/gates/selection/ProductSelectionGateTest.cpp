@@ -136,9 +136,9 @@ TEST_P(RefusalTest, TheFirstFailingCheckDecidesWhatIsShownAndRecorded) {
     gate.engines.arrange(workflow_test::findsInstalled(codes(row.installed)));
     select(codes(row.selected));
 
-    submit();
+    submit(gate);
 
-    EXPECT_EQ(processed(), row.type == 0);
+    EXPECT_EQ(processed(kProductGateName), row.type == 0);
     EXPECT_EQ(errorRecords().empty(), row.type == 0);
     if (row.type == 0) return;
     const auto& report = *std::find_if(std::begin(kReports), std::end(kReports),
@@ -166,7 +166,7 @@ TEST_F(ProductSelectionGateTest, AnUnreadableInstallationRecordIsLoggedAndLeaves
     offer(codes(kThree));
     select(codes("VELORA"));
     gate.engines.arrange(workflow_test::findsUnreadableRecord());
-    EXPECT_THROW(submit(), install::engine::EngineInvalidInstalledProductsException);
+    EXPECT_THROW(submit(gate), install::engine::EngineInvalidInstalledProductsException);
     EXPECT_EQ(log.lines().back(), u"Failed to retrieve installed products");
 }
 
@@ -210,14 +210,14 @@ TEST_P(DiskSpaceTest, EachFolderIsAskedForItsShareAndAShortageIsAWarning) {
     if (row.temporaryFolder) gate.temporaryFolder = temporaryFolder;
     gate.disks.freeBytes = {{installFolder, row.freeInInstall}, {temporaryFolder, row.freeInTemporary}};
 
-    submit();
+    submit(gate);
 
     SpaceQuestions asked;
     if (row.askedOfInstall) asked.emplace_back(installFolder, row.askedOfInstall);
     if (row.askedOfTemporary) asked.emplace_back(temporaryFolder, row.askedOfTemporary);
     EXPECT_EQ(*gate.disks.questions, asked);
     EXPECT_EQ(handler->getRequiredInstallSize(), 3000U);
-    EXPECT_EQ(processed(), !row.shown);
+    EXPECT_EQ(processed(kProductGateName), !row.shown);
     const std::u16string message =
         u"There is not enough free disk space for the selected products, which require " + row.shortage +
         u". Free some space or choose another folder, then try again.";
@@ -244,8 +244,8 @@ TEST_F(ProductSelectionGateTest, ProductsAlreadyInTheFolderCostNoSpace) {
     record.addProduct({u"VELORA", u"Velora", u"Velora"});
     record.writeTo(scratch.makeFolder("install"));
     gate.disks.freeBytes = {{installFolder, 2000}};
-    submit();
-    EXPECT_TRUE(processed());
+    submit(gate);
+    EXPECT_TRUE(processed(kProductGateName));
     EXPECT_EQ(handler->getRequiredInstallSize(), 2000U);
     const auto velora = diagnostics.records().at(0)["products"][2];
     EXPECT_EQ(velora["product.1"], "VELORA");
