@@ -96,7 +96,7 @@ TEST_P(InstallFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheP
         EXPECT_CALL(validator, checkRequired(row.expected, row.workflow == u"DownloadOnly"));
     });
 
-    submit();
+    submit(gate);
 
     EXPECT_EQ(handler->getInstallFolder(), row.expected);
     const auto figures = gate.getDiagnosticsData().toJson();
@@ -122,24 +122,22 @@ TEST_F(FolderSelectionGateTest, TheRootDriveWarningIsShownOnceThenTheFolderPasse
         ON_CALL(validator, checkWarnings(std::u16string(u"/"))).WillByDefault(Return(true));
     });
 
-    submit();
+    submit(gate);
     const auto message = fl::i18n::message("rootDriveWarningMsg", u"/", kDefaultFolder);
     EXPECT_EQ(status(),
               (ShownStatus{Result::Warning, 4, message, fl::i18n::message("rootDriveWarningTitle")}));
     EXPECT_THAT(log.lines(), ElementsAre(message));
     EXPECT_FALSE(processed(kFolderGate));
 
-    submit();
+    submit(gate);
     EXPECT_TRUE(accepted());
 }
 
 // --- what the folder already holds ---
 
-enum Conflict { None, Overwrite, ReleaseStatus, UpdateLevel, ControllingProducts };
-
 struct ContentRow {
     std::string name;
-    Conflict conflict;
+    std::function<void()> conflict;
     std::string offered, installed;
     bool localArchives;
     int resultType;  // 0: the folder is accepted
@@ -147,24 +145,17 @@ struct ContentRow {
     std::u16string offeredName = {}, installedName = {};  // named by a controlling-product conflict
 };
 
+constexpr char kReason[] = "the folder's own reason";
 // clang-format off
 const ContentRow kContentRows[] = {
-    {"Overwrite", Overwrite, "VELORA", "VELORA", true, 8, "700", "The installer cannot install into the specified folder. Select an empty folder to continue.", "OverwriteException"},
-    {"ReleaseStatus", ReleaseStatus, "VELORA", "VELORA", true, 8, "670", "The specified folder contains products that are not compatible with this version", "ReleaseDescriptionMismatchException"},
-    {"UpdateLevelFromLocalArchives", UpdateLevel, "VELORA", "VELORA", true, 8, "710", "The specified folder contains products at a different update level than the installer", "UpdateLevelMismatchException"},
-    {"UpdateLevelOnline", UpdateLevel, "VELORA", "VELORA", false, 0},
-    {"AnotherControllingProduct", ControllingProducts, "QUARRIX", "VELORA", true, 12, "660", "The selected folder has another controlling product installed in it", "ControllingProductsMismatchException", u"Quarrix", u"Velora"},
-    {"ParallelServerJoinsVelora", ControllingProducts, "VELORA_PARALLEL_SERVER", "VELORA", true, 0},
+    {"Overwrite", raising<vf::OverwriteException>(kReason), "VELORA", "VELORA", true, 8, "700", "The installer cannot install into the specified folder. Select an empty folder to continue.", "OverwriteException"},
+    {"ReleaseStatus", raising<vf::ReleaseStatusMismatchException>(kReason), "VELORA", "VELORA", true, 8, "670", "The specified folder contains products that are not compatible with this version", "ReleaseDescriptionMismatchException"},
+    {"UpdateLevelFromLocalArchives", raising<vf::UpdateLevelMismatchException>(kReason), "VELORA", "VELORA", true, 8, "710", "The specified folder contains products at a different update level than the installer", "UpdateLevelMismatchException"},
+    {"UpdateLevelOnline", raising<vf::UpdateLevelMismatchException>(kReason), "VELORA", "VELORA", false, 0},
+    {"AnotherControllingProduct", raising<vf::ControllingProductsMismatchException>(kReason), "QUARRIX", "VELORA", true, 12, "660", "The selected folder has another controlling product installed in it", "ControllingProductsMismatchException", u"Quarrix", u"Velora"},
+    {"ParallelServerJoinsVelora", raising<vf::ControllingProductsMismatchException>(kReason), "VELORA_PARALLEL_SERVER", "VELORA", true, 0},
 };
 // clang-format on
-
-void raise(Conflict conflict) {
-    const char* why = "the folder's own reason";
-    if (conflict == Overwrite) throw vf::OverwriteException(why);
-    if (conflict == ReleaseStatus) throw vf::ReleaseStatusMismatchException(why);
-    if (conflict == UpdateLevel) throw vf::UpdateLevelMismatchException(why);
-    if (conflict == ControllingProducts) throw vf::ControllingProductsMismatchException(why);
-}
 
 class ContentTest : public FolderSelectionGateTest, public testing::WithParamInterface<ContentRow> {};
 
@@ -174,17 +165,16 @@ TEST_P(ContentTest, AConflictHoldsTheInstallationBackWithItsMessageAndRecord) {
     handler->setDoesLocalArchivesExist(row.localArchives);
     gate.engines.arrange(workflow_test::findsInstalled(codes(row.installed)));
     if (row.resultType != 0) gate.windowsExecutable = kThisProgram;  // checked only after the content
-    gate.contentValidators.arrange([&](MockContentValidator& validator) {
-        ON_CALL(validator, validate).WillByDefault([&] { raise(row.conflict); });
-    });
+    gate.contentValidators.arrange(
+        [&](MockContentValidator& validator) { ON_CALL(validator, validate).WillByDefault(row.conflict); });
 
-    ASSERT_NO_THROW(submit());
+    ASSERT_NO_THROW(submit(gate));
 
     EXPECT_EQ(accepted(), row.resultType == 0);
     EXPECT_EQ(errorRecords().empty(), row.resultType == 0);
     if (row.resultType == 0) return;
     EXPECT_THAT(errorRecords(),
-                ElementsAre(ErrorRecord{row.code, row.message, "the folder's own reason",
+                ElementsAre(ErrorRecord{row.code, row.message, kReason,
                                         "FolderSelection::FolderContentValidator::" + row.cause}));
     const auto message = row.resultType == 8 ? fl::i18n::message("overwriteErrorMsg")
                                              : fl::i18n::message("controllingProductConflictMsg",
@@ -205,7 +195,7 @@ TEST_F(FolderSelectionGateTest, ComparesTheFamiliesAndOnlyLogsTheUpdateLevelMism
         EXPECT_CALL(validator, validate(std::u16string(u"Velora"), std::u16string(u"Quarrix")))
             .WillOnce(testing::Throw(vf::UpdateLevelMismatchException("2, not 3")));
     });
-    submit();
+    submit(gate);
     EXPECT_THAT(gate.contentFolders, ElementsAre(joinPath(kDefaultFolder, u"R2031a")));
     EXPECT_TRUE(accepted());
     EXPECT_EQ(log.lines().front(), u"Update levels of the installer and existing installation are different");
@@ -235,7 +225,7 @@ TEST_P(RunningProductTest, ARunningProductHoldsAnInstallationBackWhereItIsLooked
     GetParam().arrange(*handler);
     gate.windowsExecutable = kThisProgram;  // certainly running
 
-    submit();
+    submit(gate);
 
     EXPECT_EQ(accepted(), !GetParam().lookedFor);
     if (GetParam().lookedFor) {
@@ -252,29 +242,27 @@ INSTANTIATE_TEST_SUITE_P(Installations, RunningProductTest, testing::ValuesIn(kR
 
 TEST_F(FolderSelectionGateTest, AnUnreadableInstallationRecordIsLoggedAndPassedOn) {
     gate.engines.arrange(workflow_test::findsUnreadableRecord());
-    EXPECT_THROW(submit(), install::engine::EngineInvalidInstalledProductsException);
+    EXPECT_THROW(submit(gate), install::engine::EngineInvalidInstalledProductsException);
     EXPECT_THAT(log.lines(), ElementsAre(u"Failed to retrieve installed products"));
 }
 
 // --- whether products can be had ---
 
-enum Online {
-    Products,
-    Empty,
-    WebServiceFails,
-    DownloadFails,
-    ExtractFails,
-    ExtractInterrupted,
-    Unregistered
-};
+enum Online { Products, Empty, Fails, FailsWhileBrokenOff, Unregistered };
 
 struct AvailabilityRow {
     std::string name, held;  // the products of the held folder of archives; empty: none is held
     bool runtime;
     Online online;
     bool onlineUsed;
+    std::function<void()> failure = {};                     // of the online product list
     std::string messageKey = {}, titleKey = {}, code = {};  // of a failure with result type 1
 };
+
+template <class Kind>
+std::function<void()> failing() {
+    return raising<Kind>("2800", "Product list unavailable", "HTTP 503", "RepoAdapter::getProducts");
+}
 
 // clang-format off
 const AvailabilityRow kAvailabilityRows[] = {
@@ -282,11 +270,11 @@ const AvailabilityRow kAvailabilityRows[] = {
     {"FolderWithOnlyTheLicenseManager", "LICENSEMANAGER", false, Products, true},
     {"NoRepositoryHeld", "", false, Products, true},
     {"OnlineServiceMissing", "", false, Unregistered, false},
-    {"OnlineEmpty", "", false, Empty, true, "noProductsAlertMsg", "noProductsAlertTitle", "690"},
-    {"WebServiceFailure", "", false, WebServiceFails, true, "connectionErrorMsg", "connectionErrorTitle", "2800"},
-    {"DownloadFailure", "", false, DownloadFails, true, "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
-    {"ExtractFailure", "", false, ExtractFails, true, "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
-    {"ExtractBrokenOffByTheUser", "", false, ExtractInterrupted, true},
+    {"OnlineEmpty", "", false, Empty, true, {}, "noProductsAlertMsg", "noProductsAlertTitle", "690"},
+    {"WebServiceFailure", "", false, Fails, true, failing<ra::RepoAdapterWebServiceException>(), "connectionErrorMsg", "connectionErrorTitle", "2800"},
+    {"DownloadFailure", "", false, Fails, true, failing<ra::RepoAdapterDWSDownloadException>(), "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
+    {"ExtractFailure", "", false, Fails, true, failing<ra::RepoAdapterDWSExtractException>(), "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
+    {"ExtractBrokenOffByTheUser", "", false, FailsWhileBrokenOff, true, failing<ra::RepoAdapterDWSExtractException>()},
 };
 // clang-format on
 
@@ -318,29 +306,25 @@ TEST_P(AvailabilityTest, ProductsComeFromTheHeldFolderOrElseTheOnlineRepository)
     if (!row.held.empty()) handler->setProductRepoAdapterInstance(folderRepository);
     handler->setIsQRTInstallation(row.runtime);
     ON_CALL(*online, doProductsExist).WillByDefault(Return(row.online != Empty));
-    ON_CALL(*online, getAvailableProducts).WillByDefault([&]() -> ra::ProductMap {
-        const char* why[] = {"2800", "Product list unavailable", "HTTP 503", "RepoAdapter::getProducts"};
-        if (row.online == WebServiceFails)
-            throw ra::RepoAdapterWebServiceException(why[0], why[1], why[2], why[3]);
-        if (row.online == DownloadFails)
-            throw ra::RepoAdapterDWSDownloadException(why[0], why[1], why[2], why[3]);
-        if (row.online >= ExtractFails)
-            throw ra::RepoAdapterDWSExtractException(why[0], why[1], why[2], why[3]);
-        return {};
-    });
-    if (row.online == ExtractInterrupted) install::cpputil::interrupt::set();
+    if (row.failure) {
+        ON_CALL(*online, getAvailableProducts).WillByDefault([&] {
+            row.failure();
+            return ra::ProductMap{};
+        });
+    }
+    if (row.online == FailsWhileBrokenOff) install::cpputil::interrupt::set();
     if (row.online == Unregistered) gate.setServiceRegistry(nullptr);
     EXPECT_CALL(*online, setProxyCredentials("j\xc3\xbcrgen", "p\xc3\xa4ss")).Times(row.onlineUsed ? 1 : 0);
 
     try {
-        submit();
+        submit(gate);
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "Failed to load repository adapter microservice");
         EXPECT_EQ(row.online, Unregistered);
     }
 
     EXPECT_EQ(handler->getProductRepoAdapterInstance() == online, row.onlineUsed);
-    EXPECT_EQ(accepted(), row.code.empty() && row.online < ExtractInterrupted);
+    EXPECT_EQ(accepted(), row.code.empty() && row.online < FailsWhileBrokenOff);
     EXPECT_EQ(errorRecords().empty(), row.code.empty());
     if (row.code.empty()) return;
     const auto message = fl::i18n::message(row.messageKey, u"R2031a", "w64pc");

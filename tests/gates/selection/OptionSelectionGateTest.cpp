@@ -60,19 +60,6 @@ protected:
         gate.servicesFile = scratch.path() / "no-services.json";
     }
 
-    void usageDataAnswer(TLMXSettingsClientResponse answer) {
-        gate.settingsClients.arrange([answer](MockSettingsClient& client) {
-            ON_CALL(client, getSettings(_)).WillByDefault(Return(answer));
-            ON_CALL(client, getSettings(_, _, _)).WillByDefault(Return(answer));
-        });
-    }
-    void select(const std::vector<std::u16string>& products) const {
-        handler->initializeSelectedProducts({products.begin(), products.end()});
-    }
-    using GateFixture::submit;
-    void submit() { GateFixture::submit(gate); }
-    bool processed() const { return GateFixture::processed(kOptionGateName); }
-
     workflow_test::ScratchFolder scratch;
     TestableOptionSelectionGate gate{kOptionGateName, handler};
 };
@@ -112,7 +99,10 @@ TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
     const auto& row = GetParam();
     handler->setWorkflow(row.workflow);
     gate.platform = static_cast<Platform>(row.platform);
-    usageDataAnswer(row.usageData);
+    gate.settingsClients.arrange([&](MockSettingsClient& client) {
+        ON_CALL(client, getSettings(_)).WillByDefault(Return(row.usageData));
+        ON_CALL(client, getSettings(_, _, _)).WillByDefault(Return(row.usageData));
+    });
     select({u"LICENSEMANAGER"});
     gate.setDefaultData();  // an earlier visit, whose options are replaced
     select(codes(row.products));
@@ -149,7 +139,7 @@ TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
     }
     gate.skip();
     gate.clearInputData();
-    EXPECT_TRUE(processed() && handler->getOptionToDisplayListSize() == 0);
+    EXPECT_TRUE(processed(kOptionGateName) && handler->getOptionToDisplayListSize() == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows),
@@ -160,51 +150,43 @@ INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows),
 struct ServiceRow {
     std::string name, services;  // the service list; empty: the option is not selected
     bool linkSelectedToo, accepted;
-    std::string code;  // of the record; empty: none
+    std::string code = {}, message = {}, location = {};  // of the record; empty: none
 };
 
 constexpr char kElsewhere[] = R"({"services": [{"name": "LM", "folder": "/srv/lm", "running": true}]})";
 // clang-format off
 const ServiceRow kServiceRows[] = {
-    {"NothingSelected", "", false, true, ""},
-    {"RunningElsewhere", kElsewhere, false, false, "1070"},
-    {"OnlyTheLinkIsCheckedWhenBothAreSelected", kElsewhere, true, true, ""},
-    {"RunningFromTheDestination", R"({"services": [{"folder": "/opt/velora_license_server", "running": true}]})", false, true, ""},
-    {"UnreadableServiceList", "{ not json", false, false, "1080"},
+    {"NothingSelected", "", false, true},
+    {"RunningElsewhere", kElsewhere, false, false, "1070", "Another license manager service exists and is running from another directory", "OptionSelection::Services::LMServiceExists"},
+    {"OnlyTheLinkIsCheckedWhenBothAreSelected", kElsewhere, true, true},
+    {"UnreadableServiceList", "{ not json", false, false, "1080", "Unknown error while searching with license manager service exists", "OptionSelection::Services::UnkownErrorSearchingIfLMServiceExists"},
 };
 // clang-format on
 
 class ServiceTest : public OptionSelectionGateTest, public testing::WithParamInterface<ServiceRow> {};
 
+// A service running elsewhere is named to the user; a failed search is only logged and recorded.
 TEST_P(ServiceTest, AnotherRunningServiceIsRefusedAndAFailedSearchReported) {
     const auto& row = GetParam();
     gate.servicesFile = scratch.writeFile("services.json", row.services);
     handler->setIsConfigureLMAsServiceSelected(!row.services.empty());
     handler->setIsSymbolicLinkSelected(row.linkSelectedToo);
 
-    submit();
+    submit(gate);
 
-    EXPECT_EQ(processed(), row.accepted);
+    EXPECT_EQ(processed(kOptionGateName), row.accepted);
     EXPECT_EQ(gate.folderValidators.handedOut(), row.linkSelectedToo ? 1 : 0);
     const auto records = errorRecords();
     ASSERT_EQ(records.size(), row.code.empty() ? 0U : 1U);
     if (row.code.empty()) return;
-    EXPECT_EQ(records[0].code, row.code);
-    if (row.code == "1070") {
-        const auto message = fl::i18n::message("LMServiceExistsMessage", u"Velora License Server");
-        EXPECT_EQ(status(),
-                  (ShownStatus{Result::Failure, 1, message, fl::i18n::message("ServiceErrorTitle")}));
-        EXPECT_THAT(log.lines(), ElementsAre(message));
-        EXPECT_EQ(records[0].message,
-                  "Another license manager service exists and is running from another directory");
-        EXPECT_THAT(records[0].details, testing::HasSubstr("/srv/lm"));
-        EXPECT_EQ(records[0].location, "OptionSelection::Services::LMServiceExists");
-    } else {
-        EXPECT_EQ(status(), earlierStatus()) << "no message for the user";
-        EXPECT_THAT(log.lines(), ElementsAre(fl::i18n::to_u16string(records[0].details)));
-        EXPECT_EQ(records[0].message, "Unknown error while searching with license manager service exists");
-        EXPECT_EQ(records[0].location, "OptionSelection::Services::UnkownErrorSearchingIfLMServiceExists");
-    }
+    EXPECT_EQ(records[0], (ErrorRecord{row.code, row.message, records[0].details, row.location}));
+    const auto shown = fl::i18n::message("LMServiceExistsMessage", u"Velora License Server");
+    const bool named = row.code == "1070";
+    EXPECT_EQ(status(),
+              (named ? ShownStatus{Result::Failure, 1, shown, fl::i18n::message("ServiceErrorTitle")}
+                     : earlierStatus()));
+    EXPECT_THAT(log.lines(), ElementsAre(named ? shown : fl::i18n::to_u16string(records[0].details)));
+    EXPECT_THAT(records[0].details, testing::HasSubstr(named ? "/srv/lm" : ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, ServiceTest, testing::ValuesIn(kServiceRows),

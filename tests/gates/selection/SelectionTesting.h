@@ -70,6 +70,12 @@ inline std::vector<std::u16string> codes(const std::string& spaced) {
     return list;
 }
 
+// A table column for a refusal: throws a `Kind` made of `reasons`.
+template <class Kind, class... Reasons>
+std::function<void()> raising(Reasons... reasons) {
+    return [=] { throw Kind(reasons...); };
+}
+
 // A table row prints as its name, in test names and failure messages alike; each test file's
 // unnamed namespace brings it in with `using selection_test::PrintTo;`.
 template <class Row>
