@@ -1,6 +1,5 @@
 #include "InstallerEndToEndTest.h"
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -11,7 +10,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string englishTemplate(const std::string& key) {
-    static const nlohmann::json catalogue = nlohmann::json::parse(contentOf(VELORA_ENGLISH_MESSAGES));
+    static const nlohmann::json catalogue = nlohmann::json::parse(readText(VELORA_ENGLISH_MESSAGES));
     return catalogue.at(key).get<std::string>();
 }
 
@@ -31,10 +30,6 @@ InstallerEndToEndTest::InstallerEndToEndTest() {
 
 fs::path InstallerEndToEndTest::samplePackages() { return VELORA_SAMPLE_PACKAGES; }
 
-fs::path InstallerEndToEndTest::sampleProductContent(const std::string& baseCode) {
-    return fs::path(VELORA_SAMPLE_PRODUCTS) / baseCode;
-}
-
 fs::path InstallerEndToEndTest::copyOfSamplePackages(bool withCatalogue) const {
     const fs::path copy = root() / "packages";
     fs::copy(samplePackages(), copy, fs::copy_options::recursive);
@@ -48,7 +43,7 @@ std::vector<std::string> InstallerEndToEndTest::silentInstall(const fs::path& pa
     // clang-format off
     return {"--silent", "--agree", "--packages-root", packages.string(), "--destination", destination.string(),
             "--products", products, "--shortcut-folder", shortcutFolder().string(), "--menu-folder",
-            menuFolder().string(), "--log", logFile().string(), "--diagnostics", diagnosticsFile().string()};
+            (root() / "menu").string(), "--log", logFile().string(), "--diagnostics", diagnosticsFile().string()};
     // clang-format on
 }
 
@@ -63,23 +58,19 @@ std::unique_ptr<InstallerProcess> InstallerEndToEndTest::startInstaller(
     return std::make_unique<InstallerProcess>(VELORA_INSTALLER, arguments, environment_);
 }
 
-std::vector<nlohmann::json> InstallerEndToEndTest::diagnosticsRecords() const {
-    return parseJsonLines(contentOf(diagnosticsFile()));
-}
-
 std::vector<std::string> InstallerEndToEndTest::diagnosticsErrorCodes() const {
     std::vector<std::string> codes;
-    for (const auto& record : diagnosticsRecords()) {
+    if (!fs::exists(diagnosticsFile())) return codes;
+    for (const auto& record : parseJsonLines(readText(diagnosticsFile()))) {
         if (record.value("record", "") == "error") codes.push_back(record.at("error.1").get<std::string>());
     }
     return codes;
 }
 
 std::vector<std::string> recordedBaseCodes(const fs::path& destination) {
-    const std::string text = contentOf(destination / "installed_products.json");
     std::vector<std::string> baseCodes;
-    if (text.empty()) return baseCodes;
-    const auto record = nlohmann::json::parse(text);
+    if (!fs::exists(destination / "installed_products.json")) return baseCodes;
+    const auto record = nlohmann::json::parse(readText(destination / "installed_products.json"));
     for (const auto& product : record.at("products")) baseCodes.push_back(product.at("baseCode"));
     return baseCodes;
 }
@@ -91,23 +82,24 @@ std::vector<nlohmann::json> parseJsonLines(const std::string& text) {
     return values;
 }
 
-std::string contentOf(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::stringstream content;
-    content << stream.rdbuf();
-    return content.str();
-}
-
 void expectSampleContent(const fs::path& destination, const std::string& product, bool installed) {
-    const fs::path content = InstallerEndToEndTest::sampleProductContent(product);
+    const fs::path content = fs::path(VELORA_SAMPLE_PRODUCTS) / product;
     for (const auto& entry : fs::recursive_directory_iterator(content)) {
         if (!entry.is_regular_file()) continue;
         const fs::path file = destination / entry.path().lexically_relative(content);
         EXPECT_EQ(fs::exists(file), installed) << file;
         if (installed) {
-            EXPECT_EQ(contentOf(file), contentOf(entry.path())) << file;
+            EXPECT_EQ(readText(file), readText(entry.path())) << file;
         }
     }
+}
+
+void scrambleBytes(const fs::path& file, std::uint64_t offset, std::uint64_t count) {
+    std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+    // 0xff bytes make a deflate block header of the reserved type, and no text is made of them.
+    stream.seekp(static_cast<std::streamoff>(offset));
+    stream << std::string(count, static_cast<char>(0xff));
+    if (!stream) throw std::runtime_error("cannot overwrite " + file.string());
 }
 
 std::string englishMessage(const std::string& key, const std::vector<std::string>& arguments) {

@@ -10,10 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "InstallerProcess.h"
+#include "TestArchive.h"
 #include "support/ScratchFolder.h"
+#include "tools/child_process/ChildProcess.h"
+#include "tools/zip_archive/ZipArchiveWriter.h"
 
 namespace velora::installer::test {
+
+// The installer runs as a child process, through the runner the benchmarks share.
+using InstallerOutcome = velora::tools::ChildOutcome;
+using InstallerProcess = velora::tools::ChildProcess;
 
 // Runs the real installer binary against real archives in a scratch folder of its own: the
 // packages, the destination, the shortcut and menu folders, the log, the diagnostics file and a
@@ -27,14 +33,11 @@ public:
     const std::filesystem::path& root() const { return scratch_.path(); }
     std::filesystem::path destination() const { return root() / "dest"; }
     std::filesystem::path shortcutFolder() const { return root() / "desktop"; }
-    std::filesystem::path menuFolder() const { return root() / "menu"; }
     std::filesystem::path logFile() const { return root() / "install.log"; }
     std::filesystem::path diagnosticsFile() const { return root() / "diagnostics.jsonl"; }
 
     // The archives the build packs from the sample products, with their catalogue.
     static std::filesystem::path samplePackages();
-    // The unpacked content of one sample product, as it should land in the destination.
-    static std::filesystem::path sampleProductContent(const std::string& baseCode);
     // A copy of the sample packages in the scratch folder, to be changed by the test. Without
     // the catalogue unless asked for: its checksums would refuse every archive the test changes,
     // and without it the installer takes its own catalogue, which has no checksums.
@@ -54,8 +57,7 @@ public:
     // Started, not waited for: for runs side by side.
     std::unique_ptr<InstallerProcess> startInstaller(const std::vector<std::string>& arguments) const;
 
-    // The records of the diagnostics file, and the codes of its error records in order.
-    std::vector<nlohmann::json> diagnosticsRecords() const;
+    // The codes of the diagnostics file's error records in order.
     std::vector<std::string> diagnosticsErrorCodes() const;
 
 private:
@@ -70,12 +72,18 @@ std::vector<std::string> recordedBaseCodes(const std::filesystem::path& destinat
 // that is not one.
 std::vector<nlohmann::json> parseJsonLines(const std::string& text);
 
-// The whole content of a file; empty when it cannot be read.
-std::string contentOf(const std::filesystem::path& file);
+using install::enczip::test::readText;
+using install::enczip::test::snapshot;
+using velora::tools::ZipArchiveWriter;
 
-// Every file of a sample product is in the destination with its content, or none is.
+// Every file of a sample product (as unpacked from the samples) is in the destination with its
+// content, or none is.
 void expectSampleContent(const std::filesystem::path& destination, const std::string& product,
                          bool installed);
+
+// Overwrites `count` bytes from `offset` on with a pattern that is neither valid deflate data
+// nor the original content, leaving the file's length (and so its zip directory) intact.
+void scrambleBytes(const std::filesystem::path& file, std::uint64_t offset, std::uint64_t count);
 
 // The English text of a message key with its positional arguments filled in.
 std::string englishMessage(const std::string& key, const std::vector<std::string>& arguments = {});

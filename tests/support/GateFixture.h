@@ -72,6 +72,9 @@ protected:
     bool processed(const std::u16string& gateName) const {
         return applicationData().getDataProcessed() == gateName;
     }
+    void select(const std::vector<std::u16string>& products) const {
+        handler->initializeSelectedProducts({products.begin(), products.end()});
+    }
     // The page is shown, the user interface answers, and the gate judges the answer.
     template <class Gate>
     void submit(Gate& gate) const {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -48,7 +49,9 @@ protected:
 };
 
 class ConfirmationGateTest : public workflow_test::ModelFixture {
-protected:
+public:
+    using ModelFixture::handler;
+
     ConfirmationGateTest() {
         handler->initializeInstallFolderModel();
         handler->setInstallFolder(kFolder);
@@ -68,10 +71,13 @@ protected:
             found.push_back(joined(item.getConfirmationType()) + "=" + joined(item.getConfirmationValue()));
         return found;
     }
+    // A runtime installation reckons its size itself, for the selection, folder, platform and locale.
     void runtime(UpdateScenario scenario, std::uint64_t installBytes) const {
         handler->setIsQRTInstallation(true);
         handler->setUpdateScenario(scenario);
-        EXPECT_CALL(*gate.calculator, getRequiredDownloadAndInstallSize(_, _, _, _, _, true, true))
+        EXPECT_CALL(*gate.calculator, getRequiredDownloadAndInstallSize(ElementsAre(u"FLOWMERE", u"VELORA"),
+                                                                        kFolder, ElementsAre("l64pc"),
+                                                                        ElementsAre("de_DE"), _, true, true))
             .WillRepeatedly(Return(std::make_pair(std::uint64_t{1}, installBytes)));
     }
     void packagedApplication() const {
@@ -79,110 +85,79 @@ protected:
         independent().getUserApplicationData().setInstallationDirectory(u"/home/user/Orbitview");
         independent().getUserApplicationData().setExtractedBundleDirectory(u"/tmp/bundle/Orbitview/");
     }
-    static std::string item(int type, const std::u16string& value) {
-        return joined(type) + "=" + joined(value);
-    }
-    static std::string size(const char* formatted) { return item(4, message("requiredSizeMsg", formatted)); }
-    static std::u16string withFolder(const std::u16string& before, const char* afterKey) {
-        return before + u"|?:" + kFolder + u"|?:" + message(afterKey);
+    void downloadOnly() const {
+        handler->setWorkflow(u"DownloadOnly");
+        handler->initializeDownloadFolderModel();
+        handler->setUserGivenDownloadFolder(u"/home/user/Downloads");
+        handler->setDownloadableProducts({u"VELORA", u"FLOWMERE", u"COMPILER"});
+        handler->setRequiredDownloadSize(3 * kGiB);
+        auto platforms = dependent().getDownloadPlatforms().modify();
+        for (const auto* code : {u"l64pc", u"x64zz", u"w64pc", u"m64ar", u"m64in"}) platforms.append(code);
+        platforms.commit();
     }
 
     TestConfirmationGate gate{u"ConfirmationGate", handler};
     install::cpputil::logger::ScopedCapture log;
 };
 
-TEST_F(ConfirmationGateTest, AnInstallationShowsFolderProductsAndSizeAndLogsEachTitleTrimmed) {
-    gate.setDefaultData();
-    EXPECT_THAT(items(), ElementsAre(item(0, kFolder), item(3, message("numberOfProductsSelectedMsg", 2, 5)),
-                                     size("2.0 GiB")));
-    EXPECT_THAT(
-        log.lines(),
-        ElementsAre(message("confirmationTitle"), u"Destination Folder", kFolder, message("productsTitle"),
-                    message("numberOfProductsSelectedMsg", 2, 5), message("requiredSizeMsg", "2.0 GiB")));
-
-    handler->setRequiredInstallSize(0);
-    gate.setDefaultData();
-    EXPECT_EQ(items().size(), 2u) << "a size of 0 shows no size item";
+std::string item(int type, const std::u16string& value) { return joined(type) + "=" + joined(value); }
+std::string size(const char* formatted) { return item(4, message("requiredSizeMsg", formatted)); }
+std::string runtimeProducts() {
+    return item(3, message("VeloraRuntimeProductMsg", "Velora Runtime", u"R2031a"));
 }
-
-TEST_F(ConfirmationGateTest, DownloadOnlyShowsTheDownloadFolderThePlatformsKnownAndTheDownloadSize) {
-    handler->setWorkflow(u"DownloadOnly");
-    handler->initializeDownloadFolderModel();
-    handler->setUserGivenDownloadFolder(u"/home/user/Downloads");
-    handler->setDownloadableProducts({u"VELORA", u"FLOWMERE", u"COMPILER"});
-    handler->setRequiredDownloadSize(3 * kGiB);
-    auto platforms = dependent().getDownloadPlatforms().modify();
-    for (const auto* code : {u"l64pc", u"x64zz", u"w64pc", u"m64ar", u"m64in"}) platforms.append(code);
-    platforms.commit();
-    gate.setDefaultData();
-    EXPECT_THAT(
-        items(),
-        ElementsAre(item(0, u"/home/user/Downloads"), item(3, message("numberOfProductsSelectedMsg", 2, 3)),
-                    item(6, message("Linux") + u" " + message("Windows") + u" " +
-                                message("macOS_Apple_silicon") + u" " + message("macOS_Intel_processor")),
-                    size("3.0 GiB")));
+std::u16string addingTo(const char* afterKey) {
+    return message("additionalProductsMsgPartOne", "Velora Runtime") + u"|?:" + kFolder + u"|?:" +
+           message(afterKey);
 }
+const auto kApplication = item(2, u"/home/user/Orbitview");
 
-TEST_F(ConfirmationGateTest, ARuntimeInstallationReckonsItsOwnSizeAndShowsNoneWithNothingSelected) {
-    runtime(UpdateScenario::FreshInstallation, 0);
-    EXPECT_CALL(*gate.calculator,
-                getRequiredDownloadAndInstallSize(ElementsAre(u"FLOWMERE", u"VELORA"), kFolder,
-                                                  ElementsAre("l64pc"), ElementsAre("de_DE"), _, true, true))
-        .WillOnce(Return(std::make_pair(std::uint64_t{5}, 7 * kGiB)));
-    gate.setDefaultData();
-    EXPECT_THAT(items(), ElementsAre(item(0, kFolder),
-                                     item(3, message("VeloraRuntimeProductMsg", "Velora Runtime", u"R2031a")),
-                                     size("7.0 GiB")));
-
-    handler->initializeSelectedProducts({});
-    gate.setDefaultData();  // the calculator, used up, is not asked again
-    EXPECT_EQ(items().size(), 2u);
-}
-
-// The destination items of a runtime installation, plain or with a packaged application, for
-// every update scenario.
-struct Scenario {
+// What the summary shows for each kind of installation.
+struct Summary {
     const char* name;
-    UpdateScenario scenario;
+    std::function<void(ConfirmationGateTest&)> prepare;
+    std::function<std::vector<std::string>()> items;
 };
-void PrintTo(const Scenario& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const Summary& row, std::ostream* out) { *out << row.name; }
 
-class RuntimeScenarioTest : public ConfirmationGateTest, public testing::WithParamInterface<Scenario> {
-protected:
-    bool addsProducts() const {
-        return GetParam().scenario == UpdateScenario::ProductsAdded ||
-               GetParam().scenario == UpdateScenario::UpdateToNewerLevel;
-    }
-};
+class SummaryTest : public ConfirmationGateTest, public testing::WithParamInterface<Summary> {};
 
-TEST_P(RuntimeScenarioTest, DestinationItemsNameTheExistingRuntimeOnlyWhenProductsAreAdded) {
-    runtime(GetParam().scenario, kGiB);
-    const auto addingTo = message("additionalProductsMsgPartOne", "Velora Runtime");
+TEST_P(SummaryTest, ShowsTheItemsOfItsKindOfInstallation) {
+    GetParam().prepare(*this);
     gate.setDefaultData();
-    EXPECT_EQ(items().front(),
-              item(0, addsProducts() ? withFolder(addingTo, "additionalProductsMsgPartTwo") : kFolder));
-
-    packagedApplication();
-    gate.calculator = std::make_unique<MockSizeCalculator>();
-    runtime(GetParam().scenario, kGiB);
-    gate.setDefaultData();
-    std::u16string runtimeFolder = kFolder;
-    if (addsProducts()) runtimeFolder = withFolder(addingTo, "VantapakAdditionalProductsMsgPartTwo");
-    if (GetParam().scenario == UpdateScenario::AlreadyUpToDate)
-        runtimeFolder = message("runtimeAlreadyUpToDateMsg", "Velora Runtime") + u"|?:" + kFolder;
-    EXPECT_THAT(items(),
-                ElementsAre(item(2, u"/home/user/Orbitview"), item(1, runtimeFolder), size("1.0 GiB")));
+    EXPECT_EQ(items(), GetParam().items());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryScenario, RuntimeScenarioTest,
-                         testing::Values(Scenario{"Unknown", UpdateScenario::Unknown},
-                                         Scenario{"AlreadyUpToDate", UpdateScenario::AlreadyUpToDate},
-                                         Scenario{"FreshInstallation", UpdateScenario::FreshInstallation},
-                                         Scenario{"ProductsAdded", UpdateScenario::ProductsAdded},
-                                         Scenario{"UpdateToNewerLevel", UpdateScenario::UpdateToNewerLevel},
-                                         Scenario{"NotPossibleFromFolder",
-                                                  UpdateScenario::UpdateNotPossibleFromFolderRepository}),
-                         [](const auto& info) { return std::string(info.param.name); });
+using T = ConfirmationGateTest&;
+using Items = std::vector<std::string>;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Kinds, SummaryTest, testing::Values(
+    Summary{"Installation", [](T) {},
+            [] { return Items{item(0, kFolder), item(3, message("numberOfProductsSelectedMsg", 2, 5)), size("2.0 GiB")}; }},
+    Summary{"DownloadOnlyWithThePlatformsKnown", [](T t) { t.downloadOnly(); },
+            [] { return Items{item(0, u"/home/user/Downloads"), item(3, message("numberOfProductsSelectedMsg", 2, 3)),
+                              item(6, message("Linux") + u" " + message("Windows") + u" " + message("macOS_Apple_silicon") +
+                                      u" " + message("macOS_Intel_processor")),
+                              size("3.0 GiB")}; }},
+    Summary{"Runtime", [](T t) { t.runtime(UpdateScenario::FreshInstallation, 7 * kGiB); },
+            [] { return Items{item(0, kFolder), runtimeProducts(), size("7.0 GiB")}; }},
+    Summary{"RuntimeWithNothingSelected",
+            [](T t) { t.runtime(UpdateScenario::FreshInstallation, 7 * kGiB); t.handler->initializeSelectedProducts({}); },
+            [] { return Items{item(0, kFolder), runtimeProducts()}; }},
+    Summary{"RuntimeAddingProducts", [](T t) { t.runtime(UpdateScenario::UpdateToNewerLevel, kGiB); },
+            [] { return Items{item(0, addingTo("additionalProductsMsgPartTwo")), runtimeProducts(), size("1.0 GiB")}; }},
+    Summary{"PackagedApplication",
+            [](T t) { t.runtime(UpdateScenario::FreshInstallation, kGiB); t.packagedApplication(); },
+            [] { return Items{kApplication, item(1, kFolder), size("1.0 GiB")}; }},
+    Summary{"PackagedApplicationAddingProducts",
+            [](T t) { t.runtime(UpdateScenario::UpdateToNewerLevel, kGiB); t.packagedApplication(); },
+            [] { return Items{kApplication, item(1, addingTo("VantapakAdditionalProductsMsgPartTwo")), size("1.0 GiB")}; }},
+    Summary{"PackagedApplicationAlreadyUpToDate",
+            [](T t) { t.runtime(UpdateScenario::AlreadyUpToDate, kGiB); t.packagedApplication(); },
+            [] { return Items{kApplication, item(1, message("runtimeAlreadyUpToDateMsg", "Velora Runtime") + u"|?:" + kFolder),
+                              size("1.0 GiB")}; }}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLog) {
     runtime(UpdateScenario::FreshInstallation, 0);
@@ -194,8 +169,13 @@ TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLo
                     u"/home/user/Orbitview", message("destinationFolderTitle", "Velora Runtime"), kFolder));
 }
 
-TEST_F(ConfirmationGateTest, ConfirmingCompletesTheStepAndClearingEmptiesTheSummary) {
+// Each title is logged, trimmed, before its value.
+TEST_F(ConfirmationGateTest, TheSummaryIsLoggedThenConfirmingCompletesTheStepAndClearingEmptiesIt) {
     gate.setDefaultData();
+    EXPECT_THAT(
+        log.lines(),
+        ElementsAre(message("confirmationTitle"), u"Destination Folder", kFolder, message("productsTitle"),
+                    message("numberOfProductsSelectedMsg", 2, 5), message("requiredSizeMsg", "2.0 GiB")));
     gate.setRequiredData();
     handler->setAsDataAvailable();
     gate.processData();

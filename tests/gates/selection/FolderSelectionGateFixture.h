@@ -73,8 +73,6 @@ protected:
         handler->setUserInputFolder(kDefaultFolder);
     }
 
-    using GateFixture::submit;
-    void submit() { GateFixture::submit(gate); }
     // Processed, valid and logged as such exactly once.
     bool accepted() const {
         const auto lines = log.lines();

@@ -1,11 +1,12 @@
 // The destination-folder page: when it is shown, the folder it proposes, the folder a runtime goes
 // into, the root-drive warning, and the content, running-product and product-availability checks
 // with their failure tables. Each table also shows that a failed check leaves the later ones undone.
+// The plain case (a product into a typed folder, from a folder of archives, nothing running) is the
+// installer runs' fresh installation.
 
 #include <stdexcept>
 
 #include "FolderSelectionGateFixture.h"
-#include "foundation/release_info/ReleaseInfo.h"
 #include "install/cpputil/Interrupt.h"
 #include "install/repository_adapter/RepositoryExceptions.h"
 #include "install/validatefolder/DestinationContentExceptions.h"
@@ -27,22 +28,13 @@ TEST_F(FolderSelectionGateTest, IsSkippedOnlyOverAnEarlierRuntimeWhoseFolderIsSt
     EXPECT_FALSE(gate.checkIfShouldBeSkipped());
     handler->setHasPrevQRTInstallation(true);
     EXPECT_TRUE(gate.checkIfShouldBeSkipped());
-    handler->setDefaultFolder(joinPath(scratch.u16(), u"gone"));
+    const auto gone = joinPath(scratch.u16(), u"gone");
+    handler->setDefaultFolder(gone);
     EXPECT_FALSE(gate.checkIfShouldBeSkipped());
     EXPECT_THAT(log.lines(),
-                ElementsAre(u"Previous install folder found in Windows Registry does not exist: " +
-                            joinPath(scratch.u16(), u"gone")));
+                ElementsAre(u"Previous install folder found in Windows Registry does not exist: " + gone));
     gate.skip();
     EXPECT_TRUE(processed(kFolderGate));
-}
-
-TEST_F(FolderSelectionGateTest, ClearingForgetsTheChoiceUnlessAPackagedApplicationFixedIt) {
-    dependent().setIsVantapakInstallation(true);
-    gate.clearInputData();
-    EXPECT_EQ(handler->getUserInputFolder(), kDefaultFolder);
-    dependent().setIsVantapakInstallation(false);
-    gate.clearInputData();
-    EXPECT_EQ(handler->getUserInputFolder(), u"");
 }
 
 TEST_F(FolderSelectionGateTest, ProposesTheFolderOfTheOfferedControllingProductOrWhereItIsRecorded) {
@@ -104,7 +96,7 @@ TEST_P(InstallFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheP
         EXPECT_CALL(validator, checkRequired(row.expected, row.workflow == u"DownloadOnly"));
     });
 
-    submit();
+    submit(gate);
 
     EXPECT_EQ(handler->getInstallFolder(), row.expected);
     const auto figures = gate.getDiagnosticsData().toJson();
@@ -112,17 +104,17 @@ TEST_P(InstallFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheP
     EXPECT_EQ(figures["session.25"], fl::i18n::to_string(row.expected));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Folders, InstallFolderTest,
     testing::Values(
-        InstallFolderRow{"ProductAsTyped", false, false, u"/srv/velora", u"/srv/velora"},
-        InstallFolderRow{"RuntimeInProposedFolder", true, false, kDefaultFolder,
-                         joinPath(kDefaultFolder, u"R2031a")},
+        InstallFolderRow{"RuntimeInProposedFolder", true, false, kDefaultFolder, joinPath(kDefaultFolder, u"R2031a")},
         InstallFolderRow{"RuntimeUpdatedWhereItIs", true, true, kDefaultFolder, kDefaultFolder},
         InstallFolderRow{"RuntimeMovedElsewhere", true, true, u"/srv/rt", joinPath(u"/srv/rt", u"R2031a")},
         InstallFolderRow{"RuntimeWithNothingTyped", true, false, u"", u""},
         InstallFolderRow{"DownloadMayCreateIt", false, false, u"/srv/dl", u"/srv/dl", u"DownloadOnly"}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 TEST_F(FolderSelectionGateTest, TheRootDriveWarningIsShownOnceThenTheFolderPasses) {
     handler->setUserInputFolder(u"/");
@@ -130,24 +122,22 @@ TEST_F(FolderSelectionGateTest, TheRootDriveWarningIsShownOnceThenTheFolderPasse
         ON_CALL(validator, checkWarnings(std::u16string(u"/"))).WillByDefault(Return(true));
     });
 
-    submit();
+    submit(gate);
     const auto message = fl::i18n::message("rootDriveWarningMsg", u"/", kDefaultFolder);
     EXPECT_EQ(status(),
               (ShownStatus{Result::Warning, 4, message, fl::i18n::message("rootDriveWarningTitle")}));
     EXPECT_THAT(log.lines(), ElementsAre(message));
     EXPECT_FALSE(processed(kFolderGate));
 
-    submit();
+    submit(gate);
     EXPECT_TRUE(accepted());
 }
 
 // --- what the folder already holds ---
 
-enum Conflict { None, Overwrite, ReleaseStatus, UpdateLevel, ControllingProducts };
-
 struct ContentRow {
     std::string name;
-    Conflict conflict;
+    std::function<void()> conflict;
     std::string offered, installed;
     bool localArchives;
     int resultType;  // 0: the folder is accepted
@@ -155,32 +145,17 @@ struct ContentRow {
     std::u16string offeredName = {}, installedName = {};  // named by a controlling-product conflict
 };
 
-const std::string kOtherController = "The selected folder has another controlling product installed in it";
+constexpr char kReason[] = "the folder's own reason";
+// clang-format off
 const ContentRow kContentRows[] = {
-    {"Overwrite", Overwrite, "VELORA", "VELORA", true, 8, "700",
-     "The installer cannot install into the specified folder. Select an empty folder to continue.",
-     "OverwriteException"},
-    {"ReleaseStatus", ReleaseStatus, "VELORA", "VELORA", true, 8, "670",
-     "The specified folder contains products that are not compatible with this version",
-     "ReleaseDescriptionMismatchException"},
-    {"UpdateLevelFromLocalArchives", UpdateLevel, "VELORA", "VELORA", true, 8, "710",
-     "The specified folder contains products at a different update level than the installer",
-     "UpdateLevelMismatchException"},
-    {"UpdateLevelOnline", UpdateLevel, "VELORA", "VELORA", false, 0},
-    {"AnotherControllingProduct", ControllingProducts, "QUARRIX", "VELORA", true, 12, "660", kOtherController,
-     "ControllingProductsMismatchException", u"Quarrix", u"Velora"},
-    {"ParallelServerJoinsVelora", ControllingProducts, "VELORA_PARALLEL_SERVER", "VELORA", true, 0},
-    {"VeloraDoesNotJoinAParallelServer", ControllingProducts, "VELORA", "VELORA_PARALLEL_SERVER", true, 12,
-     "660", kOtherController, "ControllingProductsMismatchException", u"Velora", u"Velora Parallel Server"},
+    {"Overwrite", raising<vf::OverwriteException>(kReason), "VELORA", "VELORA", true, 8, "700", "The installer cannot install into the specified folder. Select an empty folder to continue.", "OverwriteException"},
+    {"ReleaseStatus", raising<vf::ReleaseStatusMismatchException>(kReason), "VELORA", "VELORA", true, 8, "670", "The specified folder contains products that are not compatible with this version", "ReleaseDescriptionMismatchException"},
+    {"UpdateLevelFromLocalArchives", raising<vf::UpdateLevelMismatchException>(kReason), "VELORA", "VELORA", true, 8, "710", "The specified folder contains products at a different update level than the installer", "UpdateLevelMismatchException"},
+    {"UpdateLevelOnline", raising<vf::UpdateLevelMismatchException>(kReason), "VELORA", "VELORA", false, 0},
+    {"AnotherControllingProduct", raising<vf::ControllingProductsMismatchException>(kReason), "QUARRIX", "VELORA", true, 12, "660", "The selected folder has another controlling product installed in it", "ControllingProductsMismatchException", u"Quarrix", u"Velora"},
+    {"ParallelServerJoinsVelora", raising<vf::ControllingProductsMismatchException>(kReason), "VELORA_PARALLEL_SERVER", "VELORA", true, 0},
 };
-
-void raise(Conflict conflict) {
-    const char* why = "the folder's own reason";
-    if (conflict == Overwrite) throw vf::OverwriteException(why);
-    if (conflict == ReleaseStatus) throw vf::ReleaseStatusMismatchException(why);
-    if (conflict == UpdateLevel) throw vf::UpdateLevelMismatchException(why);
-    if (conflict == ControllingProducts) throw vf::ControllingProductsMismatchException(why);
-}
+// clang-format on
 
 class ContentTest : public FolderSelectionGateTest, public testing::WithParamInterface<ContentRow> {};
 
@@ -190,17 +165,16 @@ TEST_P(ContentTest, AConflictHoldsTheInstallationBackWithItsMessageAndRecord) {
     handler->setDoesLocalArchivesExist(row.localArchives);
     gate.engines.arrange(workflow_test::findsInstalled(codes(row.installed)));
     if (row.resultType != 0) gate.windowsExecutable = kThisProgram;  // checked only after the content
-    gate.contentValidators.arrange([&](MockContentValidator& validator) {
-        ON_CALL(validator, validate).WillByDefault([&] { raise(row.conflict); });
-    });
+    gate.contentValidators.arrange(
+        [&](MockContentValidator& validator) { ON_CALL(validator, validate).WillByDefault(row.conflict); });
 
-    ASSERT_NO_THROW(submit());
+    ASSERT_NO_THROW(submit(gate));
 
     EXPECT_EQ(accepted(), row.resultType == 0);
     EXPECT_EQ(errorRecords().empty(), row.resultType == 0);
     if (row.resultType == 0) return;
     EXPECT_THAT(errorRecords(),
-                ElementsAre(ErrorRecord{row.code, row.message, "the folder's own reason",
+                ElementsAre(ErrorRecord{row.code, row.message, kReason,
                                         "FolderSelection::FolderContentValidator::" + row.cause}));
     const auto message = row.resultType == 8 ? fl::i18n::message("overwriteErrorMsg")
                                              : fl::i18n::message("controllingProductConflictMsg",
@@ -221,7 +195,7 @@ TEST_F(FolderSelectionGateTest, ComparesTheFamiliesAndOnlyLogsTheUpdateLevelMism
         EXPECT_CALL(validator, validate(std::u16string(u"Velora"), std::u16string(u"Quarrix")))
             .WillOnce(testing::Throw(vf::UpdateLevelMismatchException("2, not 3")));
     });
-    submit();
+    submit(gate);
     EXPECT_THAT(gate.contentFolders, ElementsAre(joinPath(kDefaultFolder, u"R2031a")));
     EXPECT_TRUE(accepted());
     EXPECT_EQ(log.lines().front(), u"Update levels of the installer and existing installation are different");
@@ -232,121 +206,81 @@ TEST_F(FolderSelectionGateTest, ComparesTheFamiliesAndOnlyLogsTheUpdateLevelMism
 struct RunningRow {
     std::string name;
     std::function<void(install::product_installer::workflow_utils::DataModelHandler&)> arrange;
-    bool running, lookedFor;
+    bool lookedFor;
 };
 
+// The workflows and runs that skip the check are one condition; one row stands for them. Every
+// accepted folder elsewhere shows a product that is not running.
+// clang-format off
 const RunningRow kRunningRows[] = {
-    {"NotRunning", [](auto&) {}, false, true},
-    {"Running", [](auto& h) { h.setProductRepoAdapterInstance(nullptr); }, true,
-     true},  // nothing checked after
-    {"DownloadOnly", [](auto& h) { h.setWorkflow(u"DownloadOnly"); }, true, false},
-    {"LicenseManager", [](auto& h) { h.setWorkflow(u"License Manager"); }, true, false},
-    {"ScriptedRun", [](auto& h) { h.setIsBat(true); }, true, false},
-    {"Runtime", [](auto& h) { h.setIsQRTInstallation(true); }, true, false},
-    {"NoExecutableNamed", [](auto& h) { h.setOfferedProducts({u"QUARRIX"}); }, true, false},
+    {"Running", [](auto& h) { h.setProductRepoAdapterInstance(nullptr); }, true},  // nothing checked after
+    {"DownloadOnly", [](auto& h) { h.setWorkflow(u"DownloadOnly"); }, false},
+    {"NoExecutableNamed", [](auto& h) { h.setOfferedProducts({u"QUARRIX"}); }, false},
 };
+// clang-format on
 
 class RunningProductTest : public FolderSelectionGateTest, public testing::WithParamInterface<RunningRow> {};
 
 TEST_P(RunningProductTest, ARunningProductHoldsAnInstallationBackWhereItIsLookedFor) {
     GetParam().arrange(*handler);
-    // This test program is certainly running.
-    if (GetParam().running)
-        gate.windowsExecutable = std::filesystem::read_symlink("/proc/self/exe").filename();
+    gate.windowsExecutable = kThisProgram;  // certainly running
 
-    submit();
+    submit(gate);
 
-    const bool heldBack = GetParam().running && GetParam().lookedFor;
-    EXPECT_EQ(accepted(), !heldBack);
-    const auto message = fl::i18n::message("productExecutableRunningErrorMsg");
-    if (heldBack) {
+    EXPECT_EQ(accepted(), !GetParam().lookedFor);
+    if (GetParam().lookedFor) {
         EXPECT_EQ(status(),
-                  (ShownStatus{Result::Failure, 1, message, fl::i18n::message("standardErrorTitle")}));
+                  (ShownStatus{Result::Failure, 1, fl::i18n::message("productExecutableRunningErrorMsg"),
+                               fl::i18n::message("standardErrorTitle")}));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Installations, RunningProductTest, testing::ValuesIn(kRunningRows),
                          [](const auto& info) { return info.param.name; });
 
-// --- the installed products and their update level ---
-
-struct UpdateLevelRow {
-    std::string name;
-    Texts installed;
-    std::string releaseFile;  // empty: none
-    int expected;
-};
-
-class UpdateLevelTest : public FolderSelectionGateTest, public testing::WithParamInterface<UpdateLevelRow> {};
-
-TEST_P(UpdateLevelTest, TheInstalledProductsAndTheirUpdateLevelAreRecorded) {
-    if (!GetParam().releaseFile.empty()) scratch.writeFile("VersionInfo.xml", GetParam().releaseFile);
-    handler->setUserInputFolder(scratch.u16());
-    gate.engines.arrange(workflow_test::findsInstalled(GetParam().installed));
-
-    submit();
-
-    EXPECT_EQ(handler->getInstalledProductsReleaseUpdateLevel(), GetParam().expected);
-    EXPECT_EQ(handler->getInstalledProducts(), GetParam().installed);
-}
-
-std::string releaseFile(int updateLevel) {
-    std::ostringstream file;
-    foundation::release_info::ReleaseInfo(u"R2031a", u"Release", updateLevel).write(file);
-    return file.str();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Folders, UpdateLevelTest,
-    testing::Values(UpdateLevelRow{"NothingInstalled", {}, releaseFile(5), -1},
-                    UpdateLevelRow{"ReleaseFileRead", {u"FLOWMERE", u"VELORA"}, releaseFile(5), 5},
-                    UpdateLevelRow{"NoReleaseFile", {u"VELORA"}, "", -1},
-                    UpdateLevelRow{"MalformedReleaseFile", {u"VELORA"}, "<VersionInfo>two", -1}),
-    [](const auto& info) { return info.param.name; });
+// --- the installed products (an installation run into a folder of an earlier one reads them) ---
 
 TEST_F(FolderSelectionGateTest, AnUnreadableInstallationRecordIsLoggedAndPassedOn) {
     gate.engines.arrange(workflow_test::findsUnreadableRecord());
-    EXPECT_THROW(submit(), install::engine::EngineInvalidInstalledProductsException);
+    EXPECT_THROW(submit(gate), install::engine::EngineInvalidInstalledProductsException);
     EXPECT_THAT(log.lines(), ElementsAre(u"Failed to retrieve installed products"));
 }
 
 // --- whether products can be had ---
 
-enum Online {
-    Products,
-    Empty,
-    WebServiceFails,
-    DownloadFails,
-    ExtractFails,
-    ExtractInterrupted,
-    Unregistered
-};
+enum Online { Products, Empty, Fails, FailsWhileBrokenOff, Unregistered };
 
 struct AvailabilityRow {
     std::string name, held;  // the products of the held folder of archives; empty: none is held
     bool runtime;
     Online online;
     bool onlineUsed;
+    std::function<void()> failure = {};                     // of the online product list
     std::string messageKey = {}, titleKey = {}, code = {};  // of a failure with result type 1
 };
 
+template <class Kind>
+std::function<void()> failing() {
+    return raising<Kind>("2800", "Product list unavailable", "HTTP 503", "RepoAdapter::getProducts");
+}
+
+// clang-format off
 const AvailabilityRow kAvailabilityRows[] = {
-    {"FolderOfArchives", "LICENSEMANAGER VELORA", false, Products, false},
     {"RuntimeNeedsNone", "", true, Products, false},
     {"FolderWithOnlyTheLicenseManager", "LICENSEMANAGER", false, Products, true},
     {"NoRepositoryHeld", "", false, Products, true},
     {"OnlineServiceMissing", "", false, Unregistered, false},
-    {"OnlineEmpty", "", false, Empty, true, "noProductsAlertMsg", "noProductsAlertTitle", "690"},
-    {"WebServiceFailure", "", false, WebServiceFails, true, "connectionErrorMsg", "connectionErrorTitle",
-     "2800"},
-    {"DownloadFailure", "", false, DownloadFails, true, "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
-    {"ExtractFailure", "", false, ExtractFails, true, "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
-    {"ExtractBrokenOffByTheUser", "", false, ExtractInterrupted, true},
+    {"OnlineEmpty", "", false, Empty, true, {}, "noProductsAlertMsg", "noProductsAlertTitle", "690"},
+    {"WebServiceFailure", "", false, Fails, true, failing<ra::RepoAdapterWebServiceException>(), "connectionErrorMsg", "connectionErrorTitle", "2800"},
+    {"DownloadFailure", "", false, Fails, true, failing<ra::RepoAdapterDWSDownloadException>(), "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
+    {"ExtractFailure", "", false, Fails, true, failing<ra::RepoAdapterDWSExtractException>(), "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
+    {"ExtractBrokenOffByTheUser", "", false, FailsWhileBrokenOff, true, failing<ra::RepoAdapterDWSExtractException>()},
 };
+// clang-format on
 
-class OnlineRepositoryTest : public FolderSelectionGateTest {
+class AvailabilityTest : public FolderSelectionGateTest, public testing::WithParamInterface<AvailabilityRow> {
 protected:
-    OnlineRepositoryTest() {
+    AvailabilityTest() {
         // Another kind of repository comes first, so that only the filter can pick the right one.
         registry->registerService<ra::RepositoryAdapter>(
             std::make_shared<testing::StrictMock<workflow_test::MockRepositoryAdapter>>(),
@@ -366,37 +300,31 @@ protected:
         std::make_shared<microservices::ServiceRegistry>();
 };
 
-class AvailabilityTest : public OnlineRepositoryTest, public testing::WithParamInterface<AvailabilityRow> {};
-
 TEST_P(AvailabilityTest, ProductsComeFromTheHeldFolderOrElseTheOnlineRepository) {
     const auto& row = GetParam();
     ON_CALL(*folderRepository, getAvailableProductBasecodes).WillByDefault(Return(codes(row.held)));
     if (!row.held.empty()) handler->setProductRepoAdapterInstance(folderRepository);
     handler->setIsQRTInstallation(row.runtime);
     ON_CALL(*online, doProductsExist).WillByDefault(Return(row.online != Empty));
-    ON_CALL(*online, getAvailableProducts).WillByDefault([&]() -> ra::ProductMap {
-        const char* why[] = {"2800", "Product list unavailable", "HTTP 503", "RepoAdapter::getProducts"};
-        if (row.online == WebServiceFails)
-            throw ra::RepoAdapterWebServiceException(why[0], why[1], why[2], why[3]);
-        if (row.online == DownloadFails)
-            throw ra::RepoAdapterDWSDownloadException(why[0], why[1], why[2], why[3]);
-        if (row.online >= ExtractFails)
-            throw ra::RepoAdapterDWSExtractException(why[0], why[1], why[2], why[3]);
-        return {};
-    });
-    if (row.online == ExtractInterrupted) install::cpputil::interrupt::set();
+    if (row.failure) {
+        ON_CALL(*online, getAvailableProducts).WillByDefault([&] {
+            row.failure();
+            return ra::ProductMap{};
+        });
+    }
+    if (row.online == FailsWhileBrokenOff) install::cpputil::interrupt::set();
     if (row.online == Unregistered) gate.setServiceRegistry(nullptr);
     EXPECT_CALL(*online, setProxyCredentials("j\xc3\xbcrgen", "p\xc3\xa4ss")).Times(row.onlineUsed ? 1 : 0);
 
     try {
-        submit();
+        submit(gate);
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "Failed to load repository adapter microservice");
         EXPECT_EQ(row.online, Unregistered);
     }
 
     EXPECT_EQ(handler->getProductRepoAdapterInstance() == online, row.onlineUsed);
-    EXPECT_EQ(accepted(), row.code.empty() && row.online < ExtractInterrupted);
+    EXPECT_EQ(accepted(), row.code.empty() && row.online < FailsWhileBrokenOff);
     EXPECT_EQ(errorRecords().empty(), row.code.empty());
     if (row.code.empty()) return;
     const auto message = fl::i18n::message(row.messageKey, u"R2031a", "w64pc");

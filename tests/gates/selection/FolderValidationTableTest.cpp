@@ -1,7 +1,7 @@
-// The folder-validation table: each refusal of the folder validator as the utility of the pages
-// without folder rules of their own reports it, as the destination-folder page does, and as the
-// options page does for the symbolic-link folder (with records of its own). A page that does not
-// recognise a refusal logs it; the utility then returns, the two pages throw it on.
+// The folder-validation table: each refusal of the folder validator as the destination-folder page
+// reports it, and as the options page does for the symbolic-link folder (with records of its own).
+// A page that does not recognise a refusal logs it and throws it on. (The utility for pages without
+// folder rules of their own reports the same rows through the same description; no page uses it.)
 
 #include <stdexcept>
 
@@ -23,51 +23,27 @@ constexpr char kWhy[] = "refused by the validator";
 struct FolderRow {
     std::string name;
     std::function<void()> raise;
-    std::string key;                 // of the message shown
-    bool byUtility, byPage, byLink;  // which recognise the kind
+    std::u16string shown;  // the message
+    bool byPage, byLink;   // which recognise the kind
     std::string code = {}, message = {}, cause = {}, linkCode = {}, linkMessage = {}, linkCause = {};
 };
 
-template <class Kind>
-std::function<void()> raise() {
-    return [] { throw Kind(kWhy); };
-}
-
+using fl::i18n::message;
 const std::string kInvalid = "Invalid characters or destination folder named private";
-const std::string kUnknownLink = "Unknown error with symbolic link folder validation";
+// clang-format off
 const FolderRow kRows[] = {
-    {"NonEnglishCharacter", raise<vf::FolderValidatorExceptionNonEnglishCharacter>(),
-     "folderNonEnglishCharacter", false, true, true, "600",
-     "Folder names cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter",
-     "1000", "Symbolic link folder cannot contain non-English characters",
-     "FolderValidatorExceptionNonEnglishCharacter"},
-    {"InvalidCharacter", raise<vf::FolderValidatorExceptionInvalidCharacter>(), "folderInvalidCharacterWin",
-     true, true, true, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter", "1010",
-     "Symbolic link folder name contains invalid characters", "FolderValidatorExceptionInvalidCharacter"},
-    {"TrailingDots", raise<vf::FolderValidatorExceptionTrailingDotsOnWindows>(), "folderNameWithTrailingDots",
-     false, true, false, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter"},
-    {"WritePermission", raise<vf::FolderValidatorExceptionWritePermission>(), "folderWritePermission", true,
-     true, true, "620", "Unable to write to the selected folder", "FolderValidatorExceptionWritePermission",
-     "1020", "Unable to write to the selected symbolic link folder",
-     "FolderValidatorExceptionWritePermission"},
-    {"FailedToCreateFolder", raise<vf::FolderValidatorFailedToCreateFolder>(), "folderCreationFailed", true,
-     true, true, "630", "Failed to create folder", "FolderValidatorFailedToCreateFolder", "1030",
-     "Failed to create symbolic link", "FolderValidatorFailedToCreateFolder"},
-    {"AbsolutePath", raise<vf::FolderValidatorAbsolutePath>(), "folderNotAbsolutePath", true, true, true,
-     "640", "The folder must be an absolute path", "FolderValidatorAbsolutePath", "1040",
-     "Symbolic link folder must be an absolute path", "FolderValidatorAbsolutePath"},
-    {"NotADirectory", raise<vf::FolderValidatorNotADirectory>(), "folderNotADirectory", true, true, true,
-     "650", "The folder is not a directory", "FolderValidatorNotADirectory", "1050",
-     "Symbolic link folder is not a directory", "FolderValidatorNotADirectory"},
-    {"UsersDefaultAppData", raise<vf::FolderContainsUsersDefaultAppDataError>(),
-     "folderContainsUsersDefaultAppData", true, true, true, "730", "The folder contains user default AppData",
-     "FolderContainsUserAppDataError", "1090", "Symbolic link folder contains user default AppData",
-     "FolderContainsUsersDefaultAppDataError"},
-    {"InstallerRoot", raise<vf::FolderIsInstallerRootError>(), "folderIsInstallerRoot", true, true, true,
-     "740", "The folder is same as installer root", "FolderIsInstallerRootError", "1100",
-     "Symbolic link folder is installer root", "FolderIsInstallerRootError"},
-    {"OtherStandardException", raise<std::length_error>(), "", false, false, false},
+    {"NonEnglishCharacter", raising<vf::FolderValidatorExceptionNonEnglishCharacter>(kWhy), message("folderNonEnglishCharacter"), true, true, "600", "Folder names cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter", "1000", "Symbolic link folder cannot contain non-English characters", "FolderValidatorExceptionNonEnglishCharacter"},
+    {"InvalidCharacter", raising<vf::FolderValidatorExceptionInvalidCharacter>(kWhy), message("folderInvalidCharacterWin", u"'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'"), true, true, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter", "1010", "Symbolic link folder name contains invalid characters", "FolderValidatorExceptionInvalidCharacter"},
+    {"TrailingDots", raising<vf::FolderValidatorExceptionTrailingDotsOnWindows>(kWhy), message("folderNameWithTrailingDots"), true, false, "610", kInvalid, "FolderValidatorExceptionInvalidCharacter"},
+    {"WritePermission", raising<vf::FolderValidatorExceptionWritePermission>(kWhy), message("folderWritePermission"), true, true, "620", "Unable to write to the selected folder", "FolderValidatorExceptionWritePermission", "1020", "Unable to write to the selected symbolic link folder", "FolderValidatorExceptionWritePermission"},
+    {"FailedToCreateFolder", raising<vf::FolderValidatorFailedToCreateFolder>(kWhy), message("folderCreationFailed", kFolder), true, true, "630", "Failed to create folder", "FolderValidatorFailedToCreateFolder", "1030", "Failed to create symbolic link", "FolderValidatorFailedToCreateFolder"},
+    {"AbsolutePath", raising<vf::FolderValidatorAbsolutePath>(kWhy), message("folderNotAbsolutePath"), true, true, "640", "The folder must be an absolute path", "FolderValidatorAbsolutePath", "1040", "Symbolic link folder must be an absolute path", "FolderValidatorAbsolutePath"},
+    {"NotADirectory", raising<vf::FolderValidatorNotADirectory>(kWhy), message("folderNotADirectory"), true, true, "650", "The folder is not a directory", "FolderValidatorNotADirectory", "1050", "Symbolic link folder is not a directory", "FolderValidatorNotADirectory"},
+    {"UsersDefaultAppData", raising<vf::FolderContainsUsersDefaultAppDataError>(kWhy), message("folderContainsUsersDefaultAppData"), true, true, "730", "The folder contains user default AppData", "FolderContainsUserAppDataError", "1090", "Symbolic link folder contains user default AppData", "FolderContainsUsersDefaultAppDataError"},
+    {"InstallerRoot", raising<vf::FolderIsInstallerRootError>(kWhy), message("folderIsInstallerRoot"), true, true, "740", "The folder is same as installer root", "FolderIsInstallerRootError", "1100", "Symbolic link folder is installer root", "FolderIsInstallerRootError"},
+    {"OtherStandardException", raising<std::length_error>(kWhy), u"", false, false},
 };
+// clang-format on
 
 struct MockTlmxUtil : install::tlmx::TlmxUtil {
     MOCK_METHOD(void, collectErrorInfo,
@@ -96,16 +72,16 @@ class FolderValidationTableTest : public FolderSelectionGateFixture,
                                   public testing::WithParamInterface<FolderRow> {
 protected:
     // The validator of `validators` refuses the folder with the row's kind.
-    static void refuse(MockSupply<MockFolderValidator>& validators, bool createIfMissing) {
-        validators.arrange([createIfMissing](MockFolderValidator& validator) {
-            EXPECT_CALL(validator, checkRequired(std::u16string(kFolder), createIfMissing))
-                .WillOnce(GetParam().raise);
+    static void refuse(MockSupply<MockFolderValidator>& validators) {
+        validators.arrange([](MockFolderValidator& validator) {
+            EXPECT_CALL(validator, checkRequired(std::u16string(kFolder), false)).WillOnce(GetParam().raise);
         });
     }
-    // Submits `page` and checks that what it did not recognise left as an InstallerException made of
-    // `unknown`.
+    // Submits `page`. A recognised refusal is shown, logged and recorded as `known`; any other is
+    // logged as the validator worded it, recorded as `unknown` and thrown on as an InstallerException
+    // made of it, and the page keeps what it showed.
     template <class Page>
-    void submitExpectingUnknownThrown(Page& page, bool recognised, const ErrorRecord& unknown) {
+    void expectReported(Page& page, bool recognised, const ErrorRecord& known, const ErrorRecord& unknown) {
         try {
             submit(page);
             EXPECT_TRUE(recognised) << "the refusal was swallowed";
@@ -114,44 +90,21 @@ protected:
                                    error.getSecondaryErrorMessage(), error.getLocation()}),
                       unknown);
         }
-    }
-    // A recognised refusal is shown, logged and recorded by its row; any other is logged as the
-    // validator worded it and recorded as unknown, and the page keeps what it showed.
-    void expectReported(bool recognised, const std::vector<ErrorRecord>& records, const ErrorRecord& known,
-                        const ErrorRecord& unknown) const {
-        const auto message =
-            recognised ? folderMessage(GetParam().key, kFolder) : fl::i18n::to_u16string(kWhy);
-        const auto expected =
-            recognised ? workflow_test::ShownStatus{Result::Failure, 3, message, u""} : earlierStatus();
-        EXPECT_EQ(status(), expected);
-        EXPECT_THAT(log.lines(), ElementsAre(message));
-        EXPECT_THAT(records, ElementsAre(recognised ? known : unknown));
+        const auto shown = recognised ? row.shown : fl::i18n::to_u16string(kWhy);
+        EXPECT_EQ(status(), (recognised ? ShownStatus{Result::Failure, 3, shown, u""} : earlierStatus()));
+        EXPECT_THAT(log.lines(), ElementsAre(shown));
+        EXPECT_THAT(errorRecords(), ElementsAre(recognised ? known : unknown));
     }
 
     const FolderRow& row = GetParam();
-    const ErrorRecord kUnknown{"680", "Unknown FolderSelection error", kWhy, "FolderSelection::Unknown"};
-    const ErrorRecord known{row.code, row.message, kWhy, "FolderSelection::FolderValidator::" + row.cause};
 };
-
-TEST_P(FolderValidationTableTest, TheUtilityReportsTheKindsOfItsColumnToTheCallersCollector) {
-    UtilityWithMockValidator utility;
-    refuse(utility.validators, true);
-    const auto collector = std::make_shared<testing::NiceMock<MockTlmxUtil>>();
-    std::vector<ErrorRecord> sent;
-    ON_CALL(*collector, collectErrorInfo).WillByDefault([&](auto&... fields) {
-        sent.push_back({fields...});
-    });
-
-    EXPECT_FALSE(utility.isAValidFolder(kFolder, handler, collector));
-
-    expectReported(row.byUtility, sent, known, kUnknown);
-}
 
 TEST_P(FolderValidationTableTest, TheDestinationPageReportsTheKindsOfItsColumn) {
     handler->setUserInputFolder(kFolder);
-    refuse(gate.folderValidators, false);
-    submitExpectingUnknownThrown(gate, row.byPage, kUnknown);
-    expectReported(row.byPage, errorRecords(), known, kUnknown);
+    refuse(gate.folderValidators);
+    expectReported(gate, row.byPage,
+                   {row.code, row.message, kWhy, "FolderSelection::FolderValidator::" + row.cause},
+                   {"680", "Unknown FolderSelection error", kWhy, "FolderSelection::Unknown"});
     EXPECT_EQ(handler->getInstallFolder(), kFolder) << "recorded before it is checked";
     EXPECT_EQ(gate.engines.handedOut(), 0) << "a refused folder is not looked into";
 }
@@ -161,12 +114,11 @@ TEST_P(FolderValidationTableTest, TheOptionsPageReportsTheKindsOfItsColumnWithIt
     handler->initializeOptionSelectionModel();
     handler->setIsSymbolicLinkSelected(true);
     handler->setSymbolicLinkPath(kFolder);
-    refuse(page.validators, false);
-    submitExpectingUnknownThrown(page, row.byLink, {"1060", kUnknownLink, kWhy, "OptionSelection::Unknown"});
+    refuse(page.validators);
     expectReported(
-        row.byLink, errorRecords(),
+        page, row.byLink,
         {row.linkCode, row.linkMessage, kWhy, "OptionSelection::FolderValidator::" + row.linkCause},
-        {"1060", kUnknownLink, kWhy, "OptionSelection::Unknown"});
+        {"1060", "Unknown error with symbolic link folder validation", kWhy, "OptionSelection::Unknown"});
     EXPECT_FALSE(processed(u"OptionSelectionGate"));
 }
 
@@ -175,18 +127,29 @@ INSTANTIATE_TEST_SUITE_P(Refusals, FolderValidationTableTest, testing::ValuesIn(
 
 using FolderExceptionUtilityTest = FolderSelectionGateFixture;
 
-TEST_F(FolderExceptionUtilityTest, AnAcceptedFolderLeavesNoTraceAndOtherThrowsPassThrough) {
+// The utility describes refusals as the destination page does (the table above), but to the
+// caller's collector, and takes a non-English character for an unknown refusal.
+TEST_F(FolderExceptionUtilityTest, ReportsToTheCallersCollectorAndRecognisesFewerKindsThanThePage) {
     UtilityWithMockValidator utility;
-    const auto collector = std::make_shared<install::tlmx::TlmxUtil>();
+    const auto collector = std::make_shared<testing::StrictMock<MockTlmxUtil>>();
     EXPECT_TRUE(utility.isAValidFolder(kFolder, handler, collector));
-    EXPECT_EQ(status(), earlierStatus());
-    EXPECT_TRUE(log.lines().empty() && errorRecords().empty());
-
-    utility.validators.arrange([](MockFolderValidator& validator) {
-        ON_CALL(validator, checkRequired).WillByDefault(testing::Throw(42));
-    });
+    EXPECT_CALL(*collector, collectErrorInfo(
+                                "620", "Unable to write to the selected folder", kWhy,
+                                "FolderSelection::FolderValidator::FolderValidatorExceptionWritePermission"));
+    EXPECT_CALL(*collector,
+                collectErrorInfo("680", "Unknown FolderSelection error", kWhy, "FolderSelection::Unknown"));
+    const auto refuseWith = [&](std::function<void()> refusal) {
+        utility.validators.arrange(
+            [refusal](MockFolderValidator& v) { ON_CALL(v, checkRequired).WillByDefault(refusal); });
+    };
+    refuseWith(raising<vf::FolderValidatorExceptionWritePermission>(kWhy));
+    EXPECT_FALSE(utility.isAValidFolder(kFolder, handler, collector));
+    refuseWith(raising<vf::FolderValidatorExceptionNonEnglishCharacter>(kWhy));
+    EXPECT_FALSE(utility.isAValidFolder(kFolder, handler, collector));
+    refuseWith([] { throw 42; });
     EXPECT_THROW(utility.isAValidFolder(kFolder, handler, collector), int);
-    EXPECT_EQ(utility.validators.handedOut(), 2) << "a new validator for every check";
+    EXPECT_THAT(log.lines(), ElementsAre(message("folderWritePermission"), fl::i18n::to_u16string(kWhy)));
+    EXPECT_TRUE(errorRecords().empty());
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The options page: the option table per product and platform, what is offered and preset for a
-// selection and a usage-data answer, how that answer is obtained per workflow, and the checks of
-// the symbolic-link folder and of the licence-manager service on the way out (the refusals of the
-// symbolic-link folder are tabled with the folder validation).
+// The options page: the option table per product, platform and workflow, what is offered and
+// preset for a selection and a usage-data answer, and the check of the licence-manager service on
+// the way out (the symbolic-link folder's checks are tabled with the folder validation).
 
 #include <stdexcept>
 
@@ -61,19 +60,6 @@ protected:
         gate.servicesFile = scratch.path() / "no-services.json";
     }
 
-    void usageDataAnswer(TLMXSettingsClientResponse answer) {
-        gate.settingsClients.arrange([answer](MockSettingsClient& client) {
-            ON_CALL(client, getSettings(_)).WillByDefault(Return(answer));
-            ON_CALL(client, getSettings(_, _, _)).WillByDefault(Return(answer));
-        });
-    }
-    void select(const std::vector<std::u16string>& products) const {
-        handler->initializeSelectedProducts({products.begin(), products.end()});
-    }
-    using GateFixture::submit;
-    void submit() { GateFixture::submit(gate); }
-    bool processed() const { return GateFixture::processed(kOptionGateName); }
-
     workflow_test::ScratchFolder scratch;
     TestableOptionSelectionGate gate{kOptionGateName, handler};
 };
@@ -86,6 +72,7 @@ struct OfferRow {
     TLMXSettingsClientResponse usageData;
     std::string displayed;  // option types in order, "v" marking a view-only one
     std::string presets;    // desktop, start menu, symbolic link, usage data, service; "-": left as it was
+    std::u16string workflow = u"Interactive Online Install";  // which decides how the answer is asked for
 };
 
 constexpr TLMXSettingsClientResponse kShown{true, true, false}, kChecked{true, true, true},
@@ -94,6 +81,8 @@ const OfferRow kOfferRows[] = {
     {"BugFinder", "QUARRIX_BUGFINDER", 0, kShown, "0", "01---"},
     {"TestAndLicenseManager", "QUARRIX_TEST LICENSEMANAGER", 0, kShown, "0 4", "01--1"},
     {"MainProduct", "VELORA", 0, kChecked, "0 2", "01-1-"},
+    {"MainProductFromFolder", "VELORA", 0, kChecked, "0 2", "01-1-", u"Interactive Install From Folder"},
+    {"MainProductDownloadOnly", "VELORA", 0, kChecked, "0", "01---", u"DownloadOnly"},
     {"MainProductUsageDataLocked", "VELORA", 0, kLocked, "0 2v", "01-1-"},
     {"MainProductUsageDataHidden", "VELORA", 0, kHidden, "0", "01---"},
     {"MainProductOnPlatform1", "VELORA", 1, kChecked, "1 2", "--01-"},
@@ -108,8 +97,12 @@ class OfferTest : public OptionSelectionGateTest, public testing::WithParamInter
 
 TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
     const auto& row = GetParam();
+    handler->setWorkflow(row.workflow);
     gate.platform = static_cast<Platform>(row.platform);
-    usageDataAnswer(row.usageData);
+    gate.settingsClients.arrange([&](MockSettingsClient& client) {
+        ON_CALL(client, getSettings(_)).WillByDefault(Return(row.usageData));
+        ON_CALL(client, getSettings(_, _, _)).WillByDefault(Return(row.usageData));
+    });
     select({u"LICENSEMANAGER"});
     gate.setDefaultData();  // an earlier visit, whose options are replaced
     select(codes(row.products));
@@ -146,131 +139,54 @@ TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
     }
     gate.skip();
     gate.clearInputData();
-    EXPECT_TRUE(processed() && handler->getOptionToDisplayListSize() == 0);
+    EXPECT_TRUE(processed(kOptionGateName) && handler->getOptionToDisplayListSize() == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows),
                          [](const auto& info) { return info.param.name; });
-
-// --- the usage-data answer per workflow ---
-
-struct WorkflowRow {
-    std::string name;
-    std::u16string workflow;
-    int askedWith;  // arguments of the settings request; 0: the service is not asked
-    bool unreachable, offered;
-    std::u16string proxyPassword = {};  // the proxy user is always named; both go to the client
-};
-
-const WorkflowRow kWorkflowRows[] = {
-    {"OnlineBehindAProxy", u"Interactive Online Install", 3, false, true, u"proxy-secret"},
-    {"OnlineUnreachable", u"Interactive Online Install", 3, true, false},
-    {"FromFolder", u"Interactive Install From Folder", 1, false, true},
-    {"DownloadOnly", u"DownloadOnly", 0, false, false},
-    {"Vantapak", u"Vantapak Install", 0, false, false},
-    {"LicenseManager", u"License Manager", 0, false, false},
-};
-
-class UsageDataWorkflowTest : public OptionSelectionGateTest,
-                              public testing::WithParamInterface<WorkflowRow> {};
-
-TEST_P(UsageDataWorkflowTest, TheServiceIsAskedAsTheWorkflowAllows) {
-    const auto& row = GetParam();
-    handler->setWorkflow(row.workflow);
-    handler->initializeLoginModelForResponseParameters();
-    independent().getUserInfo().setAccessToken(u"token-123");
-    handler->initializeProxy();
-    independent().getProxy().setUserName(u"proxy-user");
-    independent().getProxy().setPassword(row.proxyPassword);
-    select({u"VELORA"});
-    gate.settingsClients.arrange([&](MockSettingsClient& client) {
-        EXPECT_CALL(client, setProxyCredentials("proxy-user", "proxy-secret"))
-            .Times(!row.proxyPassword.empty());
-        const auto answer = [&] {
-            return row.unreachable ? throw std::runtime_error("unreachable") : kChecked;
-        };
-        EXPECT_CALL(client, getSettings(_, _, _)).Times(row.askedWith == 3 ? 1 : 0);
-        EXPECT_CALL(client, getSettings(_)).Times(row.askedWith == 1 ? 1 : 0);
-        ON_CALL(client, getSettings("VPI", "R2031a", "token-123")).WillByDefault(answer);
-        ON_CALL(client, getSettings("R2031a")).WillByDefault(answer);
-    });
-
-    gate.setDefaultData();
-
-    const auto options = dependent().getOptionSelection();
-    EXPECT_EQ(handler->getOptionToDisplayListSize() > 1, row.offered);  // beside the desktop shortcut
-    EXPECT_EQ(options.getIsImproveVeloraSelected(), row.offered);
-    if (row.unreachable) {
-        EXPECT_THAT(log.lines(), ElementsAre(u"unreachable"));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Workflows, UsageDataWorkflowTest, testing::ValuesIn(kWorkflowRows),
-                         [](const auto& info) { return info.param.name; });
-
-// --- the symbolic-link folder (its refusals are tabled with the folder validation) ---
-
-TEST_F(OptionSelectionGateTest, TheLinkFolderMayBeCreatedOnlyForADownload) {
-    handler->setIsSymbolicLinkSelected(true);
-    handler->setSymbolicLinkPath(u"/opt/links");
-    handler->setWorkflow(u"DownloadOnly");
-    gate.folderValidators.arrange([](MockFolderValidator& validator) {
-        EXPECT_CALL(validator, checkRequired(std::u16string(u"/opt/links"), true));
-    });
-    submit();
-    EXPECT_TRUE(processed());
-    EXPECT_THAT(log.lines(), ElementsAre(u"Option selection validation is successful."));
-}
 
 // --- the licence-manager service ---
 
 struct ServiceRow {
     std::string name, services;  // the service list; empty: the option is not selected
     bool linkSelectedToo, accepted;
-    std::string code;  // of the record; empty: none
+    std::string code = {}, message = {}, location = {};  // of the record; empty: none
 };
 
 constexpr char kElsewhere[] = R"({"services": [{"name": "LM", "folder": "/srv/lm", "running": true}]})";
+// clang-format off
 const ServiceRow kServiceRows[] = {
-    {"NothingSelected", "", false, true, ""},
-    {"RunningElsewhere", kElsewhere, false, false, "1070"},
-    {"OnlyTheLinkIsCheckedWhenBothAreSelected", kElsewhere, true, true, ""},
-    {"RunningFromTheDestination",
-     R"({"services": [{"folder": "/opt/velora_license_server", "running": true}]})", false, true, ""},
-    {"UnreadableServiceList", "{ not json", false, false, "1080"},
+    {"NothingSelected", "", false, true},
+    {"RunningElsewhere", kElsewhere, false, false, "1070", "Another license manager service exists and is running from another directory", "OptionSelection::Services::LMServiceExists"},
+    {"OnlyTheLinkIsCheckedWhenBothAreSelected", kElsewhere, true, true},
+    {"UnreadableServiceList", "{ not json", false, false, "1080", "Unknown error while searching with license manager service exists", "OptionSelection::Services::UnkownErrorSearchingIfLMServiceExists"},
 };
+// clang-format on
 
 class ServiceTest : public OptionSelectionGateTest, public testing::WithParamInterface<ServiceRow> {};
 
+// A service running elsewhere is named to the user; a failed search is only logged and recorded.
 TEST_P(ServiceTest, AnotherRunningServiceIsRefusedAndAFailedSearchReported) {
     const auto& row = GetParam();
     gate.servicesFile = scratch.writeFile("services.json", row.services);
     handler->setIsConfigureLMAsServiceSelected(!row.services.empty());
     handler->setIsSymbolicLinkSelected(row.linkSelectedToo);
 
-    submit();
+    submit(gate);
 
-    EXPECT_EQ(processed(), row.accepted);
+    EXPECT_EQ(processed(kOptionGateName), row.accepted);
     EXPECT_EQ(gate.folderValidators.handedOut(), row.linkSelectedToo ? 1 : 0);
     const auto records = errorRecords();
     ASSERT_EQ(records.size(), row.code.empty() ? 0U : 1U);
     if (row.code.empty()) return;
-    EXPECT_EQ(records[0].code, row.code);
-    if (row.code == "1070") {
-        const auto message = fl::i18n::message("LMServiceExistsMessage", u"Velora License Server");
-        EXPECT_EQ(status(),
-                  (ShownStatus{Result::Failure, 1, message, fl::i18n::message("ServiceErrorTitle")}));
-        EXPECT_THAT(log.lines(), ElementsAre(message));
-        EXPECT_EQ(records[0].message,
-                  "Another license manager service exists and is running from another directory");
-        EXPECT_THAT(records[0].details, testing::HasSubstr("/srv/lm"));
-        EXPECT_EQ(records[0].location, "OptionSelection::Services::LMServiceExists");
-    } else {
-        EXPECT_EQ(status(), earlierStatus()) << "no message for the user";
-        EXPECT_THAT(log.lines(), ElementsAre(fl::i18n::to_u16string(records[0].details)));
-        EXPECT_EQ(records[0].message, "Unknown error while searching with license manager service exists");
-        EXPECT_EQ(records[0].location, "OptionSelection::Services::UnkownErrorSearchingIfLMServiceExists");
-    }
+    EXPECT_EQ(records[0], (ErrorRecord{row.code, row.message, records[0].details, row.location}));
+    const auto shown = fl::i18n::message("LMServiceExistsMessage", u"Velora License Server");
+    const bool named = row.code == "1070";
+    EXPECT_EQ(status(),
+              (named ? ShownStatus{Result::Failure, 1, shown, fl::i18n::message("ServiceErrorTitle")}
+                     : earlierStatus()));
+    EXPECT_THAT(log.lines(), ElementsAre(named ? shown : fl::i18n::to_u16string(records[0].details)));
+    EXPECT_THAT(records[0].details, testing::HasSubstr(named ? "/srv/lm" : ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, ServiceTest, testing::ValuesIn(kServiceRows),

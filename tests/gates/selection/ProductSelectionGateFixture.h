@@ -17,23 +17,14 @@ namespace selection_test {
 using ProductList = std::vector<std::u16string>;
 using SpaceQuestions = std::vector<std::pair<std::u16string, std::uint64_t>>;
 
-// Free bytes per folder; every question is remembered.
-struct Disks {
-    std::map<std::u16string, std::uint64_t> freeBytes;
-    SpaceQuestions questions;
-};
-
-class MeasuredDisks : public install::engine::DiskSpaceValidator {
-public:
-    explicit MeasuredDisks(Disks& disks) : disks_(disks) {}
+// Free bytes per folder; every copy the gate is handed remembers its questions in one list.
+struct Disks : install::engine::DiskSpaceValidator {
     bool hasEnoughDiskSpaceToInstall(const std::u16string& folder, std::uint64_t bytes) const override {
-        disks_.questions.emplace_back(folder, bytes);
-        const auto found = disks_.freeBytes.find(folder);
-        return found != disks_.freeBytes.end() && found->second >= bytes;
+        questions->emplace_back(folder, bytes);
+        return freeBytes.contains(folder) && freeBytes.at(folder) >= bytes;
     }
-
-private:
-    Disks& disks_;
+    std::map<std::u16string, std::uint64_t> freeBytes;
+    std::shared_ptr<SpaceQuestions> questions = std::make_shared<SpaceQuestions>();
 };
 
 class FixedVolumes : public install::platformutil::VolumeDetector {
@@ -52,7 +43,7 @@ public:
     using ProductSelectionGate::sortProductToDisplayList;
 
     MockSupply<workflow_test::MockEngine> engines;
-    mutable Disks disks;
+    Disks disks;
     bool sameVolume = true;
     std::u16string temporaryFolder;
     std::filesystem::path accountSettings;
@@ -67,7 +58,7 @@ protected:
     }
     std::unique_ptr<install::engine::Engine> getEngineInstance() const override { return engines.next(); }
     std::unique_ptr<install::engine::DiskSpaceValidator> getDiskSpaceValidatorInstance() const override {
-        return std::make_unique<MeasuredDisks>(disks);
+        return std::make_unique<Disks>(disks);
     }
     std::unique_ptr<install::platformutil::VolumeDetector> getVolumeDetetorInstance() const override {
         return std::make_unique<FixedVolumes>(sameVolume);
@@ -119,12 +110,6 @@ protected:
         handler->setInstallableProducts(installable);
         handler->initializeProductSelectionModel();
     }
-    void select(const ProductList& products) const {
-        handler->initializeSelectedProducts({products.begin(), products.end()});
-    }
-    using GateFixture::submit;
-    void submit() { GateFixture::submit(gate); }
-    bool processed() const { return GateFixture::processed(kProductGateName); }
     // The names of the products to display, in order, joined with ", ".
     std::u16string displayNames() const {
         std::u16string names;

@@ -46,28 +46,22 @@ protected:
     install::product_installer::workflow_utils::SLAGate gate{u"SLAGate", slow};
 };
 
-TEST_F(SLAGateTest, AcceptingWaitsForTheArchivesBeforeTheStepCompletes) {
-    independent().setIsAgreeToLicense(true);
-
-    submit(gate);
-
-    EXPECT_EQ(slow->joins, 1);
-    EXPECT_TRUE(processed(u"SLAGate"));
-    EXPECT_EQ(status().result, Result::Valid);
-    EXPECT_THAT(log.lines(), ElementsAre(u"License Agreement validation is successful."));
-}
-
-TEST_F(SLAGateTest, EachDeclineIsShownLoggedAndReportedWithoutWaitingForTheArchives) {
+TEST_F(SLAGateTest, EachDeclineIsReportedWithoutWaitingAndAcceptingWaitsForTheArchivesFirst) {
     submit(gate);
     submit(gate);
-
     EXPECT_EQ(slow->joins, 0);
     const auto message = fl::i18n::message("agreeToLicenseErrorMsg");
     EXPECT_EQ(status(), (ShownStatus{Result::Failure, 11, message, u""}));
     EXPECT_FALSE(processed(u"SLAGate"));
-    EXPECT_THAT(log.lines(), ElementsAre(message, message));
     const ErrorRecord declined{"1850", "User declined license agreement", "", "SLAGate::AgreeToLicense"};
     EXPECT_THAT(errorRecords(), ElementsAre(declined, declined));
+
+    independent().setIsAgreeToLicense(true);
+    submit(gate);
+    EXPECT_EQ(slow->joins, 1);
+    EXPECT_TRUE(processed(u"SLAGate"));
+    EXPECT_EQ(status().result, Result::Valid);
+    EXPECT_THAT(log.lines(), ElementsAre(message, message, u"License Agreement validation is successful."));
 }
 
 struct SkipRow {
@@ -84,7 +78,6 @@ TEST_P(SLAGateSkipTest, OnlyAnAgreementNotYetGivenIsAskedForUnlessAPackagedAppli
     independent().setIsAgreeToLicense(GetParam().agreed);
     dependent().setIsVantapakInstallation(GetParam().packagedApplication);
     handler->setUpdateScenario(GetParam().scenario);
-
     EXPECT_EQ(gate.checkIfShouldBeSkipped(), GetParam().skipped);
     gate.skip();
     EXPECT_TRUE(processed(u"SLAGate"));
@@ -95,7 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SkipRow{"NotYetAgreed", false, false, UpdateScenario::AlreadyUpToDate, false},
                     SkipRow{"AlreadyAgreed", true, false, UpdateScenario::FreshInstallation, true},
                     SkipRow{"PackagedFresh", false, true, UpdateScenario::FreshInstallation, false},
-                    SkipRow{"PackagedUpToDate", false, true, UpdateScenario::AlreadyUpToDate, true},
                     SkipRow{"PackagedNewer", false, true, UpdateScenario::UpdateToNewerLevel, true}),
     [](const auto& info) { return info.param.name; });
 

@@ -39,22 +39,19 @@ using Texts = std::vector<std::u16string>;
 
 // The products the selection pages reason about. Velora heads a family that Flowmere belongs
 // to; the parallel server may join Velora's folder; the compiler and the analysis products need
-// Velora (the test product also the bug finder); the client needs the server; LOOP_A and LOOP_B
-// need each other. GHOST, in some repositories, is unknown here.
+// Velora (the test product also the bug finder); the client needs the server. GHOST, in some
+// repositories, is unknown here.
 inline std::shared_ptr<const install::productidentifier::ProductCatalogue> selectionCatalogue(
     const std::string& velorasWindowsExecutable = "velora.exe") {
+    const std::string velora =
+        R"({"baseCode": "VELORA", "name": "Velora", "family": "Velora", "controlling": true, "requiredForMacOSApp": true,
+        "relativePath": {"linux": "velora", "windows": "Velora", "macos": "Velora"},
+        "registry": {"keyRoot": "HKEY_LOCAL_MACHINE", "key": "SOFTWARE\\Kestrelix\\Velora", "subRoot": "InstallationFolder"},
+        "detectRunningExe": {"l64pc": "bin/linux/velora", "w64pc": "bin\\windows\\)" +
+        velorasWindowsExecutable + R"("}})";
     return std::make_shared<const install::productidentifier::ProductCatalogue>(
-        install::productidentifier::ProductCatalogue::fromJson(R"({"products": [
-        {"baseCode": "VELORA", "name": "Velora", "family": "Velora", "controlling": true,
-         "relativePath": {"linux": "velora", "windows": "Velora", "macos": "Velora"},
-         "detectRunningExe": {"w64pc": "bin\\windows\\)" + velorasWindowsExecutable +
-                                                               R"(",
-                              "l64pc": "bin/linux/velora"},
-         "registry": {"keyRoot": "HKEY_LOCAL_MACHINE", "key": "SOFTWARE\\Kestrelix\\Velora",
-                      "subRoot": "InstallationFolder"},
-         "requiredForMacOSApp": true},
-        {"baseCode": "VELORA_PARALLEL_SERVER", "name": "Velora Parallel Server",
-         "family": "Velora Parallel Server", "controlling": true},
+        install::productidentifier::ProductCatalogue::fromJson(R"({"products": [)" + velora + R"(,
+        {"baseCode": "VELORA_PARALLEL_SERVER", "name": "Velora Parallel Server", "family": "Velora Parallel Server", "controlling": true},
         {"baseCode": "VELORA_RUNTIME", "name": "Velora Runtime", "family": "Velora Runtime", "controlling": true},
         {"baseCode": "QUARRIX", "name": "Quarrix", "family": "Quarrix", "controlling": true},
         {"baseCode": "LICENSEMANAGER", "name": "License Manager", "family": "License Manager"},
@@ -62,9 +59,7 @@ inline std::shared_ptr<const install::productidentifier::ProductCatalogue> selec
         {"baseCode": "COMPILER", "name": "Velora Compiler", "dependencies": ["VELORA"]},
         {"baseCode": "BUGFINDER", "name": "Quarrix Bug Finder", "dependencies": ["VELORA"]},
         {"baseCode": "TEST", "name": "Quarrix Test", "dependencies": ["VELORA", "BUGFINDER"]},
-        {"baseCode": "CLIENT", "name": "abacus client", "dependencies": ["VELORA_PARALLEL_SERVER"]},
-        {"baseCode": "LOOP_A", "name": "Loop A", "dependencies": ["LOOP_B"]},
-        {"baseCode": "LOOP_B", "name": "Loop B", "dependencies": ["LOOP_A", "VELORA"]}]})"));
+        {"baseCode": "CLIENT", "name": "abacus client", "dependencies": ["VELORA_PARALLEL_SERVER"]}]})"));
 }
 
 // Base codes written as one line, "VELORA FLOWMERE", so that a table row stays on one line.
@@ -75,18 +70,16 @@ inline std::vector<std::u16string> codes(const std::string& spaced) {
     return list;
 }
 
+// A table column for a refusal: throws a `Kind` made of `reasons`.
+template <class Kind, class... Reasons>
+std::function<void()> raising(Reasons... reasons) {
+    return [=] { throw Kind(reasons...); };
+}
+
 // A table row prints as its name, in test names and failure messages alike; each test file's
 // unnamed namespace brings it in with `using selection_test::PrintTo;`.
 template <class Row>
 requires requires(const Row& row) { row.name; }
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
-
-// The message a folder page shows for a refusal of the folder validator: the invalid-character
-// message lists the forbidden characters, the creation failure names the folder.
-inline std::u16string folderMessage(const std::string& key, const std::u16string& folder) {
-    if (key == "folderInvalidCharacterWin")
-        return fl::i18n::message(key, u"'+', '@', ''', '!', '*', '?', ';', '<', '>', '|'");
-    return key == "folderCreationFailed" ? fl::i18n::message(key, folder) : fl::i18n::message(key);
-}
 
 }  // namespace selection_test

@@ -49,19 +49,13 @@ protected:
     install::tlmx::sink::ScopedCapture diagnostics;
 };
 
-TEST_F(LoginGateTest, OnlyAUserWithAnAccessTokenSkipsTheGate) {
-    EXPECT_FALSE(gate.checkIfShouldBeSkipped()) << "no user information yet";
-    handler->initializeLoginModelForResponseParameters();
-    EXPECT_FALSE(gate.checkIfShouldBeSkipped());
-    signIn(u"token-123");
-    EXPECT_TRUE(gate.checkIfShouldBeSkipped());
-}
-
+// Only a user with an access token skips the gate; a fresh request signs the user out.
 TEST_F(LoginGateTest, DefaultDataPreparesAFreshRequestForTheEmbeddedPage) {
     configureUrls(R"({"EMBEDDED_SIGNIN": "https://signin.example.test/embedded?lang=\u00e9"})");
     gate.setDefaultData();
     signIn(u"stale-token");
     reportOutcome(true, true, u"stale details");
+    EXPECT_TRUE(gate.checkIfShouldBeSkipped()) << "a signed-in user skips the gate";
 
     gate.setDefaultData();
 
@@ -113,24 +107,21 @@ TEST_P(LoginOutcomeTest, IsShownLoggedAndReported) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, LoginOutcomeTest,
-    testing::Values(Outcome{"SignedIn", false, false, "1|Unset|LoginGate|[Login Successful]|[]"},
-                    Outcome{"BackEndError", true, false,
-                            "2|LoginGate|Unset|[Error in Login panel due to wrong endpoint,HTTP 404 \xC3\xBC"
-                            "ber]|"
-                            "[2610|Invalid endpoint|HTTP 404 \xC3\xBC"
-                            "ber|LoginGate::SimpleBackend::Login::Login]"},
-                    Outcome{
-                        "UserDidNotSignIn", false, true,
-                        "2|LoginGate|Unset|[Error in Login panel due to user action]|"
-                        "[2620|User did not sign in after prompted||LoginGate::SimpleBackend::Login::Login]"},
-                    Outcome{"BothOnlyTheBackEnd", true, true,
-                            "2|LoginGate|Unset|[Error in Login panel due to wrong endpoint,HTTP 404 \xC3\xBC"
-                            "ber]|"
-                            "[2610|Invalid endpoint|HTTP 404 \xC3\xBC"
-                            "ber|LoginGate::SimpleBackend::Login::Login]"}),
+// With both flags set, only the back end's error counts.
+const char kBackEndError[] =
+    "2|LoginGate|Unset|[Error in Login panel due to wrong endpoint,HTTP 404 \xC3\xBC"
+    "ber]|"
+    "[2610|Invalid endpoint|HTTP 404 \xC3\xBC"
+    "ber|LoginGate::SimpleBackend::Login::Login]";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Outcomes, LoginOutcomeTest, testing::Values(
+    Outcome{"SignedIn", false, false, "1|Unset|LoginGate|[Login Successful]|[]"},
+    Outcome{"BackEndError", true, false, kBackEndError},
+    Outcome{"UserDidNotSignIn", false, true, "2|LoginGate|Unset|[Error in Login panel due to user action]|[2620|User did not sign in after prompted||LoginGate::SimpleBackend::Login::Login]"},
+    Outcome{"BothOnlyTheBackEnd", true, true, kBackEndError}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(LoginGateTest, AnAccessTokenEchoedInTheBackEndDetailsReachesNeitherLogNorDiagnostics) {
     handler->initializeLoginModelForResponseParameters();

@@ -69,7 +69,6 @@ INSTANTIATE_TEST_SUITE_P(Entries, ArchiveEntryTest,
                                          Entry{"ArchiveOnlyInCommon", "common/shared.enc", true},
                                          Entry{"FolderNamedLikeAnArchive", "x.enc/", true},
                                          Entry{"UpperCaseExtension", "product.ENC", false},
-                                         Entry{"BackupOfAnArchive", "product.enc.bak", false},
                                          Entry{"ArchiveTwoLevelsDown", "sub/product.enc", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -13,7 +13,6 @@
 #include "gates/session/ProductFilesDetectionGate.h"
 #include "gates/session/ProxyGate.h"
 #include "gates/session/WelcomeGate.h"
-#include "install/cpputil/Logger.h"
 #include "support/ModelFixture.h"
 #include "support/ValueText.h"
 #include "workflow_core/PathJoin.h"
@@ -57,37 +56,25 @@ TEST_P(SessionGateStepTest, LeavesTheStepProtocolAsItsPageRequires) {
               GetParam().afterSteps);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Gates, SessionGateStepTest,
-    testing::Values(
-        SessionGate{"Welcome", gateNamed<wu::WelcomeGate>(u"Welcome"), true, "1|Welcome|Unset|Welcome|7"},
-        // The closing page records success when requested and never completes its step.
-        SessionGate{"Final", gateNamed<wu::FinalGate>(u"Final"), true, "3|Final|Final|Unset|0"},
-        SessionGate{"ProductFiles", gateNamed<wu::ProductFilesDetectionGate>(u"Files"), true,
-                    "1|Files|Unset|Files|7"},
-        SessionGate{"LoginSkipped", gateNamed<wu::LoginGate>(u"Login"), false, "3|Login|Login|Login|7"},
-        SessionGate{"ProxySkipped", gateNamed<wu::ProxyGate>(u"Proxy"), false, "3|Proxy|Proxy|Proxy|7"}),
+// The closing page records success when requested and never completes its step.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Gates, SessionGateStepTest, testing::Values(
+    SessionGate{"Welcome", gateNamed<wu::WelcomeGate>(u"Welcome"), true, "1|Welcome|Unset|Welcome|7"},
+    SessionGate{"Final", gateNamed<wu::FinalGate>(u"Final"), true, "3|Final|Final|Unset|0"},
+    SessionGate{"ProductFiles", gateNamed<wu::ProductFilesDetectionGate>(u"Files"), true, "1|Files|Unset|Files|7"},
+    SessionGate{"LoginSkipped", gateNamed<wu::LoginGate>(u"Login"), false, "3|Login|Login|Login|7"},
+    SessionGate{"ProxySkipped", gateNamed<wu::ProxyGate>(u"Proxy"), false, "3|Proxy|Proxy|Proxy|7"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
-class WelcomeGateTest : public workflow_test::ModelFixture {
-protected:
-    void storeLogo(const std::u16string& logo) const { independent().getUserApplicationData().setLogo(logo); }
-    std::u16string logo() const { return independent().getUserApplicationData().getLogo(); }
-};
+using WelcomeGateTest = workflow_test::ModelFixture;
 
 TEST_F(WelcomeGateTest, DefaultDataPrefixesTheStoredLogoWithTheBundleFolder) {
-    install::cpputil::logger::ScopedCapture log;
-    const wu::WelcomeGate gate(u"Welcome", handler);
-    independent().getUserApplicationData().setStaticExtractedBundleDirectory(u"C:\\b");
-    storeLogo(u"logo.png");
-    gate.setDefaultData();
-    EXPECT_EQ(logo(), wu::joinPath(u"C:\\b", u"logo.png"));
-    gate.setDefaultData();
-    EXPECT_EQ(logo(), wu::joinPath(u"C:\\b", wu::joinPath(u"C:\\b", u"logo.png")));
-    storeLogo(u"");
-    gate.setDefaultData();
-    EXPECT_EQ(logo(), wu::joinPath(u"C:\\b", u""));
-    EXPECT_TRUE(log.lines().empty());
+    const auto application = independent().getUserApplicationData();
+    application.setStaticExtractedBundleDirectory(u"C:\\b");
+    application.setLogo(u"logo.png");
+    wu::WelcomeGate(u"Welcome", handler).setDefaultData();
+    EXPECT_EQ(application.getLogo(), wu::joinPath(u"C:\\b", u"logo.png"));
 }
 
 }  // namespace

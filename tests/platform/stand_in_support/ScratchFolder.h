@@ -1,13 +1,17 @@
 #pragma once
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
+
+#include "tools/zip_archive/ZipArchiveWriter.h"
 
 namespace install::test {
 
@@ -22,11 +26,6 @@ public:
     }
     ~ScratchFolder() {
         std::error_code ignored;
-        // Folders a test made read-only must become writable again to be removed.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored)) ::chmod(it->path().c_str(), 0700);
-        }
         std::filesystem::remove_all(path_, ignored);
     }
     ScratchFolder(const ScratchFolder&) = delete;
@@ -42,8 +41,22 @@ public:
         return file;
     }
 
+    // A zip archive of the given entries (name, content), so the tests hold no binary files.
+    void writeZip(const std::filesystem::path& relative,
+                  const std::vector<std::pair<std::string, std::string>>& entries) const {
+        velora::tools::ZipArchiveWriter writer(writeFile(relative, ""));
+        for (const auto& [name, content] : entries) writer.addFile(name, content);
+        writer.close();
+    }
+
 private:
     std::filesystem::path path_;
 };
+
+// The whole content of a file, empty when it cannot be read.
+inline std::string readText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 }  // namespace install::test

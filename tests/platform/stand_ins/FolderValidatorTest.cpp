@@ -100,13 +100,6 @@ TEST(FolderValidator, RefusesByTheFirstBrokenRuleAndCreatesAMissingFolderOnlyWhe
                  validator.checkWarnings(u"relative"));
 }
 
-struct Installed {
-    const char16_t *release, *status;
-    std::int32_t level;
-    const char16_t *installedFamily, *offeredFamily;
-    std::string refusal;
-};
-
 // The installer's release comes from the VersionInfo.xml beside it; without one only the families count.
 TEST(DestinationContentValidator, AFolderMustBeEmptyOrHoldAnInstallationOfTheSameFamilyAndRelease) {
     install::test::ScratchFolder scratch, installer;
@@ -119,7 +112,8 @@ TEST(DestinationContentValidator, AFolderMustBeEmptyOrHoldAnInstallationOfTheSam
     installer.writeFile("VersionInfo.xml",
                         "<VersionInfo><Release>R2025a</Release><ReleaseStatus>Release"
                         "</ReleaseStatus><UpdateLevel>2</UpdateLevel></VersionInfo>");
-    EXPECT_EQ(refusal(), "accepted") << "a missing folder";
+    const std::string accepted = "accepted";
+    EXPECT_EQ(refusal(), accepted) << "a missing folder";
     scratch.writeFile("folder", "x");
     EXPECT_EQ(refusal(), kind<OverwriteException>) << "a file where the folder should be";
     fs::remove(folder);
@@ -129,11 +123,11 @@ TEST(DestinationContentValidator, AFolderMustBeEmptyOrHoldAnInstallationOfTheSam
     EXPECT_EQ(refusal(u"Velora"), kind<OverwriteException>) << "an unreadable record";
     // clang-format off
     for (const auto& [release, status, level, installedFamily, offeredFamily, expected] : {
-             Installed{u"R2025a", u"Release", 2, u"Velora", u"Velora", "accepted"},
-             Installed{u"R2025a", u"Release", 2, u"Velora", u"Velora Server", kind<ControllingProductsMismatchException>},
-             Installed{u"R2025a", u"Release", 2, u"", u"Velora Server", "accepted"},
-             Installed{u"R2024b", u"Release", 2, u"Velora", u"Velora", kind<ReleaseStatusMismatchException>},
-             Installed{u"R2025a", u"Release", 1, u"Velora", u"Velora", kind<UpdateLevelMismatchException>}}) {
+             std::tuple{u"R2025a", u"Release", 2, u"Velora", u"Velora", accepted},
+             std::tuple{u"R2025a", u"Release", 2, u"Velora", u"Velora Server", kind<ControllingProductsMismatchException>},
+             std::tuple{u"R2025a", u"Release", 2, u"", u"Velora Server", accepted},
+             std::tuple{u"R2024b", u"Release", 2, u"Velora", u"Velora", kind<ReleaseStatusMismatchException>},
+             std::tuple{u"R2025a", u"Release", 1, u"Velora", u"Velora", kind<UpdateLevelMismatchException>}}) {
         // clang-format on
         engine::InstallationManifest manifest;
         manifest.setRelease(release, status, level);

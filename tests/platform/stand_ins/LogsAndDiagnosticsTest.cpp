@@ -1,7 +1,6 @@
 // The installer's exception and log file, the support engineers' traces and the diagnostics records.
 #include <gmock/gmock.h>
 
-#include "FileText.h"
 #include "ScratchFolder.h"
 #include "install/cpputil/InstallerException.h"
 #include "install/cpputil/Logger.h"
@@ -12,7 +11,6 @@ namespace install {
 namespace {
 
 using foundation::json::Value;
-using test::readText;
 
 TEST(InstallerException, TextLeavesOutEmptyPartsAndLocationsJoinWithDoubleColons) {
     using cpputil::InstallerException;
@@ -41,14 +39,14 @@ TEST(InstallerLog, OneFileAtATimeAndEveryRefusedChangeIsWrittenToTheFileKept) {
     logger::append_message(u"two");
     logger::close_log_file();
     logger::append_message(u"only captured");
-    EXPECT_EQ(readText(first),
+    EXPECT_EQ(test::readText(first),
               "earlier run\nGr\xc3\xbc\xc3\x9f"
               "e \xf0\x9f\x98\x80\n"
               "Unable to create specified folder for installation log " +
                   blocked.string() + "\nUnable to create specified file for installation log " +
                   folder.path().string() + "\nReset destination file log " +
                   (folder.path() / "second.log").string() + "\n");
-    EXPECT_EQ(readText(folder.path() / "second.log"), "two\n");
+    EXPECT_EQ(test::readText(folder.path() / "second.log"), "two\n");
     EXPECT_EQ(capture.lines().size(), 7u);
 }
 

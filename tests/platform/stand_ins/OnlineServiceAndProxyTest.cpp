@@ -10,11 +10,9 @@
 #include <functional>
 #include <thread>
 
-#include "ScratchFolder.h"
 #include "framework/window/WindowManager.h"
 #include "install/online_service/OnlineServiceClient.h"
 #include "install/online_service/ProxyAuthenticationRequiredException.h"
-#include "support/ScopedEnvironmentVariable.h"
 
 namespace install::online_service {
 namespace {
@@ -137,17 +135,8 @@ INSTANTIATE_TEST_SUITE_P(Requests, OnlineServiceClientTest, testing::Values(
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
-TEST(OnlineServiceClient, TheDefaultClientUsesTheServiceAndProxyOfTheAddressConfiguration) {
+TEST(OnlineServiceClient, SettingsWithoutAServiceAreRefused) {
     EXPECT_THROW(createOnlineServiceClient(OnlineServiceSettings{}), std::invalid_argument);
-    LoopbackProxy server;
-    test::ScratchFolder folder;
-    const auto urls = folder.writeFile(
-        "urls.json", R"({"ONLINE_SERVICE": ")" + server.url + R"(/ping", "PROXY": ")" + server.url + "\"}");
-    const workflow_test::ScopedEnvironmentVariable configuration("VELORA_URL_CONFIGURATION", urls.string());
-    const auto client = createOnlineServiceClient();
-    client->setProxyCredentials("proxy-user", "Sekr3t!pw");
-    client->ping("en_US", "Kestrelix");
-    EXPECT_THAT(server.lastHead(), HasSubstr("\r\nUser-Agent: Kestrelix\r\n"));
 }
 
 // Credentials go unchanged to the sink installed at the time of the call while its registration lasts; a

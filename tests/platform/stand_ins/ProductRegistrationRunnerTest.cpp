@@ -5,7 +5,6 @@
 
 #include <regex>
 
-#include "FileText.h"
 #include "ScratchFolder.h"
 #include "fl/i18n/TextConversion.h"
 #include "support/ScopedEnvironmentVariable.h"

@@ -1,11 +1,12 @@
-// The workflow manager's core (the configured order, walking it, what survives a switch) and the
-// service registry with its LDAP filters.
+// The workflow manager's core (the configured order, walking it, what survives a switch) and the LDAP
+// filters the service registry finds services by; the registry itself serves the folder selection gate's
+// tests.
 #include <gmock/gmock.h>
 
 #include <functional>
 
 #include "install/workflow_manager/WorkflowHandler.h"
-#include "microservices/ServiceRegistry.h"
+#include "microservices/LdapFilter.h"
 
 namespace install::workflow_manager {
 namespace {
@@ -85,24 +86,6 @@ TEST(LdapFilter, MatchesPropertiesByCaseInsensitiveKeyExactValueWildcardsAndLogi
          {"type=a", "(type=a", "(type)", "(=value)", "(type=a(b)", "(&)", "(!)", "(!(a=b)(c=d))",
           "(a=b)(c=d)", "(a>=1)", "(a~=b)", "(a<=1)", "(a=b\\)", "()", "(", "(&(a=b)"})
         EXPECT_THROW(LdapFilter{malformed}, std::invalid_argument) << malformed;
-}
-
-struct Repository {
-    virtual ~Repository() = default;
-};
-
-// Registering and finding is what the folder selection gate does with the real registry.
-TEST(ServiceRegistry, KeepsInterfacesApartAndForgetsAnUnregisteredService) {
-    microservices::ServiceRegistry registry;
-    const auto folder = std::make_shared<Repository>(), online = std::make_shared<Repository>();
-    registry.registerService<Repository>(folder, {{"type", "folderproduct"}});
-    const auto id = registry.registerService<Repository>(online, {{"type", "onlineproduct"}});
-    registry.registerService<StubGate>(std::make_shared<StubGate>(), {{"type", "onlineproduct"}});
-    EXPECT_THROW(registry.findServices<Repository>("type=onlineproduct"), std::invalid_argument);
-    EXPECT_TRUE(registry.unregisterService(id));
-    EXPECT_FALSE(registry.unregisterService(id));
-    EXPECT_THAT(registry.findServices<Repository>(), ElementsAre(folder));
-    EXPECT_EQ(registry.findService<Repository>("(type=onlineproduct)"), nullptr) << "interfaces do not mix";
 }
 
 }  // namespace

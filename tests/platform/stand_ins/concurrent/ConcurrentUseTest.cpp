@@ -5,7 +5,6 @@
 
 #include "FolderRepositoryAdapter.h"
 #include "ScratchFolder.h"
-#include "ZipWriter.h"
 #include "fl/i18n/Message.h"
 #include "foundation/log/DiagnosticLogger.h"
 #include "install/cpputil/Logger.h"
@@ -15,60 +14,49 @@
 namespace install {
 namespace {
 
-// Runs work(thread) on four threads at once, then gives the lines of the file, if any.
-std::vector<std::string> together(const std::function<void(int)>& work,
-                                  const std::filesystem::path& file = {}) {
-    {
-        std::vector<std::jthread> threads;
-        for (int t = 0; t < 4; ++t) threads.emplace_back(work, t);
-    }
+// Runs work(thread) on four threads at once.
+void together(const std::function<void(int)>& work) {
+    std::vector<std::jthread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(work, t);
+}
+
+std::vector<std::string> linesOf(const std::filesystem::path& file) {
     std::ifstream in(file);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-TEST(ConcurrentUse, InstallerLogAndDiagnosticLinesNeverInterleaveAndAreNeverLost) {
+// The installer log, the support engineers' traces (each with its time stamp, severity and logger) and
+// the diagnostics records, all written by the same threads at once.
+TEST(ConcurrentUse, LinesAndRecordsNeverInterleaveAndAreNeverLost) {
     test::ScratchFolder folder;
     ASSERT_TRUE(cpputil::logger::set_log_file(folder.path() / "install.log"));
-    const auto lines = together(
-        [](int) {
-            for (int i = 0; i < 200; ++i) cpputil::logger::append_message(std::u16string(64, u'x'));
-        },
-        folder.path() / "install.log");
-    cpputil::logger::close_log_file();
-    EXPECT_THAT(lines, testing::AllOf(testing::SizeIs(800), testing::Each(std::string(64, 'x'))));
-    // The support engineers' traces: every line whole, with its time stamp, severity and logger.
     const foundation::log::ScopedDiagnosticCapture capture;
     ASSERT_TRUE(foundation::log::set_diagnostic_log_file(folder.path() / "diagnostic.log"));
     EXPECT_FALSE(foundation::log::set_diagnostic_log_file(folder.path())) << "the first file stays";
-    const auto traces = together(
-        [](int t) {
-            const foundation::log::diagnostic_logger logger("Writer" + std::to_string(t));
-            for (int i = 0; i < 100; ++i)
-                logger.log(static_cast<foundation::log::severity>((t + i) % 5), "line");
-        },
-        folder.path() / "diagnostic.log");
+    ASSERT_TRUE(tlmx::sink::set_file(folder.path() / "records.jsonl"));
+    together([](int t) {
+        const foundation::log::diagnostic_logger logger("Writer" + std::to_string(t));
+        for (int i = 0; i < 100; ++i) {
+            cpputil::logger::append_message(std::u16string(64, u'x'));
+            logger.log(static_cast<foundation::log::severity>((t + i) % 5), "line");
+            tlmx::TlmxUtil().collectErrorInfo(std::to_string(t), std::string(100, 'm'), "", "Thread");
+        }
+    });
+    cpputil::logger::close_log_file();
     foundation::log::close_diagnostic_log_file();
-    EXPECT_THAT(traces,
+    tlmx::sink::close_file();
+    EXPECT_THAT(linesOf(folder.path() / "install.log"),
+                testing::AllOf(testing::SizeIs(400), testing::Each(std::string(64, 'x'))));
+    EXPECT_THAT(linesOf(folder.path() / "diagnostic.log"),
                 testing::AllOf(testing::SizeIs(400), testing::Each(testing::MatchesRegex(
                                                          "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\\.[0-9]{3} "
                                                          "\\[[a-z]+\\] Writer[0-3]: line"))));
     EXPECT_THAT(capture.lines(), testing::Contains("[error] Writer0: line"));
-}
-
-TEST(ConcurrentUse, DiagnosticsRecordsStayWhole) {
-    test::ScratchFolder folder;
-    ASSERT_TRUE(tlmx::sink::set_file(folder.path() / "records.jsonl"));
-    const auto lines = together(
-        [](int t) {
-            for (int i = 0; i < 100; ++i)
-                tlmx::TlmxUtil().collectErrorInfo(std::to_string(t), std::string(100, 'm'), "", "Thread");
-        },
-        folder.path() / "records.jsonl");
-    tlmx::sink::close_file();
-    ASSERT_EQ(lines.size(), 400u);
-    for (const auto& line : lines)
+    const auto records = linesOf(folder.path() / "records.jsonl");
+    ASSERT_EQ(records.size(), 400u);
+    for (const auto& line : records)
         EXPECT_EQ(foundation::json::Value::parse(line)["error.2"], std::string(100, 'm'));
 }
 
@@ -82,8 +70,8 @@ TEST(ConcurrentUse, CatalogueLookupsWhileTheFilesAreFirstReadAgreeAndEveryReader
     EXPECT_THAT(texts, testing::ElementsAre(u"0 of x", u"1 of x", u"2 of x", u"3 of x"));
 
     test::ScratchFolder packages;
-    test::writeZip(packages.path() / "VELORA.enc", {{"bin/velora", "program"}});
-    test::writeZip(packages.path() / "common" / "FLOWMERE.enc", {{"bin/flowmere", "program"}});
+    packages.writeZip("VELORA.enc", {{"bin/velora", "program"}});
+    packages.writeZip("common/FLOWMERE.enc", {{"bin/flowmere", "program"}});
     repository_adapter::FolderRepositoryAdapter repository(
         packages.path(),
         std::make_shared<
