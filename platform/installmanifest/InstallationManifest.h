@@ -39,7 +39,7 @@ struct InstalledProductEntry {
 // to and the products installed there, with their files. Stored as JSON in
 // "installed_products.json":
 //
-//   { "formatVersion": 2, "releaseFamily": "R2025a", "releaseStatus": "Release",
+//   { "formatVersion": 2, "releaseFamily": "2025.1", "releaseStatus": "Release",
 //     "updateLevel": 2, "createdFolder": true,
 //     "products": [ { "baseCode": "VELORA", "name": "Velora", "family": "Velora",
 //                     "files": [ { "path": "bin/velora", "size": 120, "sha256": "9f86…" } ],

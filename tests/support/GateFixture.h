@@ -40,7 +40,7 @@ struct ShownStatus {
     }
 };
 
-// A ready handler of release "R2031a" with what a gate leaves behind made readable: the
+// A ready handler of release "2031.1" with what a gate leaves behind made readable: the
 // validation status, the installer log and the diagnostics error records written during the
 // test. A recognisable earlier status is in place, so a test can tell whether a gate replaced it.
 class GateFixture : public ModelFixture {
@@ -48,7 +48,7 @@ protected:
     using Result = install::datamodels::common::Result;
 
     GateFixture() {
-        independent().getRelease().setFamily(u"R2031a");
+        independent().getRelease().setFamily(u"2031.1");
         handler->setCurrentValidationWarning(install::datamodels::product_installer::validationResultType(99),
                                              u"earlier message", u"earlier title");
     }

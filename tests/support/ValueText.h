@@ -2,7 +2,7 @@
 
 // Renders several values as one line of text, so that a test can compare everything one
 // operation left behind with a single literal, and a failure shows all of it at once:
-//   EXPECT_EQ(joined(handler.getReleaseFamily(), handler.getUpdateLevel()), "R2031a|-5");
+//   EXPECT_EQ(joined(handler.getReleaseFamily(), handler.getUpdateLevel()), "2031.1|-5");
 // UTF-16 texts appear as UTF-8, lists as "[a,b]", booleans as "true" / "false", enumerations
 // as their number.
 

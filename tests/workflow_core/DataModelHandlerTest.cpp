@@ -61,7 +61,7 @@ void PrintTo(const Family& row, std::ostream* out) { *out << row.name; }
 // Laid out as a table: name and writes, then the reads, then the line they must give.
 // clang-format off
 const Family kFamilies[] = {
-    {"ReleaseInitialized", [](H h, M m) { in(m).getRelease().setFamily(u"R2031a"); h.initializeRelease(); },
+    {"ReleaseInitialized", [](H h, M m) { in(m).getRelease().setFamily(u"2031.1"); h.initializeRelease(); },
      [](H h, M) { return joined(h.getReleaseFamily(), h.getUpdateLevel()); },
      "|0"},
     {"UpdateLevelsAndScenario",

@@ -9,12 +9,12 @@
 
 namespace foundation::release_info {
 
-// What a "VersionInfo.xml" says about a release: its family ("R2025a"), its status ("Release",
+// What a "VersionInfo.xml" says about a release: its family ("2025.1"), its status ("Release",
 // "Prerelease"), its update level and its version. The installer ships one beside itself and
 // every installation folder holds one. The file looks like
 //
 //   <VersionInfo>
-//     <Release>R2025a</Release>
+//     <Release>2025.1</Release>
 //     <ReleaseStatus>Release</ReleaseStatus>
 //     <UpdateLevel>2</UpdateLevel>
 //     <Version>25.1.0.2041</Version>

@@ -13,7 +13,7 @@ namespace install::account_service {
 // here: the products an account's licence needs at least, which the product page then proposes.
 // This client answers from a settings file (JSON, UTF-8 texts):
 //
-//   { "minimalProducts": ["VELORA", "VELORA_COMPILER"], "releaseFamily": "R2031a" }
+//   { "minimalProducts": ["VELORA", "VELORA_COMPILER"], "releaseFamily": "2031.1" }
 //
 // "releaseFamily" is optional and limits the set to that release. Without a file, or without
 // "minimalProducts", the account has no minimal set.

@@ -14,7 +14,7 @@ namespace install::tlmxclient {
 // client answers from a settings file (JSON) instead of the network:
 //
 //   { "default":  { "shown": true, "selectable": true, "checked": false },
-//     "releases": { "R2031a": { "checked": true } } }
+//     "releases": { "2031.1": { "checked": true } } }
 //
 // A release entry overrides the default entry field by field; a field missing from both takes the
 // built-in value (shown, selectable, not checked: the user opts in). Without a file every answer

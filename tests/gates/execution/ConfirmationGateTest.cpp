@@ -26,7 +26,7 @@ using testing::Return;
 using workflow_test::joined;
 
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
-const std::u16string kFolder = u"/opt/velora/R2031a";
+const std::u16string kFolder = u"/opt/velora/2031.1";
 
 class MockSizeCalculator : public install::engine::RequiredSizeCalculator {
 public:
@@ -59,7 +59,7 @@ public:
         handler->initializeSelectedProducts({u"VELORA", u"FLOWMERE"});
         handler->setInstallableProducts({u"VELORA", u"FLOWMERE", u"COMPILER", u"QUARRIX", u"BUGFINDER"});
         handler->setRequiredInstallSize(2 * kGiB);
-        independent().getRelease().setFamily(u"R2031a");
+        independent().getRelease().setFamily(u"2031.1");
         independent().setExecutionPlatform(u"l64pc");
         independent().setLocale(u"de_DE");
     }
@@ -103,7 +103,7 @@ public:
 std::string item(int type, const std::u16string& value) { return joined(type) + "=" + joined(value); }
 std::string size(const char* formatted) { return item(4, message("requiredSizeMsg", formatted)); }
 std::string runtimeProducts() {
-    return item(3, message("VeloraRuntimeProductMsg", "Velora Runtime", u"R2031a"));
+    return item(3, message("VeloraRuntimeProductMsg", "Velora Runtime", u"2031.1"));
 }
 std::u16string addingTo(const char* afterKey) {
     return message("additionalProductsMsgPartOne", "Velora Runtime") + u"|?:" + kFolder + u"|?:" +

@@ -100,7 +100,7 @@ protected:
         handler->initializeProductSelectionModel();
         handler->initializeSelectedProducts({u"VELORA", u"FLOWMERE"});
         handler->initializeOptionSelectionModel();
-        independent().getRelease().setFamily(u"R2031a");
+        independent().getRelease().setFamily(u"2031.1");
         independent().setExecutionPlatform(u"l64pc");
         independent().setLocale(u"de_DE");
         gate.runnerFactory = [this](const std::u16string& folder) {
@@ -250,8 +250,8 @@ TEST_P(EngineFailureTest, IsShownLoggedReportedAndLeavesTheStepOpen) {
     runStep();
 
     const auto message = GetParam().missingFile
-                             ? fl::i18n::message(GetParam().messageKey, thrown, "R2031a", "w64pc")
-                             : fl::i18n::message(GetParam().messageKey, "R2031a", "w64pc");
+                             ? fl::i18n::message(GetParam().messageKey, thrown, "2031.1", "w64pc")
+                             : fl::i18n::message(GetParam().messageKey, "2031.1", "w64pc");
     const auto status = applicationData().getValidationStatus();
     EXPECT_EQ(joined(status.getResult(), independent().getValidationResultType(), status.getTitle(),
                      status.getMessage()),

@@ -56,7 +56,7 @@ protected:
 };
 
 inline constexpr char16_t kFolderGate[] = u"FolderSelectionGate";
-inline constexpr char16_t kDefaultFolder[] = u"/opt/velora/R2031a";
+inline constexpr char16_t kDefaultFolder[] = u"/opt/velora/2031.1";
 
 class FolderSelectionGateFixture : public workflow_test::GateFixture {
 protected:

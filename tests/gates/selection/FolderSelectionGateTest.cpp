@@ -49,7 +49,7 @@ TEST_F(FolderSelectionGateTest, ProposesTheFolderOfTheOfferedControllingProductO
     handler->setIsQRTInstallation(false);
     handler->setUserInputFolder(u"");
     gate.setDefaultData();
-    EXPECT_EQ(handler->getUserInputFolder(), joinPath(joinPath(platformFolder, u"velora"), u"R2031a"));
+    EXPECT_EQ(handler->getUserInputFolder(), joinPath(joinPath(platformFolder, u"velora"), u"2031.1"));
 
     DefaultDirectoryProvider().recordApplicationInstallation(
         u"HKEY_LOCAL_MACHINE", u"InstallationFolder", u"SOFTWARE\\Kestrelix\\Velora", u"/srv/recorded");
@@ -108,9 +108,9 @@ TEST_P(InstallFolderTest, ARuntimeGoesIntoAFolderOfItsReleaseUnlessItUpdatesTheP
 INSTANTIATE_TEST_SUITE_P(
     Folders, InstallFolderTest,
     testing::Values(
-        InstallFolderRow{"RuntimeInProposedFolder", true, false, kDefaultFolder, joinPath(kDefaultFolder, u"R2031a")},
+        InstallFolderRow{"RuntimeInProposedFolder", true, false, kDefaultFolder, joinPath(kDefaultFolder, u"2031.1")},
         InstallFolderRow{"RuntimeUpdatedWhereItIs", true, true, kDefaultFolder, kDefaultFolder},
-        InstallFolderRow{"RuntimeMovedElsewhere", true, true, u"/srv/rt", joinPath(u"/srv/rt", u"R2031a")},
+        InstallFolderRow{"RuntimeMovedElsewhere", true, true, u"/srv/rt", joinPath(u"/srv/rt", u"2031.1")},
         InstallFolderRow{"RuntimeWithNothingTyped", true, false, u"", u""},
         InstallFolderRow{"DownloadMayCreateIt", false, false, u"/srv/dl", u"/srv/dl", u"DownloadOnly"}),
     [](const auto& info) { return info.param.name; });
@@ -196,7 +196,7 @@ TEST_F(FolderSelectionGateTest, ComparesTheFamiliesAndOnlyLogsTheUpdateLevelMism
             .WillOnce(testing::Throw(vf::UpdateLevelMismatchException("2, not 3")));
     });
     submit(gate);
-    EXPECT_THAT(gate.contentFolders, ElementsAre(joinPath(kDefaultFolder, u"R2031a")));
+    EXPECT_THAT(gate.contentFolders, ElementsAre(joinPath(kDefaultFolder, u"2031.1")));
     EXPECT_TRUE(accepted());
     EXPECT_EQ(log.lines().front(), u"Update levels of the installer and existing installation are different");
 }
@@ -327,7 +327,7 @@ TEST_P(AvailabilityTest, ProductsComeFromTheHeldFolderOrElseTheOnlineRepository)
     EXPECT_EQ(accepted(), row.code.empty() && row.online < FailsWhileBrokenOff);
     EXPECT_EQ(errorRecords().empty(), row.code.empty());
     if (row.code.empty()) return;
-    const auto message = fl::i18n::message(row.messageKey, u"R2031a", "w64pc");
+    const auto message = fl::i18n::message(row.messageKey, u"2031.1", "w64pc");
     EXPECT_EQ(status(), (ShownStatus{Result::Failure, 1, message, fl::i18n::message(row.titleKey)}));
     EXPECT_THAT(log.lines(), ElementsAre(message));
     EXPECT_THAT(errorRecords(),

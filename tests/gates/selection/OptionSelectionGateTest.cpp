@@ -135,7 +135,7 @@ TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
     }
     if (row.displayed.find('2') != std::string::npos) {
         EXPECT_EQ(options.getPrivacyPolicyToDisplay(),
-                  fl::i18n::message("privacyPolicyURL", u"R2031a", u"w64pc"));
+                  fl::i18n::message("privacyPolicyURL", u"2031.1", u"w64pc"));
     }
     gate.skip();
     gate.clearInputData();

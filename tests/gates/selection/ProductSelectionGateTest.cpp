@@ -75,7 +75,7 @@ TEST_F(ProductSelectionGateTest, AnInteractiveRunWithNothingInstallableShowsTheM
 
     EXPECT_FALSE(gate.checkIfDataIsReady());
 
-    const auto message = fl::i18n::message("missingInstallationFilesInteractiveMsg", u"R2031a", u"w64pc");
+    const auto message = fl::i18n::message("missingInstallationFilesInteractiveMsg", u"2031.1", u"w64pc");
     EXPECT_EQ(status(),
               (ShownStatus{Result::Failure, 1, message, fl::i18n::message("missingInstallationFilesTitle")}));
     EXPECT_THAT(log.lines(), ElementsAre(message));
@@ -117,7 +117,7 @@ const std::string kAll = "VELORA VELORA_PARALLEL_SERVER FLOWMERE COMPILER BUGFIN
 const RefusalRow kRefusalRows[] = {
     {"UnavailableNamedInDisplayOrder", "", "VELORA", "", "VELORA FLOWMERE NOPE VELORA_PARALLEL_SERVER GHOST", 10, u"Velora Parallel Server, Flowmere"},
     {"UnavailableBeforeNeedsAreJudged", "COMPILER", "COMPILER VELORA", "", "COMPILER VELORA", 10, u"Velora"},
-    {"NothingSelected", "", kThree, "", "", 14, u"R2031a"},
+    {"NothingSelected", "", kThree, "", "", 14, u"2031.1"},
     {"OneNewBesideInstalledOnes", "", kThree, "VELORA COMPILER", "VELORA FLOWMERE", 0, u""},
     {"ControllingNotInstallableFirst", "", "TEST", "", "TEST", 1, u"\tVelora\n", "VELORA"},
     {"DependentsNotInstallableBeforeControlling", "", "TEST VELORA", "", "TEST", 22, u"\tQuarrix Bug Finder\n", "BUGFINDER"},

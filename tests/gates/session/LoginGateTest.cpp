@@ -23,7 +23,7 @@ using workflow_test::joined;
 
 class LoginGateTest : public workflow_test::ModelFixture {
 protected:
-    LoginGateTest() { independent().getRelease().setFamily(u"R2031a"); }
+    LoginGateTest() { independent().getRelease().setFamily(u"2031.1"); }
 
     // Points the URL manager at a configuration file of the test's own.
     void configureUrls(const std::string& json) {
@@ -103,7 +103,7 @@ TEST_P(LoginOutcomeTest, IsShownLoggedAndReported) {
     if (GetParam().fromBackend || GetParam().fromUser) {
         EXPECT_EQ(joined(independent().getValidationResultType(), status.getTitle(), status.getMessage()),
                   joined(1, fl::i18n::message("connectionErrorTitle"),
-                         fl::i18n::message("connectionErrorMsg", u"R2031a", "w64pc")));
+                         fl::i18n::message("connectionErrorMsg", u"2031.1", "w64pc")));
     }
 }
 

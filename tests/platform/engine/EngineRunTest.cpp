@@ -89,7 +89,7 @@ TEST_P(EngineRunTest, ProgressComesFromTheEnginesThreadAndShowsAHundredOnlyOnceE
 TEST_P(EngineRunTest, ALaterRunReplacesFilesAddsToTheRecordAndTakesTheInstallersReleaseAndLocalArchives) {
     run({u"FLOWMERE"}, GetParam());
     enczip::test::writeText(installerFolder() / "VersionInfo.xml",
-                            "<VersionInfo><Release>R2031a</Release><ReleaseStatus>Prerelease</ReleaseStatus>"
+                            "<VersionInfo><Release>2031.1</Release><ReleaseStatus>Prerelease</ReleaseStatus>"
                             "<UpdateLevel>3</UpdateLevel></VersionInfo>");
     // An archive in the installer's own "archives" folder comes before the repository's.
     addProduct("VELORA", {{"bin/flowmere", "replaced"}, {"bin/velora", "local build"}},
@@ -102,7 +102,7 @@ TEST_P(EngineRunTest, ALaterRunReplacesFilesAddsToTheRecordAndTakesTheInstallers
     const auto record = InstallationManifest::readFrom(folder());
     ASSERT_TRUE(record.has_value());
     EXPECT_THAT(recordedProducts(), ElementsAre(u"FLOWMERE", u"VELORA"));
-    EXPECT_EQ(record->getReleaseFamily() + u" " + record->getReleaseStatus(), u"R2031a Prerelease");
+    EXPECT_EQ(record->getReleaseFamily() + u" " + record->getReleaseStatus(), u"2031.1 Prerelease");
     EXPECT_EQ(record->getUpdateLevel(), 3);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 4) << "nothing staged stays";
 }

@@ -15,7 +15,7 @@ namespace {
 TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThemForTheUninstaller) {
     test::ScratchFolder folder;
     InstallationManifest manifest;
-    manifest.setRelease(u"R2025a", u"Release", 2);
+    manifest.setRelease(u"2025.1", u"Release", 2);
     manifest.setCreatedFolder(true);
     manifest.addProduct({u"VELORA", u"Velora", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
     manifest.addProduct({u"FLOWMERE", u"Flowmere", u"Velora", {{"share/a b\n\\é", 0, "e3b0"}}, {}, {"share", "share/x"}});

@@ -110,7 +110,7 @@ TEST(DestinationContentValidator, AFolderMustBeEmptyOrHoldAnInstallationOfTheSam
     };
     platformutil::PlatformUtility::setInstallationPath(installer.path());
     installer.writeFile("VersionInfo.xml",
-                        "<VersionInfo><Release>R2025a</Release><ReleaseStatus>Release"
+                        "<VersionInfo><Release>2025.1</Release><ReleaseStatus>Release"
                         "</ReleaseStatus><UpdateLevel>2</UpdateLevel></VersionInfo>");
     const std::string accepted = "accepted";
     EXPECT_EQ(refusal(), accepted) << "a missing folder";
@@ -123,11 +123,11 @@ TEST(DestinationContentValidator, AFolderMustBeEmptyOrHoldAnInstallationOfTheSam
     EXPECT_EQ(refusal(u"Velora"), kind<OverwriteException>) << "an unreadable record";
     // clang-format off
     for (const auto& [release, status, level, installedFamily, offeredFamily, expected] : {
-             std::tuple{u"R2025a", u"Release", 2, u"Velora", u"Velora", accepted},
-             std::tuple{u"R2025a", u"Release", 2, u"Velora", u"Velora Server", kind<ControllingProductsMismatchException>},
-             std::tuple{u"R2025a", u"Release", 2, u"", u"Velora Server", accepted},
-             std::tuple{u"R2024b", u"Release", 2, u"Velora", u"Velora", kind<ReleaseStatusMismatchException>},
-             std::tuple{u"R2025a", u"Release", 1, u"Velora", u"Velora", kind<UpdateLevelMismatchException>}}) {
+             std::tuple{u"2025.1", u"Release", 2, u"Velora", u"Velora", accepted},
+             std::tuple{u"2025.1", u"Release", 2, u"Velora", u"Velora Server", kind<ControllingProductsMismatchException>},
+             std::tuple{u"2025.1", u"Release", 2, u"", u"Velora Server", accepted},
+             std::tuple{u"2024.2", u"Release", 2, u"Velora", u"Velora", kind<ReleaseStatusMismatchException>},
+             std::tuple{u"2025.1", u"Release", 1, u"Velora", u"Velora", kind<UpdateLevelMismatchException>}}) {
         // clang-format on
         engine::InstallationManifest manifest;
         manifest.setRelease(release, status, level);

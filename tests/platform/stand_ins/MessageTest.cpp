@@ -60,8 +60,8 @@ TEST(Message, UsesTheMostSpecificUsableTextOrMarksTheRequestAndSaysWhy) {
             << name << ": " << lines;
     }
     setLocale(u"de_DE");
-    EXPECT_EQ(message("bye", u"R2026a \u00e9", std::uint64_t{18446744073709551615u}),
-              u"Tschuess 18446744073709551615, R2026a \u00e9");
+    EXPECT_EQ(message("bye", u"2026.1 \u00e9", std::uint64_t{18446744073709551615u}),
+              u"Tschuess 18446744073709551615, 2026.1 \u00e9");
     const BaseMsgID deferred("greet", -3);
     setLocale(u"en_US");
     EXPECT_EQ(deferred.resolve(), u"Hello -3") << "resolved in the locale of the moment";

@@ -31,20 +31,20 @@ TEST(DefaultDirectoryProvider, FoldersFollowTheXdgConventionsAndRecordsStayInsid
         download{"XDG_DOWNLOAD_DIR", std::nullopt};
     const DefaultDirectoryProvider provider;
     EXPECT_EQ(provider.getUserAppDataDirectory(), at("home/.local/share")) << "a relative one is ignored";
-    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a", Platform::Linux),
-              at("home/Downloads/Velora/R2025a"));
+    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"2025.1", Platform::Linux),
+              at("home/Downloads/Velora/2025.1"));
     scratch.writeFile("config/user-dirs.dirs",
                       "# by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Fetched\"\n");
-    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a", Platform::Linux),
-              at("home/Fetched/Velora/R2025a"));
+    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"2025.1", Platform::Linux),
+              at("home/Fetched/Velora/2025.1"));
     const Environment downloads("XDG_DOWNLOAD_DIR", (scratch.path() / "dl").string());
-    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a_Prerelease", Platform::Linux),
-              at("dl/Velora/R2025a_Prerelease"));
-    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"R2025a", Platform::Windows),
-              u"C:\\Users\\tester\\Downloads\\Velora\\R2025a");
-    EXPECT_EQ(provider.getDefaultInstallationDirectory("Velora/Runtime", u"R2025a", Platform::Windows, true,
+    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"2025.1_Prerelease", Platform::Linux),
+              at("dl/Velora/2025.1_Prerelease"));
+    EXPECT_EQ(provider.getDefaultDownloadDirectory(u"2025.1", Platform::Windows),
+              u"C:\\Users\\tester\\Downloads\\Velora\\2025.1");
+    EXPECT_EQ(provider.getDefaultInstallationDirectory("Velora/Runtime", u"2025.1", Platform::Windows, true,
                                                        u"", u"", u"", u""),
-              u"C:\\Program Files\\Velora\\Runtime\\R2025a");
+              u"C:\\Program Files\\Velora\\Runtime\\2025.1");
     EXPECT_THAT(fl::i18n::to_string(provider.getCurrentTimestamp()),
                 testing::MatchesRegex("[0-9]{4}(_[0-9]{2}){5}"));
 
@@ -53,10 +53,10 @@ TEST(DefaultDirectoryProvider, FoldersFollowTheXdgConventionsAndRecordsStayInsid
         provider.getDefaultInstallationDirectory("", u"", Platform::Linux, false, u"Velora", u"", u"", u""),
         base + u"/Velora");
     const std::u16string root = u"HKEY_LOCAL_MACHINE", key = u"SOFTWARE\\Kestrelix\\Velora Runtime";
-    provider.recordApplicationInstallation(root, u"R2025a", key, u"/opt/velora runtime");
-    EXPECT_TRUE(provider.isApplicationPrevInstalled(root, u"R2025a", key));
-    provider.recordApplicationInstallation(root, u"R2025a", key, u"");
-    EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"R2025a", key))
+    provider.recordApplicationInstallation(root, u"2025.1", key, u"/opt/velora runtime");
+    EXPECT_TRUE(provider.isApplicationPrevInstalled(root, u"2025.1", key));
+    provider.recordApplicationInstallation(root, u"2025.1", key, u"");
+    EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"2025.1", key))
         << "an empty folder removes the record";
     provider.recordApplicationInstallation(u"..", u"..", u"..\\..\\escape", u"/opt/x");
     EXPECT_TRUE(fs::exists(scratch.path() / "config/velora-installer/registry/escape"))

@@ -41,7 +41,7 @@ protected:
     }
 
     install::test::ScratchFolder scratch;
-    const fs::path install = scratch.path() / "opt" / "R2026a", desktop = scratch.path() / "Desktop",
+    const fs::path install = scratch.path() / "opt" / "2026.1", desktop = scratch.path() / "Desktop",
                    menu = scratch.path() / "apps", commands = scratch.path() / "bin";
     // The launcher's name follows the installation folder, so that two installations do not collide.
     const std::string launcher =
@@ -55,7 +55,7 @@ TEST_F(RegistrationTest, LaunchersLinksAndNotesPointAtTheProductsPrograms) {
             (desktop / launcher).string() + "\nApplications menu entry: " + (menu / launcher).string() +
             "\nCommands linked in " + commands.string() + ": helper, helper-alias, velora");
     EXPECT_THAT(readText(desktop / launcher),
-                AllOf(HasSubstr("[Desktop Entry]\nType=Application\n"), HasSubstr("Name=Velora R2026a\n"),
+                AllOf(HasSubstr("[Desktop Entry]\nType=Application\n"), HasSubstr("Name=Velora 2026.1\n"),
                       HasSubstr("Exec=" + (install / "bin" / "velora").string() + "\n")));
     EXPECT_NE(fs::status(desktop / launcher).permissions() & fs::perms::owner_exec, fs::perms::none)
         << "desktops trust only those";

@@ -34,7 +34,7 @@ TEST(ProductCatalogue, ReadsEveryFieldAndRefusesWhatItCannotRead) {
     const auto products = catalogue(
         R"({"baseCode": "VELORA", "name": "Velora", "relativePath": {"linux": "velora", "macos": "V.app"},
         "detectRunningExe": {"w64pc": "bin\\velora.exe"}, "requiredForMacOSApp": true,
-        "registry": {"keyRoot": "HKEY_LOCAL_MACHINE", "key": "SOFTWARE\\Velora", "subRoot": "R2025a"},
+        "registry": {"keyRoot": "HKEY_LOCAL_MACHINE", "key": "SOFTWARE\\Velora", "subRoot": "2025.1"},
         "archiveSha256": "ABCDEF0123456789abcdef0123456789ABCDEF0123456789abcdef0123456789"})");
     // Every field is read; the checksum is kept in lower case.
     const productdata::ProductRecord& velora = *products->find(u"VELORA");

@@ -34,9 +34,9 @@ TEST_F(SettingsFileTest, TheAccountsSettingsFileIsTheOneTheVariableNamesAndAMalf
     EXPECT_THROW(AccountServiceClient(file(R"({"minimalProducts": [1]})")).getMinimalProductSet("R"),
                  AccountServiceException);
     const Environment named("VELORA_ACCOUNT_SERVICE_SETTINGS",
-                            file(R"({"minimalProducts": ["A"], "releaseFamily": "R2031a"})"));
-    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2031a"), testing::ElementsAre("A"));
-    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("R2030b"), testing::IsEmpty());
+                            file(R"({"minimalProducts": ["A"], "releaseFamily": "2031.1"})"));
+    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("2031.1"), testing::ElementsAre("A"));
+    EXPECT_THAT(AccountServiceClient().getMinimalProductSet("2030.2"), testing::IsEmpty());
 }
 
 TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {
@@ -59,13 +59,13 @@ TEST_F(SettingsFileTest, OnlyARunningLicenceServiceInAnotherFolderBlocks) {
 
 TEST_F(SettingsFileTest, UsageDataSettingsOverrideTheBuiltInAnswerByDefaultThenByReleaseFieldByField) {
     TLMXSettingsClient client(
-        file(R"({"default": {"selectable": false}, "releases": {"R2031a": {"checked": true}}})"));
+        file(R"({"default": {"selectable": false}, "releases": {"2031.1": {"checked": true}}})"));
     client.setProxyCredentials("user", "secret");
-    EXPECT_EQ(client.getSettings("VPI", "R2031a", "token"), Checkbox(true, false, true));
-    EXPECT_EQ(client.getSettings("R2030b"), Checkbox(true, false, false));
+    EXPECT_EQ(client.getSettings("VPI", "2031.1", "token"), Checkbox(true, false, true));
+    EXPECT_EQ(client.getSettings("2030.2"), Checkbox(true, false, false));
     for (const char* broken :
-         {"[1, 2]", R"({"default": {"shown": "yes"}})", R"({"releases": {"R2031a": 1}})"})
-        EXPECT_THROW(TLMXSettingsClient(file(broken)).getSettings("R2031a"), std::runtime_error) << broken;
+         {"[1, 2]", R"({"default": {"shown": "yes"}})", R"({"releases": {"2031.1": 1}})"})
+        EXPECT_THROW(TLMXSettingsClient(file(broken)).getSettings("2031.1"), std::runtime_error) << broken;
     const Environment named("VELORA_USAGE_DATA_SETTINGS", file(R"({"default": {"shown": false}})"));
     EXPECT_EQ(tlmxclient::createTLMXSettingsClientFactory()->createClient()->getSettings("R"),
               Checkbox(false, true, false));
@@ -80,12 +80,12 @@ TEST(ReleaseInfo, IsReadAndWrittenAndRefusedWhenMalformed) {
                " " + std::to_string(info.getUpdateLevel());
     };
     EXPECT_EQ(
-        read("<?xml version=\"1.0\"?><VersionInfo><Release>R2025a</Release><ReleaseStatus>Prerelease"
+        read("<?xml version=\"1.0\"?><VersionInfo><Release>2025.1</Release><ReleaseStatus>Prerelease"
              "</ReleaseStatus><UpdateLevel> 3\n </UpdateLevel><Version>25.1.0.2041</Version></VersionInfo>"),
-        "R2025a Prerelease 25.1.0.2041 3");
+        "2025.1 Prerelease 25.1.0.2041 3");
     std::ostringstream written;
-    foundation::release_info::ReleaseInfo(u"R2025b", u"Release", 7, u"25.2.0.11").write(written);
-    EXPECT_EQ(read(written.str()), "R2025b Release 25.2.0.11 7");
+    foundation::release_info::ReleaseInfo(u"2025.2", u"Release", 7, u"25.2.0.11").write(written);
+    EXPECT_EQ(read(written.str()), "2025.2 Release 25.2.0.11 7");
     for (const std::string level : {"-1", "3a", "", "99999999999"})
         EXPECT_THROW(read("<VersionInfo><UpdateLevel>" + level + "</UpdateLevel></VersionInfo>"),
                      ReleaseInfoException);
