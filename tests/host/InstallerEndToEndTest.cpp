@@ -105,7 +105,9 @@ void scrambleBytes(const fs::path& file, std::uint64_t offset, std::uint64_t cou
 std::string englishMessage(const std::string& key, const std::vector<std::string>& arguments) {
     std::string text = englishTemplate(key);
     for (std::size_t index = 0; index < arguments.size(); ++index) {
-        const std::string placeholder = "{" + std::to_string(index) + "}";
+        std::string placeholder(1, '{');
+        placeholder += std::to_string(index);
+        placeholder += '}';
         for (auto at = text.find(placeholder); at != std::string::npos;
              at = text.find(placeholder, at + arguments[index].size())) {
             text.replace(at, placeholder.size(), arguments[index]);

@@ -22,7 +22,7 @@ public:
 
 protected:
     void add(CollectionEdit::Op op, std::size_t index, Value value) {
-        edits_.push_back(CollectionEdit{op, index, std::move(value)});
+        edits_.emplace_back(op, index, std::move(value));
     }
 
 private:

@@ -51,10 +51,13 @@ std::string describe(const tq::zero::ShallowChangeReport<E>& report) {
     std::string text;
     for (const auto& entry : report) {
         const std::string& qualified = entry.element.metaClass().name();
-        text += (text.empty() ? "" : " ") + qualified.substr(qualified.rfind(':') + 1) + "(";
-        for (const auto* property : entry.changedProperties)
-            text += (text.back() == '(' ? "" : " ") + property->name();
-        text += ")";
+        if (!text.empty()) text += ' ';
+        text.append(qualified, qualified.rfind(':') + 1) += '(';
+        for (const auto* property : entry.changedProperties) {
+            if (text.back() != '(') text += ' ';
+            text += property->name();
+        }
+        text += ')';
     }
     return text;
 }
