@@ -43,9 +43,10 @@ protected:
     install::test::ScratchFolder scratch;
     const fs::path install = scratch.path() / "opt" / "2026.1", desktop = scratch.path() / "Desktop",
                    menu = scratch.path() / "apps", commands = scratch.path() / "bin";
-    // The launcher's name follows the installation folder, so that two installations do not collide.
+    // The launcher's name follows the installation folder, so that two installations do not collide;
+    // separators become '-' and other punctuation '_'.
     const std::string launcher =
-        "velora" + std::regex_replace(install.string(), std::regex("/"), "-") + ".desktop";
+        "velora" + std::regex_replace(scratch.path().string(), std::regex("/"), "-") + "-opt-2026_1.desktop";
 };
 
 TEST_F(RegistrationTest, LaunchersLinksAndNotesPointAtTheProductsPrograms) {
