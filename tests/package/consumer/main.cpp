@@ -25,7 +25,8 @@ int main() {
     handler->setWorkflow(u"Interactive Install From Folder");
     WelcomeGate gate(u"Welcome", handler);
     gate.setRequiredData();
-    if (handler->getDataRequired() != u"Welcome" || handler->getWorkflow() != u"Interactive Install From Folder") {
+    if (handler->getDataRequired() != u"Welcome" ||
+        handler->getWorkflow() != u"Interactive Install From Folder") {
         std::cerr << "the handler did not record the welcome page's request\n";
         return 1;
     }

@@ -17,9 +17,12 @@ TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThe
     InstallationManifest manifest;
     manifest.setRelease(u"2025.1", u"Release", 2);
     manifest.setCreatedFolder(true);
-    manifest.addProduct({u"VELORA", u"Velora", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
-    manifest.addProduct({u"FLOWMERE", u"Flowmere", u"Velora", {{"share/a b\n\\é", 0, "e3b0"}}, {}, {"share", "share/x"}});
-    manifest.addProduct({u"VELORA", u"Velora 2", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
+    manifest.addProduct(
+        {u"VELORA", u"Velora", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
+    manifest.addProduct(
+        {u"FLOWMERE", u"Flowmere", u"Velora", {{"share/a b\n\\é", 0, "e3b0"}}, {}, {"share", "share/x"}});
+    manifest.addProduct(
+        {u"VELORA", u"Velora 2", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
     manifest.writeTo(folder.path());
 
     const auto read = InstallationManifest::readFrom(folder.path());
@@ -28,8 +31,9 @@ TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThe
     EXPECT_EQ(read->getProducts()[0].name, u"Velora 2") << "replaced in place";
     EXPECT_EQ(read->getProducts()[1].files[0].path, "share/a b\n\\é");
     std::ifstream list(folder.path() / InstallationManifest::kFileListName);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(list), {}),
-              "f bin/velora\nf share/a\\0040b\\0012\\0134\\0303\\0251\nl bin/vl\nd share/x\nd bin\nd share\nd .\n");
+    EXPECT_EQ(
+        std::string(std::istreambuf_iterator<char>(list), {}),
+        "f bin/velora\nf share/a\\0040b\\0012\\0134\\0303\\0251\nl bin/vl\nd share/x\nd bin\nd share\nd .\n");
     // Both are replaced as a whole; nothing written aside stays behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
     EXPECT_TRUE(manifest.removeProduct(u"VELORA"));
@@ -38,14 +42,16 @@ TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThe
 
 std::string record(int format, const std::string& products) {
     return R"({"formatVersion": )" + std::to_string(format) +
-           R"(, "releaseFamily": "R", "releaseStatus": "R", "updateLevel": 0, "products": [)" + products + "]}";
+           R"(, "releaseFamily": "R", "releaseStatus": "R", "updateLevel": 0, "products": [)" + products +
+           "]}";
 }
 
 TEST(InstallationManifestTest, ReadsRecordsWithoutFilesAndNothingWhereThereIsNone) {
     test::ScratchFolder folder;
     EXPECT_FALSE(InstallationManifest::readFrom(folder.path()).has_value());
     EXPECT_FALSE(InstallationManifest::readFrom(folder.path() / "missing").has_value());
-    folder.writeFile(InstallationManifest::kFileName, record(1, R"({"baseCode": "V", "name": "V", "family": "V"})"));
+    folder.writeFile(InstallationManifest::kFileName,
+                     record(1, R"({"baseCode": "V", "name": "V", "family": "V"})"));
     const auto read = InstallationManifest::readFrom(folder.path());
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->getProducts().at(0).baseCode, u"V");
@@ -61,11 +67,13 @@ TEST_P(CorruptManifestTest, IsReportedNotIgnored) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, CorruptManifestTest,
-    testing::Values(std::pair{"Truncated", std::string("{ truncated")}, std::pair{"UnknownFormat", record(3, "")},
+    testing::Values(std::pair{"Truncated", std::string("{ truncated")},
+                    std::pair{"UnknownFormat", record(3, "")},
                     std::pair{"ProductTwice", record(2, R"({"baseCode": "V", "name": "V", "family": "V"},
                                                           {"baseCode": "V", "name": "W", "family": "V"})")},
                     std::pair{"EmptyBaseCode", record(2, R"({"baseCode": "", "name": "V", "family": "V"})")},
-                    std::pair{"FileWithoutChecksum", record(2, R"({"baseCode": "V", "name": "V", "family": "V",
+                    std::pair{"FileWithoutChecksum",
+                              record(2, R"({"baseCode": "V", "name": "V", "family": "V",
                                                                    "files": [{"path": "a", "size": 1}]})")}),
     [](const auto& info) { return info.param.first; });
 
