@@ -30,8 +30,10 @@ inline void replaceSequence(const tq::zero::Sequence<std::u16string>& sequence,
 // Empties an element sequence and appends the given elements in order, as one modification.
 // g++ 12 at -O2 and above warns, wrongly, that the string alternative of the collection edit's
 // value may be used uninitialized when it inlines the move of an element edit here.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <class T>
 void replaceElements(const tq::zero::Sequence<T>& sequence, const std::vector<T>& elements) {
     auto modification = sequence.modify();
@@ -39,6 +41,8 @@ void replaceElements(const tq::zero::Sequence<T>& sequence, const std::vector<T>
     for (const auto& element : elements) modification.append(element);
     modification.commit();
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 }  // namespace install::product_installer::workflow_utils::detail

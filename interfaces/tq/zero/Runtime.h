@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -27,6 +28,9 @@ using Value =
 
 struct CollectionEdit {
     enum class Op { Append, Insert, Erase, EraseAt, Clear };
+    // Built in place by the buffering modification (no moved-from temporary), which also spares
+    // g++ 12 a false -Wmaybe-uninitialized on the variant in optimised builds.
+    CollectionEdit(Op op, std::size_t index, Value value) : op(op), index(index), value(std::move(value)) {}
     Op op;
     std::size_t index = 0;
     Value value;
