@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "host/InstallerApplication.h"
@@ -20,6 +21,13 @@ extern "C" void onInterrupt(int) { install::cpputil::interrupt::set(); }
 // environment's own locale serves where C.UTF-8 is missing.
 void useUtf8FileNames() {
     if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "");
+}
+
+// Archive entries carry local times, and the C library converts each one. With TZ unset it looks
+// at the time-zone file again for every conversion; naming the same file once spares a file
+// lookup per entry of every archive (thousands per product) without changing any time.
+void readTimeZoneOnce() {
+    if (std::getenv("TZ") == nullptr) ::setenv("TZ", ":/etc/localtime", 0);
 }
 
 }  // namespace
@@ -39,6 +47,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     useUtf8FileNames();
+    readTimeZoneOnce();
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     velora::installer::InstallerApplication application(options, std::cout, std::cerr,

@@ -7,7 +7,6 @@
 // that do not compress, and many small text files that do.
 #include <archive.h>
 #include <archive_entry.h>
-#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "../install/SampleArchives.h"
 #include "FolderRepositoryAdapter.h"
 #include "LocalEngine.h"
 #include "install/engine/ProgressRegistration.h"
@@ -31,26 +31,6 @@ namespace fs = std::filesystem;
 using install::engine::WorkflowType;
 
 namespace {
-
-std::string sha256Of(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::vector<char> buffer(1 << 20);
-    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr);
-    while (stream.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || stream.gcount() > 0) {
-        EVP_DigestUpdate(context.get(), buffer.data(), static_cast<std::size_t>(stream.gcount()));
-    }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(context.get(), digest, &length);
-    std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        static constexpr char kDigits[] = "0123456789abcdef";
-        hex += kDigits[digest[i] >> 4];
-        hex += kDigits[digest[i] & 15];
-    }
-    return hex;
-}
 
 void writeSampleArchive(const fs::path& file, unsigned seed) {
     std::mt19937_64 random(seed);
@@ -115,7 +95,8 @@ int main(int argc, char** argv) {
         archiveBytes += entry.file_size();
         const std::string code = entry.path().stem().string();
         catalogue += (products.empty() ? "" : ",") + std::string(R"({"baseCode": ")") + code +
-                     R"(", "name": ")" + code + R"(", "archiveSha256": ")" + sha256Of(entry.path()) + "\"}";
+                     R"(", "name": ")" + code + R"(", "archiveSha256": ")" +
+                     velora::bench::SampleArchives::sha256Of(entry.path()) + "\"}";
         products.push_back(std::u16string(code.begin(), code.end()));
     }
     catalogue += "]}";

@@ -87,7 +87,7 @@ Totals totalsOf(const fs::path& folder) {
         if (!entry.is_regular_file()) continue;
         const auto name = entry.path().filename();
         if (entry.path().parent_path() == folder &&
-            (name == "installed_products.json" || name == "uninstall.sh"))
+            (name == "installed_products.json" || name == "installed_files.list" || name == "uninstall.sh"))
             continue;
         ++totals.files;
         totals.bytes += entry.file_size();

@@ -1,10 +1,12 @@
 #include "SampleArchives.h"
 
+#include <openssl/evp.h>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <stdexcept>
@@ -138,9 +140,30 @@ std::vector<GeneratedProduct> SampleArchives::write(const fs::path& packagesRoot
         }
         writer.close();
         product.archiveBytes = fs::file_size(product.archive);
+        product.sha256 = SampleArchives::sha256Of(product.archive);
         products.push_back(product);
     }
     return products;
+}
+
+std::string SampleArchives::sha256Of(const fs::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::vector<char> buffer(1 << 20);
+    std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr);
+    while (stream.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || stream.gcount() > 0) {
+        EVP_DigestUpdate(context.get(), buffer.data(), static_cast<std::size_t>(stream.gcount()));
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context.get(), digest, &length);
+    std::string hex;
+    for (unsigned int i = 0; i < length; ++i) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        hex += kDigits[digest[i] >> 4];
+        hex += kDigits[digest[i] & 15];
+    }
+    return hex;
 }
 
 void SampleArchives::writeCatalogue(const fs::path& file, const std::vector<GeneratedProduct>& products) {
@@ -153,7 +176,9 @@ void SampleArchives::writeCatalogue(const fs::path& file, const std::vector<Gene
             {"name", product.name},
             {"family", "Velora"},
             {"dependencies", dependencies[product.baseCode]},
-            {"relativePath", {{"windows", "Velora"}, {"linux", "velora"}, {"macos", "Velora.app"}}}};
+            {"relativePath", {{"windows", "Velora"}, {"linux", "velora"}, {"macos", "Velora.app"}}},
+            // Verified as every release's archives are.
+            {"archiveSha256", product.sha256}};
         if (product.baseCode == "VELORA") {
             entry["controlling"] = true;
             entry["detectRunningExe"] = {{"w64pc", "bin\\windows\\velora.exe"}, {"l64pc", "bin/velora"}};

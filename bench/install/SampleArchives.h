@@ -15,6 +15,7 @@ struct GeneratedProduct {
     std::uint64_t archiveBytes = 0;
     std::uint64_t unpackedBytes = 0;
     std::uint64_t files = 0;
+    std::string sha256;  // of the archive, lower-case hexadecimal
 };
 
 // A folder of product archives shaped like a real release, written at run time: a controlling
@@ -29,6 +30,8 @@ public:
     // A product catalogue for the generated products, in the installer's catalogue format.
     static void writeCatalogue(const std::filesystem::path& file,
                                const std::vector<GeneratedProduct>& products);
+    // Lower-case hexadecimal, as the catalogue gives archive checksums.
+    static std::string sha256Of(const std::filesystem::path& file);
 };
 
 }  // namespace velora::bench

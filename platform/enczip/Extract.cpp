@@ -1,6 +1,7 @@
 #include "install/enczip/Extract.h"
 
 #include "Extraction.h"
+#include "ZipStructure.h"
 
 namespace install::enczip {
 
@@ -12,5 +13,7 @@ std::vector<PlacedEntry> extract(const std::string& archive, const std::string& 
                                  const ExtractOptions& options) {
     return Extraction(archive, destination, options).run();
 }
+
+std::uint64_t unpackedSize(const std::string& archive) { return ZipStructure::check(archive).unpackedBytes; }
 
 }  // namespace install::enczip

@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "PosixError.h"
-#include "Sha256.h"
 #include "TemporaryFile.h"
 #include "TemporaryName.h"
 #include "install/enczip/ExtractErrors.h"
@@ -81,6 +80,10 @@ std::vector<PlacedEntry> Extraction::run() {
         reportProgress();
         ++progress_.entriesCompleted;
     }
+    // In the order the files were written: of two files with one name, the later one stands.
+    for (auto& [index, digest] : digests_.finish()) {
+        if (placed_[index].kind == PlacedEntry::Kind::File) placed_[index].sha256 = std::move(digest);
+    }
     verifyLinks();
     settleFolders();
     return std::move(placed_);
@@ -105,6 +108,7 @@ void Extraction::placeEntry(archive_entry* entry, const std::string& name) {
 
 void Extraction::placeFolder(archive_entry* entry, const std::string& relative, const std::string& name) {
     if (relative.empty()) return;
+    parent_.reset();
     std::vector<std::string> created;
     const ConfinedFolder::Folder folder = root_.folder(relative, name, &created);
     for (std::string& path : created) remember({PlacedEntry::Kind::Folder, std::move(path), 0, {}, {}});
@@ -117,26 +121,19 @@ void Extraction::placeFolder(archive_entry* entry, const std::string& relative, 
 
 void Extraction::placeFile(archive_entry* entry, const std::string& relative, const std::string& name) {
     if (relative.empty()) throw UnsafeArchiveEntryError(name, "a file cannot replace the destination folder");
-    const ConfinedFolder::Folder parent = parentOf(relative, name);
-    TemporaryFile file(parent.descriptor.get(), root_.path() / parent.path);
-    Sha256 digest;
+    const ConfinedFolder::Folder& parent = parentOf(relative, name);
+    const std::string fileName = lastPart(relative);
+    TemporaryFile file(parent.descriptor.get(), root_.path() / parent.path,
+                       options_.privateDestination ? fileName : std::string());
     ArchiveReader::Block block;
     std::uint64_t end = 0;
-    static const std::string zeros(kProgressStep, '\0');
     while (reader_.nextBlock(block, name)) {
         const auto offset = static_cast<std::uint64_t>(block.offset);
         if (offset < end) throw std::runtime_error("Damaged data of \"" + name + "\": blocks out of order");
-        // A gap is a hole in the file; its zeros belong to the content all the same.
-        for (std::uint64_t gap = offset - end; gap > 0;) {
-            const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(gap, zeros.size()));
-            digest.update(zeros.data(), size);
-            gap -= size;
-        }
         const auto* data = static_cast<const char*>(block.data);
         for (std::size_t done = 0; done < block.size;) {
             const std::size_t size = std::min(block.size - done, kProgressStep);
             file.writeAt(offset + done, data + done, size);
-            digest.update(data + done, size);
             done += size;
             progress_.entryBytesWritten += size;
             progress_.totalBytesWritten += size;
@@ -145,15 +142,13 @@ void Extraction::placeFile(archive_entry* entry, const std::string& relative, co
         end = offset + block.size;
     }
     const std::uint64_t length = std::max(end, progress_.entrySize);
-    for (std::uint64_t tail = length - end; tail > 0;) {
-        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(tail, zeros.size()));
-        digest.update(zeros.data(), size);
-        tail -= size;
-    }
+    // The digest is taken from what the file holds, holes and all.
+    FileDescriptor readBack = file.duplicate();
     file.finish(length, static_cast<mode_t>(archive_entry_perm(entry) & kFileModes), modificationTime(entry));
-    file.commitAs(lastPart(relative));
-    remember(
-        {PlacedEntry::Kind::File, below(parent.path, lastPart(relative)), length, digest.finishHex(), {}});
+    file.commitAs(fileName);
+    const std::string path = below(parent.path, fileName);
+    const std::size_t index = remember({PlacedEntry::Kind::File, path, length, {}, {}});
+    digests_.add(std::move(readBack), index, root_.path() / path);
 }
 
 void Extraction::placeLink(archive_entry* entry, const std::string& relative, const std::string& name) {
@@ -163,7 +158,7 @@ void Extraction::placeLink(archive_entry* entry, const std::string& relative, co
     if (target.empty()) throw UnsafeArchiveEntryError(name, "symbolic link without a target");
     if (target.front() == '/')
         throw UnsafeArchiveEntryError(name, "symbolic link to the absolute path " + target);
-    const ConfinedFolder::Folder parent = parentOf(relative, name);
+    const ConfinedFolder::Folder& parent = parentOf(relative, name);
     // Read as text from where the link stands; where it really leads is checked once every
     // entry is in place, since a later link can change it.
     int depth = static_cast<int>(
@@ -190,22 +185,31 @@ void Extraction::placeLink(archive_entry* entry, const std::string& relative, co
         throwFileSystemError("Cannot place entry", root_.path() / relative, error);
     }
     remember({PlacedEntry::Kind::SymbolicLink, below(parent.path, lastPart(relative)), 0, {}, target});
+    // A link can change where a path leads, and so which folder the next file goes into.
+    parent_.reset();
 }
 
-ConfinedFolder::Folder Extraction::parentOf(const std::string& relative, const std::string& name) {
+const ConfinedFolder::Folder& Extraction::parentOf(const std::string& relative, const std::string& name) {
+    // Files of one folder come one after another; a file placed in a folder cannot change where
+    // that folder's path leads, so the folder stays open for the next one.
+    const std::string parentPath = parentPart(relative);
+    if (parent_ && parentKey_ == parentPath) return *parent_;
+    parent_.reset();
     std::vector<std::string> created;
-    ConfinedFolder::Folder parent = root_.folder(parentPart(relative), name, &created);
+    parent_.emplace(root_.folder(parentPath, name, &created));
+    parentKey_ = parentPath;
     for (std::string& path : created) remember({PlacedEntry::Kind::Folder, std::move(path), 0, {}, {}});
-    return parent;
+    return *parent_;
 }
 
-void Extraction::remember(PlacedEntry entry) {
+std::size_t Extraction::remember(PlacedEntry entry) {
     const auto [known, added] = placedAt_.emplace(entry.path, placed_.size());
     if (added) {
         placed_.push_back(std::move(entry));
     } else {
         placed_[known->second] = std::move(entry);
     }
+    return known->second;
 }
 
 void Extraction::reportProgress() {

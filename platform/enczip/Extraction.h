@@ -11,6 +11,7 @@
 
 #include "ArchiveReader.h"
 #include "ConfinedFolder.h"
+#include "FileDigests.h"
 #include "install/enczip/Extract.h"
 
 namespace install::enczip {
@@ -34,8 +35,9 @@ private:
     void placeFile(archive_entry* entry, const std::string& relative, const std::string& name);
     void placeLink(archive_entry* entry, const std::string& relative, const std::string& name);
     // The folder an entry goes into, made when missing.
-    ConfinedFolder::Folder parentOf(const std::string& relative, const std::string& name);
-    void remember(PlacedEntry entry);
+    const ConfinedFolder::Folder& parentOf(const std::string& relative, const std::string& name);
+    // Answers where the entry stands in placed_.
+    std::size_t remember(PlacedEntry entry);
     void reportProgress();
     void verifyLinks();
     void settleFolders();
@@ -47,6 +49,10 @@ private:
     std::vector<PendingFolder> folders_;
     std::vector<PlacedEntry> placed_;
     std::unordered_map<std::string, std::size_t> placedAt_;
+    // The folder the last file went into, under the path that named it.
+    std::optional<ConfinedFolder::Folder> parent_;
+    std::string parentKey_;
+    FileDigests digests_;
 };
 
 }  // namespace install::enczip

@@ -11,12 +11,20 @@
 
 namespace install::enczip {
 
-TemporaryFile::TemporaryFile(int folder, std::filesystem::path shownFolder)
+namespace {
+
+// Read as well as written: the file's digest is taken by reading it back.
+constexpr int kCreation = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+}  // namespace
+
+TemporaryFile::TemporaryFile(int folder, std::filesystem::path shownFolder, const std::string& finalName)
     : folder_(folder), shownFolder_(std::move(shownFolder)) {
-    for (;;) {
-        name_ = temporaryName(".enczip-");
-        file_ = FileDescriptor(
-            ::openat(folder_, name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    // Something already there (an earlier entry of the same name) is replaced by a rename, as
+    // in any other folder.
+    for (name_ = finalName.empty() ? temporaryName(".enczip-") : finalName;;
+         name_ = temporaryName(".enczip-")) {
+        file_ = FileDescriptor(::openat(folder_, name_.c_str(), kCreation, 0600));
         if (file_.valid()) return;
         if (errno != EEXIST) throwFileSystemError("Cannot create file", shownFolder_ / name_, errno);
     }
@@ -60,8 +68,18 @@ void TemporaryFile::finish(std::uint64_t length, mode_t permissions,
     close();
 }
 
+FileDescriptor TemporaryFile::duplicate() const {
+    FileDescriptor copy(::fcntl(file_.get(), F_DUPFD_CLOEXEC, 0));
+    if (!copy.valid()) throwFileSystemError("Cannot read back file", shownFolder_ / name_, errno);
+    return copy;
+}
+
 void TemporaryFile::commitAs(const std::string& name) {
     if (file_.valid()) close();
+    if (name == name_) {
+        committed_ = true;
+        return;
+    }
     if (::renameat(folder_, name_.c_str(), folder_, name.c_str()) != 0)
         throwFileSystemError("Cannot place file", shownFolder_ / name, errno);
     committed_ = true;

@@ -16,10 +16,14 @@ namespace install::enczip {
 // A file being written under an unguessable name in a folder held open by descriptor, created
 // exclusively and without following links. It only gets its final name through commitAs;
 // destroyed before that, it is removed.
+//
+// In a folder nobody else can see, whose content is thrown away when the work fails (a staging
+// folder), the file can be written under its final name straight away (`finalName`): it is then
+// created there exclusively when nothing has that name yet, sparing the rename.
 class TemporaryFile {
 public:
     // `shownFolder` names the folder in error messages.
-    TemporaryFile(int folder, std::filesystem::path shownFolder);
+    TemporaryFile(int folder, std::filesystem::path shownFolder, const std::string& finalName = {});
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -28,6 +32,8 @@ public:
     void writeAt(std::uint64_t offset, const void* data, std::size_t size);
     // Sets length, permissions and modification time, and closes the file.
     void finish(std::uint64_t length, mode_t permissions, const std::optional<timespec>& modified);
+    // Another descriptor of the file, readable, that stays valid whatever name the file takes.
+    FileDescriptor duplicate() const;
     // Renames the finished file over whatever file or link stands at `name` in the folder.
     void commitAs(const std::string& name);
 

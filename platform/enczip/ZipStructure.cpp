@@ -67,7 +67,24 @@ private:
     std::uint64_t size_ = 0;
 };
 
-void checkStructure(const ZipFile& zip) {
+constexpr std::uint16_t kZip64Extra = 0x0001;
+constexpr std::uint64_t kInZip64 = 0xffffffff;
+
+// An entry's unpacked size; one too large for its field stands first in its zip64 extra field.
+std::uint64_t unpackedSize(const ZipFile& zip, const std::vector<unsigned char>& directory, std::size_t at,
+                           std::size_t nameLength) {
+    const std::uint64_t size = little(directory, at + 24, 4);
+    if (size != kInZip64) return size;
+    const std::size_t extraEnd = at + 46 + nameLength + little(directory, at + 30, 2);
+    for (std::size_t field = at + 46 + nameLength; field + 4 <= extraEnd;) {
+        const std::size_t length = little(directory, field + 2, 2);
+        if (little(directory, field, 2) == kZip64Extra && length >= 8) return little(directory, field + 4, 8);
+        field += 4 + length;
+    }
+    zip.fail("an entry's size is missing from its zip64 field");
+}
+
+ZipStructure::Contents checkStructure(const ZipFile& zip) {
     if (zip.size() < kEndSize) zip.fail("too short");
     // The end record must close the file exactly: its comment reaches the last byte.
     const std::uint64_t tailStart =
@@ -103,6 +120,7 @@ void checkStructure(const ZipFile& zip) {
     if (entries == 0 && endOffset != 0) zip.fail("data before its end record");
 
     const std::vector<unsigned char> directory = zip.read(directoryOffset, directorySize);
+    ZipStructure::Contents contents{entries, 0};
     std::size_t at = 0;
     for (std::uint64_t entry = 0; entry < entries; ++entry) {
         if (little(directory, at, 4) != kCentralHeader) zip.fail("damaged central directory");
@@ -118,16 +136,18 @@ void checkStructure(const ZipFile& zip) {
             throw UnsafeArchiveEntryError(name,
                                           "devices, pipes and sockets have no place in an installation");
         }
+        contents.unpackedBytes += unpackedSize(zip, directory, at, nameLength);
         at += recordLength;
     }
+    return contents;
 }
 
 }  // namespace
 
-void ZipStructure::check(const std::string& path) {
+ZipStructure::Contents ZipStructure::check(const std::string& path) {
     const ZipFile zip(path);
     try {
-        checkStructure(zip);
+        return checkStructure(zip);
     } catch (const std::out_of_range&) {
         zip.fail("a record is cut short");
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace install::enczip {
@@ -9,10 +10,15 @@ namespace install::enczip {
 // what it would unpack is not always what was inspected as a zip.
 class ZipStructure {
 public:
+    struct Contents {
+        std::uint64_t entries = 0;
+        std::uint64_t unpackedBytes = 0;  // the sizes the table of contents gives, summed
+    };
+
     // Throws std::runtime_error unless the file is one zip archive from its first byte to its
     // last, std::filesystem::filesystem_error when it cannot be read, and
     // UnsafeArchiveEntryError for an entry that is a device, pipe or socket.
-    static void check(const std::string& path);
+    static Contents check(const std::string& path);
 };
 
 }  // namespace install::enczip

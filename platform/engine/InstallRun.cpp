@@ -1,6 +1,7 @@
 #include "InstallRun.h"
 
 #include <exception>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -9,11 +10,13 @@
 
 #include "ArchiveFetcher.h"
 #include "BackgroundArchiveCheck.h"
+#include "BackgroundFlush.h"
 #include "DestinationLinks.h"
 #include "DownloadFolder.h"
 #include "EngineErrorCodes.h"
 #include "InstallationRecorder.h"
 #include "ProductMover.h"
+#include "ProductWorkers.h"
 #include "RunProgress.h"
 #include "Sha256.h"
 #include "StagingArea.h"
@@ -30,6 +33,10 @@ namespace install::engine {
 
 using enczip::Sha256;
 namespace {
+
+// Products unpacked at once: one more core's worth of unpacking, while a further core still
+// takes each file's digest and the checksum of the archives.
+constexpr std::size_t kProductsAtOnce = 2;
 
 std::string archiveName(const productdata::ProductRecord& record) {
     return fl::i18n::to_string(record.baseCode) + ".enc";
@@ -102,13 +109,17 @@ void InstallRun::installAll(const std::vector<PlannedProduct>& products,
     RunProgress progress(products.size(), installBytes, downloadBytes);
     // Destroyed unfinished, it puts the installation folder back as it was.
     StagingArea staging(destination);
-    std::vector<std::vector<enczip::PlacedEntry>> staged;
-    for (const PlannedProduct& product : products) {
-        if (cpputil::interrupt::is_set()) interrupted(*product.record);
-        staged.push_back(stage(product, staging.productFolder(staged.size()), progress));
-    }
+    std::vector<std::vector<enczip::PlacedEntry>> staged(products.size());
+    BackgroundFlush flush(staging);
+    ProductWorkers workers(products.size(), kProductsAtOnce);
+    workers.run([&](std::size_t index) {
+        if (cpputil::interrupt::is_set()) interrupted(*products[index].record);
+        staged[index] = stage(products[index], index, staging.productFolder(index), progress, workers);
+        flush.productStaged();
+    });
     if (!products.empty() && cpputil::interrupt::is_set()) interrupted(*products.back().record);
     try {
+        flush.finish();
         staging.flush();
         ProductMover mover(destination, staging);
         for (std::size_t index = 0; index < products.size(); ++index) {
@@ -211,35 +222,42 @@ std::uint64_t InstallRun::estimatedInstallBytes(const std::u16string& baseCode, 
     return error ? 0 : static_cast<std::uint64_t>(archiveBytes);
 }
 
-std::vector<enczip::PlacedEntry> InstallRun::stage(const PlannedProduct& product, const fs::path& folder,
-                                                   RunProgress& progress) {
+std::vector<enczip::PlacedEntry> InstallRun::stage(const PlannedProduct& product, std::size_t index,
+                                                   const fs::path& folder, RunProgress& progress,
+                                                   const ProductWorkers& workers) {
     const productdata::ProductRecord& record = *product.record;
-    progress.beginProduct(record.name);
-    std::uint64_t written = 0;
+    progress.beginProduct(index, record.name);
+    Unpacking unpacking{index, progress, workers};
     std::vector<enczip::PlacedEntry> placed;
     if (product.fetch) {
-        const fs::path copy = fetch(product, progress);
-        placed = unpack(product, copy, folder, nullptr, progress, written);
+        const fs::path copy = fetch(product, unpacking);
+        placed = unpack(product, copy, folder, nullptr, unpacking);
         std::error_code ignored;
         fs::remove(copy, ignored);
     } else if (record.archiveSha256.empty()) {
-        placed = unpack(product, product.archive, folder, nullptr, progress, written);
+        placed = unpack(product, product.archive, folder, nullptr, unpacking);
     } else {
         BackgroundArchiveCheck check(product.archive, record.archiveSha256);
-        placed = unpack(product, product.archive, folder, &check, progress, written);
+        placed = unpack(product, product.archive, folder, &check, unpacking);
     }
-    progress.productDone(written);
+    progress.productDone(index, unpacking.written);
     return placed;
 }
 
-fs::path InstallRun::fetch(const PlannedProduct& product, RunProgress& progress) {
+fs::path InstallRun::fetch(const PlannedProduct& product, Unpacking& unpacking) {
     const productdata::ProductRecord& record = *product.record;
     ArchiveFetcher::Fetched fetched;
     try {
-        if (!downloads_) downloads_ = std::make_unique<DownloadFolder>();
-        fetched = ArchiveFetcher::fetch(product.archive, downloads_->path(), [&](std::uint64_t copied) {
-            progress.fetched(copied);
+        fs::path into;
+        {
+            const std::lock_guard lock(downloadsMutex_);
+            if (!downloads_) downloads_ = std::make_unique<DownloadFolder>();
+            into = downloads_->path();
+        }
+        fetched = ArchiveFetcher::fetch(product.archive, into, [&](std::uint64_t copied) {
+            unpacking.progress.fetched(unpacking.index, copied);
             if (cpputil::interrupt::is_set()) interrupted(record);
+            if (unpacking.workers.stopping()) throw ProductAbandoned{};
         });
     } catch (const EngineException&) {
         throw;
@@ -247,7 +265,7 @@ fs::path InstallRun::fetch(const PlannedProduct& product, RunProgress& progress)
         throw EngineDownloadException(kFetchCode, archiveName(record), error.what(), kStartLocation);
     }
     std::error_code ignored;
-    progress.fetchDone(fs::file_size(fetched.archive, ignored));
+    unpacking.progress.fetchDone(unpacking.index, fs::file_size(fetched.archive, ignored));
     if (!record.archiveSha256.empty() && fetched.sha256 != Sha256::normalized(record.archiveSha256)) {
         fs::remove(fetched.archive, ignored);
         forged(record, "checksum " + fetched.sha256 + " instead of " + record.archiveSha256);
@@ -257,19 +275,22 @@ fs::path InstallRun::fetch(const PlannedProduct& product, RunProgress& progress)
 
 std::vector<enczip::PlacedEntry> InstallRun::unpack(const PlannedProduct& product, const fs::path& archive,
                                                     const fs::path& folder, BackgroundArchiveCheck* check,
-                                                    RunProgress& progress, std::uint64_t& written) {
+                                                    Unpacking& unpacking) {
     using Outcome = BackgroundArchiveCheck::Outcome;
     const productdata::ProductRecord& record = *product.record;
     bool stoppedForSignature = false;
     bool stoppedByUser = false;
+    bool stoppedForOther = false;
 
     enczip::ExtractOptions options;
+    options.privateDestination = true;  // the product's own staging folder
     options.onProgress = [&](const enczip::ProgressInfo& info) {
-        written = info.totalBytesWritten;
-        progress.installed(written);
+        unpacking.written = info.totalBytesWritten;
+        unpacking.progress.installed(unpacking.index, unpacking.written);
         stoppedForSignature = check != nullptr && check->current() == Outcome::Differs;
         stoppedByUser = cpputil::interrupt::is_set();
-        return !stoppedForSignature && !stoppedByUser;
+        stoppedForOther = unpacking.workers.stopping();
+        return !stoppedForSignature && !stoppedByUser && !stoppedForOther;
     };
 
     // Nothing of the archive has reached the installation folder yet: a forged one is simply
@@ -283,6 +304,7 @@ std::vector<enczip::PlacedEntry> InstallRun::unpack(const PlannedProduct& produc
     } catch (const enczip::ExtractionInterruptedError&) {
         if (stoppedForSignature) rejectForgery();
         if (stoppedByUser) interrupted(record);
+        if (stoppedForOther) throw ProductAbandoned{};
         throw;
     } catch (const EngineException&) {
         throw;

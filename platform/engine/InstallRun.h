@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace install::engine {
 
 class BackgroundArchiveCheck;
 class DownloadFolder;
+class ProductWorkers;
 class RunProgress;
 class StagingArea;
 
@@ -32,8 +34,9 @@ struct InstallRequest {
 };
 
 // One installation, all or nothing: every product's archive is located before anything is
-// written; each product is (fetched,) unpacked into a staging folder inside the installation
-// folder and verified against the catalogue's checksum, in the order asked; only then are they
+// written; each product is (fetched,) unpacked into a staging folder of its own inside the
+// installation folder and verified against the catalogue's checksum, two products at a time,
+// taken in the order asked; only then are they
 // all flushed to disk, moved into place, every link of the folder checked and the record
 // written. A failure, a forged archive or the user's cancel (honoured within every MiB written)
 // puts the folder back as it was.
@@ -63,19 +66,29 @@ private:
     std::uint64_t estimatedInstallBytes(const std::u16string& baseCode, const std::filesystem::path& archive);
     void installAll(const std::vector<PlannedProduct>& products, const enczip::ConfinedFolder& destination,
                     bool createdFolder);
-    // What the product's archive placed in its staging folder.
-    std::vector<enczip::PlacedEntry> stage(const PlannedProduct& product, const std::filesystem::path& folder,
-                                           RunProgress& progress);
+    // One product being staged, on whichever worker thread took it.
+    struct Unpacking {
+        std::size_t index;
+        RunProgress& progress;
+        const ProductWorkers& workers;
+        std::uint64_t written = 0;
+    };
+
+    // What the product's archive placed in its staging folder. Runs beside the staging of other
+    // products: it only reads the run's state, and reports through `progress`.
+    std::vector<enczip::PlacedEntry> stage(const PlannedProduct& product, std::size_t index,
+                                           const std::filesystem::path& folder, RunProgress& progress,
+                                           const ProductWorkers& workers);
     // The archive's copy in the run's download folder, checked against the catalogue.
-    std::filesystem::path fetch(const PlannedProduct& product, RunProgress& progress);
+    std::filesystem::path fetch(const PlannedProduct& product, Unpacking& unpacking);
     std::vector<enczip::PlacedEntry> unpack(const PlannedProduct& product,
                                             const std::filesystem::path& archive,
                                             const std::filesystem::path& folder,
-                                            BackgroundArchiveCheck* check, RunProgress& progress,
-                                            std::uint64_t& written);
+                                            BackgroundArchiveCheck* check, Unpacking& unpacking);
 
     InstallRequest request_;
     std::unique_ptr<repository_adapter::ProductMap> availableProducts_;
+    std::mutex downloadsMutex_;
     std::unique_ptr<DownloadFolder> downloads_;
 };
 

@@ -18,63 +18,75 @@ std::uint64_t percentOf(std::uint64_t done, std::uint64_t total) {
 }  // namespace
 
 RunProgress::RunProgress(std::uint64_t products, std::uint64_t installBytes, std::uint64_t downloadBytes)
-    : products_(products), installBytes_(installBytes), downloadBytes_(downloadBytes) {}
+    : products_(products),
+      installBytes_(installBytes),
+      installedBy_(products, 0),
+      downloadBytes_(downloadBytes),
+      fetchedBy_(products, 0) {}
 
-void RunProgress::beginProduct(const std::u16string& name) {
-    product_ = name;
-    installedNow_ = 0;
-    fetchedNow_ = 0;
-    publishInstall(std::min(kLastRunningPercent, percentOf(installedBefore_, installTotal())));
+void RunProgress::beginProduct(std::size_t product, const std::u16string& name) {
+    const std::lock_guard lock(mutex_);
+    // Products under way at once may begin in either order; the text follows the run's order.
+    if (product_.empty() || product >= productIndex_) {
+        product_ = name;
+        productIndex_ = product;
+    }
+    publishInstall(
+        std::max(lastInstallPercent_, std::min(kLastRunningPercent, percentOf(installed_, installTotal()))));
 }
 
-void RunProgress::fetched(std::uint64_t bytes) {
-    fetchedNow_ = bytes;
-    const std::uint64_t percent = percentOf(fetchedBefore_ + fetchedNow_, downloadBytes_);
-    if (percent != lastDownloadPercent_) publishDownload(percent);
+void RunProgress::fetched(std::size_t product, std::uint64_t bytes) {
+    const std::lock_guard lock(mutex_);
+    fetched_ += bytes - fetchedBy_.at(product);
+    fetchedBy_[product] = bytes;
+    const std::uint64_t percent = percentOf(fetched_, downloadBytes_);
+    if (percent > lastDownloadPercent_) publishDownload(percent);
 }
 
-void RunProgress::fetchDone(std::uint64_t bytes) {
-    fetchedBefore_ += bytes;
-    fetchedNow_ = 0;
-    publishDownload(percentOf(fetchedBefore_, downloadBytes_));
+void RunProgress::fetchDone(std::size_t product, std::uint64_t bytes) {
+    const std::lock_guard lock(mutex_);
+    fetched_ += bytes - fetchedBy_.at(product);
+    fetchedBy_[product] = bytes;
+    publishDownload(std::max(lastDownloadPercent_, percentOf(fetched_, downloadBytes_)));
 }
 
-void RunProgress::installed(std::uint64_t bytes) {
-    installedNow_ = bytes;
-    const std::uint64_t percent =
-        std::min(kLastRunningPercent, percentOf(installedBefore_ + installedNow_, installTotal()));
-    if (percent != lastInstallPercent_) publishInstall(percent);
+void RunProgress::installed(std::size_t product, std::uint64_t bytes) {
+    const std::lock_guard lock(mutex_);
+    installed_ += bytes - installedBy_.at(product);
+    installedBy_[product] = bytes;
+    const std::uint64_t percent = std::min(kLastRunningPercent, percentOf(installed_, installTotal()));
+    if (percent > lastInstallPercent_) publishInstall(percent);
 }
 
-void RunProgress::productDone(std::uint64_t bytes) {
-    installedBefore_ += bytes;
-    installedNow_ = 0;
+void RunProgress::productDone(std::size_t product, std::uint64_t bytes) {
+    const std::lock_guard lock(mutex_);
+    installed_ += bytes - installedBy_.at(product);
+    installedBy_[product] = bytes;
     ++productsDone_;
-    publishInstall(std::min(kLastRunningPercent, percentOf(installedBefore_, installTotal())));
+    publishInstall(
+        std::max(lastInstallPercent_, std::min(kLastRunningPercent, percentOf(installed_, installTotal()))));
 }
 
 void RunProgress::finish() {
+    const std::lock_guard lock(mutex_);
     finished_ = true;
     publishInstall(100);
 }
 
 std::uint64_t RunProgress::installTotal() const {
-    const std::uint64_t done = installedBefore_ + installedNow_;
     // Until every product is in place and recorded one byte is held back, so that no listener
     // works out a whole hundred percent from the figures before the run has succeeded.
-    return finished_ ? done : std::max(installBytes_, done + 1);
+    return finished_ ? installed_ : std::max(installBytes_, installed_ + 1);
 }
 
 void RunProgress::publishInstall(std::uint64_t percent) {
     lastInstallPercent_ = percent;
-    const std::uint64_t done = installedBefore_ + installedNow_;
-    publishInstallProgress({product_, productsDone_, done, products_, installTotal(), percent});
+    publishInstallProgress({product_, productsDone_, installed_, products_, installTotal(), percent});
 }
 
 void RunProgress::publishDownload(std::uint64_t percent) {
     lastDownloadPercent_ = percent;
-    publishDownloadProgress({product_, fetchedBefore_ + fetchedNow_,
-                             std::max(downloadBytes_, fetchedBefore_ + fetchedNow_), percent});
+    publishDownloadProgress({product_, fetched_, std::max(downloadBytes_, fetched_), percent});
 }
 
 }  // namespace install::engine

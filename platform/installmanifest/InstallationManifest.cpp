@@ -40,19 +40,53 @@ InstalledProductEntry productFrom(const json& product) {
     return entry;
 }
 
-json productJson(const InstalledProductEntry& product) {
-    json files = json::array();
-    for (const InstalledFile& file : product.files)
-        files.push_back({{"path", file.path}, {"size", file.size}, {"sha256", file.sha256}});
-    json links = json::array();
-    for (const InstalledLink& link : product.links)
-        links.push_back({{"path", link.path}, {"target", link.target}});
-    return {{"baseCode", utf8(product.baseCode)},
-            {"name", utf8(product.name)},
-            {"family", utf8(product.productFamily)},
-            {"files", files},
-            {"links", links},
-            {"folders", product.folders}};
+// A JSON string. Archives may name files in any bytes; what is not UTF-8 is replaced here (the
+// list beside the record keeps such names exactly).
+std::string quoted(const std::string& value) {
+    return json(value).dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+// A product written straight as text: a record lists every file of a release, and building it
+// as a document first costs more than the rest of its writing.
+void appendProduct(std::string& out, const InstalledProductEntry& product) {
+    out += "    {\n      \"baseCode\": ";
+    out += quoted(utf8(product.baseCode));
+    out += ",\n      \"name\": ";
+    out += quoted(utf8(product.name));
+    out += ",\n      \"family\": ";
+    out += quoted(utf8(product.productFamily));
+    out += ",\n      \"files\": [";
+    const char* separator = "\n        ";
+    for (const InstalledFile& file : product.files) {
+        out += separator;
+        out += "{\"path\": ";
+        out += quoted(file.path);
+        out += ", \"size\": ";
+        out += std::to_string(file.size);
+        out += ", \"sha256\": ";
+        out += quoted(file.sha256);
+        out += '}';
+        separator = ",\n        ";
+    }
+    out += product.files.empty() ? "],\n      \"links\": [" : "\n      ],\n      \"links\": [";
+    separator = "\n        ";
+    for (const InstalledLink& link : product.links) {
+        out += separator;
+        out += "{\"path\": ";
+        out += quoted(link.path);
+        out += ", \"target\": ";
+        out += quoted(link.target);
+        out += '}';
+        separator = ",\n        ";
+    }
+    out += product.links.empty() ? "],\n      \"folders\": [" : "\n      ],\n      \"folders\": [";
+    separator = "\n        ";
+    for (const std::string& folder : product.folders) {
+        out += separator;
+        out += quoted(folder);
+        separator = ",\n        ";
+    }
+    out += product.folders.empty() ? "]\n    }" : "\n      ]\n    }";
 }
 
 std::string escaped(const std::string& path) {
@@ -147,13 +181,20 @@ std::optional<InstallationManifest> InstallationManifest::readFrom(const std::fi
 }
 
 std::string InstallationManifest::toJson() const {
-    json products = json::array();
-    for (const InstalledProductEntry& product : products_) products.push_back(productJson(product));
-    const json document = {{"formatVersion", kFormatVersion},       {"releaseFamily", utf8(releaseFamily_)},
-                           {"releaseStatus", utf8(releaseStatus_)}, {"updateLevel", updateLevel_},
-                           {"createdFolder", createdFolder_},       {"products", products}};
-    // Archives may name files in any bytes; the list beside the record keeps them exactly.
-    return document.dump(2, ' ', false, json::error_handler_t::replace) + '\n';
+    std::string out = "{\n  \"formatVersion\": " + std::to_string(kFormatVersion);
+    out += ",\n  \"releaseFamily\": " + quoted(utf8(releaseFamily_));
+    out += ",\n  \"releaseStatus\": " + quoted(utf8(releaseStatus_));
+    out += ",\n  \"updateLevel\": " + std::to_string(updateLevel_);
+    out += createdFolder_ ? ",\n  \"createdFolder\": true" : ",\n  \"createdFolder\": false";
+    out += ",\n  \"products\": [";
+    const char* separator = "\n";
+    for (const InstalledProductEntry& product : products_) {
+        out += separator;
+        appendProduct(out, product);
+        separator = ",\n";
+    }
+    out += products_.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return out;
 }
 
 std::string InstallationManifest::fileList() const {

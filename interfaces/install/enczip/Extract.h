@@ -28,6 +28,10 @@ struct ExtractOptions {
     std::function<bool(const ProgressInfo&)> onProgress;
     // For archives whose entries are encrypted; without it such an entry fails to read.
     std::optional<std::string> passphrase;
+    // The destination is a folder only this extraction writes to and that is thrown away when
+    // the work fails (a staging folder): files are written under their own names straight away,
+    // sparing a rename each. They are still created exclusively and without following links.
+    bool privateDestination = false;
 };
 
 // Something an extraction put in place, as a record of an installation needs it.
@@ -41,8 +45,8 @@ struct PlacedEntry {
 };
 
 // Unpacks a zip archive into destination, creating it when missing. Paths are UTF-8. Every file
-// lands under its final name only once it is complete; modes lose the write bits of group and
-// others (umask 022) and setuid, setgid. Nothing is written outside destination, whatever links
+// lands under its final name only once it is complete (but see privateDestination); modes lose the write bits
+// of group and others (umask 022) and setuid, setgid. Nothing is written outside destination, whatever links
 // it already holds. Answers the folders it made and the files and links it placed, each once.
 // Throws UnsafeArchiveEntryError for an entry that would land or lead outside destination, a
 // hard link, a device, a pipe or a socket; std::filesystem::filesystem_error when the file
@@ -51,5 +55,9 @@ struct PlacedEntry {
 COMPONENT_API std::vector<PlacedEntry> extract(const std::string& archive, const std::string& destination);
 COMPONENT_API std::vector<PlacedEntry> extract(const std::string& archive, const std::string& destination,
                                                const ExtractOptions& options);
+
+// What the archive's files take once unpacked, from its table of contents alone. Throws as
+// extract() does for a file that is not one zip archive or holds a device, pipe or socket.
+COMPONENT_API std::uint64_t unpackedSize(const std::string& archive);
 
 }  // namespace install::enczip

@@ -30,18 +30,26 @@ protected:
     fs::path archive = box.root() / "product.enc";
 };
 
-TEST_F(ExtractTest, LaysOutEveryEntryAndAnswersWhatItPlacedThroughNoLink) {
+// A folder of its own (a staging folder) gets files under their names at once; the outcome must
+// be the same, an entry that comes twice included.
+class LayoutTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LayoutTest, LaysOutEveryEntryAndAnswersWhatItPlacedThroughNoLink) {
+    ExtractOptions options;
+    options.privateDestination = GetParam();
     const auto placed = extractEntries({{"bin/", ""},
                                         {"bin/tool", "code", 0755},
                                         {"share/doc/readme.txt", "hello"},
                                         {"empty.txt", ""},
                                         {"lib/libtool.so", "->../bin/tool"},
                                         {"current", "->share"},
-                                        {"current/added.txt", "hello"}});
+                                        {"current/added.txt", "hello"},
+                                        {"bin/tool", "code v2", 0755}},
+                                       options);
 
     EXPECT_EQ(snapshot(box.destination()),
               (std::map<std::string, std::string>{{"bin", "<dir>"},
-                                                  {"bin/tool", "code"},
+                                                  {"bin/tool", "code v2"},
                                                   {"current", "-> share"},
                                                   {"empty.txt", ""},
                                                   {"lib", "<dir>"},
@@ -56,11 +64,17 @@ TEST_F(ExtractTest, LaysOutEveryEntryAndAnswersWhatItPlacedThroughNoLink) {
         lines.push_back(kinds[static_cast<int>(entry.kind)] + entry.path + " " + std::to_string(entry.size) +
                         " " + entry.sha256.substr(0, 8) + entry.linkTarget);
     }
-    EXPECT_THAT(lines, ElementsAre("d bin 0 ", "f bin/tool 4 5694d08a", "d share 0 ", "d share/doc 0 ",
+    EXPECT_THAT(lines, ElementsAre("d bin 0 ", "f bin/tool 7 a17c35b1", "d share 0 ", "d share/doc 0 ",
                                    "f share/doc/readme.txt 5 2cf24dba", "f empty.txt 0 e3b0c442", "d lib 0 ",
                                    "l lib/libtool.so 0 ../bin/tool", "l current 0 share",
                                    "f share/added.txt 5 2cf24dba"));
+    EXPECT_FALSE(holdsWorkFiles());
+    EXPECT_EQ(unpackedSize(archive.string()), 4u + 5 + 0 + 5 + 7 + std::string("../bin/toolshare").size())
+        << "links count with their targets";
 }
+
+INSTANTIATE_TEST_SUITE_P(Destinations, LayoutTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "PrivateFolder" : "SharedFolder"; });
 
 TEST_F(ExtractTest, ModesLoseTheWriteBitsOfGroupAndOthersAndTimesAreKept) {
     const std::pair<TestEntry, mode_t> rows[] = {
@@ -131,6 +145,19 @@ TEST_F(ExtractTest, InterruptionWithinAFileLeavesTheEarlierVersionUnderItsName) 
     EXPECT_EQ(readText(box.destination() / "first.txt"), "done");
     EXPECT_EQ(readText(box.destination() / "big.bin"), "previous version");
     EXPECT_FALSE(holdsWorkFiles());
+}
+
+TEST_F(ExtractTest, InterruptionInAPrivateFolderLeavesNothingHalfWrittenUnderTheName) {
+    ExtractOptions options;
+    options.privateDestination = true;
+    options.onProgress = [](const ProgressInfo& info) {
+        return info.entryName != "big.bin" || info.entryBytesWritten < (1u << 20);
+    };
+
+    EXPECT_THROW(extractEntries({{"first.txt", "done"}, {"big.bin", std::string(4 << 20, 'b')}}, options),
+                 ExtractionInterruptedError);
+
+    EXPECT_EQ(snapshot(box.destination()), (std::map<std::string, std::string>{{"first.txt", "done"}}));
 }
 
 TEST_F(ExtractTest, EncryptedEntriesNeedThePassphrase) {
