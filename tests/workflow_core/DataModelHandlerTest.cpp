@@ -148,6 +148,30 @@ const Family kFamilies[] = {
                                   h.getUninstallProgressData().getComponentName(), overall(h), p.hasDownloadProgressData(),
                                   p.hasInstallProgressData(), p.hasUninstallProgressData(), p.hasOverallProgressData()); },
      "0|0||0|false|false|false|false"},
+    // Settings of the session, the runtime installation's notes and error, the packaged application
+    // and the signed-in user: what the handler writes is read from the model, and the other way round.
+    {"SessionSettingsRuntimeNotesAndError",
+     [](H h, M m) { h.setClientString(u"cli"); h.setStaticInstallerRootPath(u"/root"); h.setIsTestMode(true);
+                    h.setMissingJRERuntime(true); h.setPathIssueNotes(u"path"); h.setQRTErrorItem(dm::QRTErrorType{2}, u"no runtime");
+                    in(m).setInstallationFilesDir(u"/files"); in(m).setAdvancedOptionSelected(u"custom"); in(m).setIsTlmxEnabled(true); },
+     [](H h, M m) { return joined(in(m).getClientString(), in(m).getStaticInstallerRootPath(), in(m).getIsTestMode(),
+                                  in(m).getIsMissingJRE(), dep(m).getPathIssueNotes(),
+                                  static_cast<int>(dep(m).getQrtErrorItem().getErrorType()), dep(m).getQrtErrorItem().getErrorMessage(),
+                                  h.getInstallationFilesDir(), h.getAdvancedOptionSelected(), h.isTlmxEnabled()); },
+     "cli|/root|true|true|path|2|no runtime|/files|custom|true"},
+    {"PackagedApplicationAndSignedInUser",
+     [](H h, M m) { const auto app = in(m).getUserApplicationData(); app.setIcon(u"icon.png"); app.setWelcomePanelText(u"Hi");
+                    app.setExtractedBundleDirectory(u"/tmp/b"); app.setDefaultInstallationDirectory(u"/opt/app");
+                    h.setStaticExtractedBundleDirectory(u"/bundle"); h.setUserInputInstallationDirectory(u"/home/app");
+                    h.setInstallationDirectory(u"/srv/app");
+                    const auto user = install::datamodels::login::LoggedInUserInfo::create(m.model, tq::zero::nilUuid());
+                    user.setFirstName(u"Ada"); user.setLastName(u"Byron"); in(m).setUserInfo(user); },
+     [](H h, M m) { const auto app = in(m).getUserApplicationData();
+                    return joined(h.getUserAppIcon(), h.getWelcomePanelText(), h.getExtractedBundleDirectory(),
+                                  h.getDefaultInstallationDirectory(), app.getStaticExtractedBundleDirectory(),
+                                  h.getUserInputInstallationDirectory(), app.getInstallationDirectory(),
+                                  h.getUserLoginFirstName(), h.getUserLoginLastName()); },
+     "icon.png|Hi|/tmp/b|/opt/app|/bundle|/home/app|/srv/app|Ada|Byron"},
     // The overall percentage: bytes so far of both records over bytes expected, truncated, at most 100
     // (the cap is shared with the uninstall percentage below).
     {"OverallThirtyOfHundredAndNoneOfThreeHundred", [](H h, M) { reportBytes(h, std::pair{30, 100}, std::pair{0, 300}); },
