@@ -76,6 +76,30 @@ TEST_P(LayoutTest, LaysOutEveryEntryAndAnswersWhatItPlacedThroughNoLink) {
 INSTANTIATE_TEST_SUITE_P(Destinations, LayoutTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "PrivateFolder" : "SharedFolder"; });
 
+// One stored entry whose sizes stand in its zip64 extra field, as for a file of 4 GiB or more;
+// the table of contents is all unpackedSize reads.
+TEST_F(ExtractTest, AnEntrysSizeInItsZip64FieldCounts) {
+    const auto little = [](std::uint64_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+        return out;
+    };
+    const std::string name = "big.bin";
+    const std::string content = "hello";
+    const std::string zip64Sizes = little(1, 2) + little(16, 2) + little(5'000'000'000, 8) + little(5, 8);
+    const std::string sizes = little(0x3610a686, 4) + little(0xffffffff, 4) + little(0xffffffff, 4) +
+                              little(name.size(), 2) + little(zip64Sizes.size(), 2);
+    const std::string local = little(0x04034b50, 4) + little(45, 2) + little(0, 4) + little(0, 2) +
+                              little(0x21, 2) + sizes + name + zip64Sizes + content;
+    const std::string central = little(0x02014b50, 4) + little(0x031e, 2) + little(45, 2) + little(0, 4) +
+                                little(0, 2) + little(0x21, 2) + sizes + little(0, 6) +
+                                little(0100644u << 16, 4) + little(0, 4) + name + zip64Sizes;
+    writeText(archive, local + central + little(0x06054b50, 4) + little(0, 4) + little(1, 2) + little(1, 2) +
+                           little(central.size(), 4) + little(local.size(), 4) + little(0, 2));
+
+    EXPECT_EQ(unpackedSize(archive.string()), 5'000'000'000u);
+}
+
 TEST_F(ExtractTest, ModesLoseTheWriteBitsOfGroupAndOthersAndTimesAreKept) {
     const std::pair<TestEntry, mode_t> rows[] = {
         {{"run.sh", "x", 0755}, 0755},      {{"open.sh", "x", 0777}, 0755}, {{"shared.txt", "x", 0666}, 0644},
