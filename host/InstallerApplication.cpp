@@ -1,5 +1,6 @@
 #include "host/InstallerApplication.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ostream>
 #include <thread>
@@ -146,6 +147,14 @@ int InstallerApplication::run() {
 
     auto workflows = std::make_shared<install::workflow_manager::WorkflowHandler>(
         createWorkflowConfiguration(handler, CatalogueComponents(catalogue)));
+    const auto names = workflows->getWorkflowNames();
+    if (std::find(names.begin(), names.end(), utf16(options_.workflow)) == names.end()) {
+        std::string known;
+        for (const auto& name : names)
+            known += (known.empty() ? "\"" : ", \"") + fl::i18n::to_string(name) + "\"";
+        err_ << "There is no workflow \"" << options_.workflow << "\": give one of " << known << ".\n";
+        return kExitUsage;
+    }
     const auto application = installerModel.root.getWorkflowIndependentData().getApplicationData();
     wu::SwitchWorkflowListener switchListener(installerModel.model, workflows, {u"WelcomeGate", u"SLAGate"},
                                               installerModel.root, application,

@@ -1,12 +1,16 @@
 #include "host/InstallerOptions.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdlib>
 #include <functional>
-#include <nlohmann/json.hpp>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
+#include <system_error>
+
+#include "host/AnswersFile.h"
+#include "host/FileText.h"
 
 namespace velora::installer {
 
@@ -42,41 +46,22 @@ bool parseBool(const std::string& option, const std::string& value) {
     throw std::invalid_argument(option + " expects true or false, not '" + value + "'");
 }
 
-template <class T>
-void readIfPresent(const nlohmann::json& object, const char* key, T& target) {
-    if (object.contains(key)) target = object.at(key).get<T>();
-}
-
-void applyAnswersFile(const std::filesystem::path& file, InstallerOptions& options) {
-    std::ifstream stream(file);
-    if (!stream) throw std::invalid_argument("cannot read the answers file " + file.string());
-    try {
-        const auto answers = nlohmann::json::parse(stream);
-        readIfPresent(answers, "workflow", options.workflow);
-        readIfPresent(answers, "silent", options.silent);
-        readIfPresent(answers, "locale", options.locale);
-        if (answers.contains("packagesRoot"))
-            options.packagesRoot = answers.at("packagesRoot").get<std::string>();
-        if (answers.contains("catalogue")) options.catalogue = answers.at("catalogue").get<std::string>();
-        readIfPresent(answers, "destination", options.destination);
-        readIfPresent(answers, "products", options.products);
-        readIfPresent(answers, "agreeToLicense", options.agreeToLicense);
-        readIfPresent(answers, "waitLock", options.waitLock);
-        if (answers.contains("options")) {
-            const auto& chosen = answers.at("options");
-            readIfPresent(chosen, "desktopShortcut", options.desktopShortcut);
-            readIfPresent(chosen, "startMenuShortcut", options.startMenuShortcut);
-            readIfPresent(chosen, "symbolicLinkFolder", options.symbolicLinkFolder);
-            readIfPresent(chosen, "improveVelora", options.improveVelora);
+// The proxy password never comes from an argument, which every user of the machine can read
+// (ps, /proc): a file named on the command line or in the answers, else the environment.
+void readProxyPassword(InstallerOptions& options) {
+    if (!options.proxyPasswordFile.empty()) {
+        try {
+            options.proxyPassword = readWholeFile(options.proxyPasswordFile);
+        } catch (const std::system_error& failure) {
+            throw std::invalid_argument("cannot read the proxy password file " +
+                                        options.proxyPasswordFile.string() + ": " + failure.code().message());
         }
-        if (answers.contains("proxy")) {
-            readIfPresent(answers.at("proxy"), "user", options.proxyUser);
-            readIfPresent(answers.at("proxy"), "password", options.proxyPassword);
-        }
-    } catch (const nlohmann::json::exception& error) {
-        // The parser's text may quote the file, which may hold a password: name only the file.
-        throw std::invalid_argument("the answers file " + file.string() + " is not valid (" +
-                                    std::to_string(error.id) + ")");
+        // A file written by an editor or `echo` ends with a line break that is no part of it.
+        while (!options.proxyPassword.empty() &&
+               (options.proxyPassword.back() == '\n' || options.proxyPassword.back() == '\r'))
+            options.proxyPassword.pop_back();
+    } else if (const char* password = std::getenv("VELORA_PROXY_PASSWORD")) {
+        options.proxyPassword = password;
     }
 }
 
@@ -85,7 +70,7 @@ void applyAnswersFile(const std::filesystem::path& file, InstallerOptions& optio
 InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments) {
     InstallerOptions options;
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == "--answers") applyAnswersFile(arguments[i + 1], options);
+        if (arguments[i] == "--answers") AnswersFile::apply(arguments[i + 1], options);
     }
 
     using Handler = std::function<void(const std::string&)>;
@@ -105,7 +90,7 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         {"--improve-velora",
          [&](const std::string& v) { options.improveVelora = parseBool("--improve-velora", v); }},
         {"--proxy-user", [&](const std::string& v) { options.proxyUser = v; }},
-        {"--proxy-password", [&](const std::string& v) { options.proxyPassword = v; }},
+        {"--proxy-password-file", [&](const std::string& v) { options.proxyPasswordFile = v; }},
         {"--shortcut-folder", [&](const std::string& v) { options.shortcutFolder = v; }},
         {"--menu-folder", [&](const std::string& v) { options.menuFolder = v; }},
         {"--log", [&](const std::string& v) { options.logFile = v; }},
@@ -121,10 +106,15 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         } else if (const auto option = withValue.find(argument); option != withValue.end()) {
             if (i + 1 >= arguments.size()) throw std::invalid_argument(argument + " needs a value");
             option->second(arguments[++i]);
+        } else if (argument == "--proxy-password") {
+            throw std::invalid_argument(
+                "--proxy-password is not accepted: every user of this machine can read a command line. "
+                "Put the password in a file for --proxy-password-file, or in VELORA_PROXY_PASSWORD");
         } else {
             throw std::invalid_argument("unknown option '" + argument + "' (see --help)");
         }
     }
+    readProxyPassword(options);
     return options;
 }
 
@@ -140,7 +130,8 @@ Run:
                              Keys: workflow, silent, locale, packagesRoot, catalogue, destination,
                              products (list), agreeToLicense, waitLock, options
                              {desktopShortcut, startMenuShortcut, symbolicLinkFolder,
-                             improveVelora}, proxy {user, password}
+                             improveVelora}, proxy {user, passwordFile}; checked against
+                             docs/answers.schema.json (an unknown key is an error)
   --silent                   no questions: a failure ends the run with a non-zero exit status,
                              a warning is acknowledged and the step retried
   --locale LOCALE            language of the messages (default en_US)
@@ -164,7 +155,8 @@ Options of the installation:
   --shortcut-folder DIR      where desktop shortcuts go (default: the desktop folder)
   --menu-folder DIR          where menu entries go (default: the applications-menu folder)
   --proxy-user USER          proxy credentials for the online service
-  --proxy-password PASSWORD  (never printed or logged)
+  --proxy-password-file FILE file holding the proxy password (else VELORA_PROXY_PASSWORD; never
+                             on the command line, never printed or logged)
 
 Output:
   --log FILE                 write the installer log to FILE
@@ -172,6 +164,14 @@ Output:
   --events                   print one JSON object per step change, validation result and
                              progress change on standard output
   --help, -h                 this text
+
+Exit status:
+  0    the installation (or the dry run) completed
+  1    the installation failed; the reason is printed, the details are in the log
+  2    usage error: an unknown option or workflow, an unusable answers file or catalogue
+  3    another installer is installing into the same folder (see --wait-lock)
+  130  interrupted (Ctrl-C); the folder is left as it was before the run
+  143  terminated (SIGTERM); likewise
 
 Example:
   )" + programName +

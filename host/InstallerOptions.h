@@ -23,7 +23,9 @@ struct InstallerOptions {
     std::string symbolicLinkFolder;
     bool improveVelora = false;
     std::string proxyUser;
-    std::string proxyPassword;  // never printed, logged or recorded
+    std::filesystem::path proxyPasswordFile;
+    // Read from proxyPasswordFile, else the environment; never printed, logged or recorded.
+    std::string proxyPassword;
     std::filesystem::path shortcutFolder;
     std::filesystem::path menuFolder;
     std::filesystem::path logFile;

@@ -12,7 +12,18 @@
 
 namespace {
 
-extern "C" void onInterrupt(int) { install::cpputil::interrupt::set(); }
+// Which signal stopped the run: SIGTERM ends with its own status, 128 + 15, as a shell reports it.
+volatile std::sig_atomic_t stoppingSignal = 0;
+
+extern "C" void onInterrupt(int signal) {
+    stoppingSignal = signal;
+    install::cpputil::interrupt::set();
+}
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+constexpr int kExitTerminated = 143;
 
 // Product archives name their files in UTF-8, and the archive library converts every name into
 // the character set of LC_CTYPE. A program starts in the "C" locale, where a name that is not
@@ -38,9 +49,9 @@ int main(int argc, char** argv) {
     velora::installer::InstallerOptions options;
     try {
         options = velora::installer::parseInstallerOptions(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const std::invalid_argument& error) {
+    } catch (const std::exception& error) {
         std::cerr << program << ": " << error.what() << '\n';
-        return 2;
+        return kExitUsage;
     }
     if (options.help) {
         std::cout << velora::installer::installerUsage(program);
@@ -50,7 +61,14 @@ int main(int argc, char** argv) {
     readTimeZoneOnce();
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    velora::installer::InstallerApplication application(options, std::cout, std::cerr,
-                                                        ::isatty(STDOUT_FILENO) == 1);
-    return application.run();
+    try {
+        velora::installer::InstallerApplication application(options, std::cout, std::cerr,
+                                                            ::isatty(STDOUT_FILENO) == 1);
+        const int status = application.run();
+        return status == kExitInterrupted && stoppingSignal == SIGTERM ? kExitTerminated : status;
+    } catch (const std::exception& error) {
+        // Whatever escaped the steps still ends as a sentence and a status, never as an abort.
+        std::cerr << program << ": the installation stopped: " << error.what() << '\n';
+        return kExitFailure;
+    }
 }

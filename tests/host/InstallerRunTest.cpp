@@ -321,6 +321,9 @@ const Scenario kScenarios[] = {
     {"EveryDocumentedOptionAndTheExampleAreAccepted", "", 0, {}, {}, {}, everyDocumentedOption},
     {"UnknownOptionIsRefusedWithAPointerToTheHelp", "--no-such-option", 2, {}, {"'--no-such-option' (see --help)"}, {},
      alone},
+    {"UnknownWorkflowIsAUsageErrorNamingTheKnownOnes", "--workflow Nope", 2, {},
+     {R"(There is no workflow "Nope": give one of "Interactive Install From Folder".)"}, {}},
+    {"AnswersFileThatIsAFolderIsAUsageError", "--answers {root}", 2, {}, {"the answers file {root} is not a file"}, {}},
 };
 // clang-format on
 

@@ -39,7 +39,7 @@ TEST_P(StoppedInstallTest, TheSameInstallationRunAgainSucceeds) {
         });
     ASSERT_TRUE(signalled) << stopped.transcript();
     EXPECT_THAT(recordedBaseCodes(destination()), ::testing::IsEmpty());
-    EXPECT_EQ(stopped.exitStatus, GetParam() == SIGKILL ? 128 + SIGKILL : 130) << stopped.transcript();
+    EXPECT_EQ(stopped.exitStatus, GetParam() == SIGINT ? 130 : 128 + GetParam()) << stopped.transcript();
     if (GetParam() != SIGKILL) {
         // Asked to stop, the installer takes back the folder it made and its lock.
         EXPECT_THAT(stopped.out + stopped.err, ::testing::HasSubstr("interrupted"));
