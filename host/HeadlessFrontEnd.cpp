@@ -137,11 +137,14 @@ void HeadlessFrontEnd::printConfirmation() const {
                 out_ << "  " << title(fl::i18n::message("destinationFolderTitle", "")) << ": " << value
                      << '\n';
                 break;
-            case 3:
-                out_ << "  " << title(fl::i18n::message("productsTitle")) << ": " << value;
-                for (const auto& product : handler_->getSelectedProducts()) out_ << ' ' << utf8(product);
-                out_ << '\n';
+            case 3: {
+                std::string products;
+                for (const auto& product : handler_->getSelectedProducts())
+                    products += (products.empty() ? "" : ", ") + utf8(product);
+                out_ << "  " << title(fl::i18n::message("productsTitle")) << ": " << value << " (" << products
+                     << ")\n";
                 break;
+            }
             case 6:
                 out_ << "  " << title(fl::i18n::message("platformsTitle")) << ": " << value << '\n';
                 break;

@@ -54,7 +54,7 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     release.setStatus(u"release");
     handler.setInitialWorkflow(utf16(options.workflow));
     handler.setWorkflow(utf16(options.workflow));
-    handler.setLocale(utf16(options.locale));
+    handler.setLocale(install::cpputil::installer_locale::getLocale());
     handler.setPlatform(u"l64pc");
 
     // Every product of the catalogue is on offer; which of them the folder holds is the
@@ -102,7 +102,12 @@ int InstallerApplication::run() {
         err_ << "Cannot write the diagnostics file " << options_.diagnosticsFile << '\n';
         return kExitFailure;
     }
-    install::cpputil::installer_locale::setLocale(utf16(options_.locale));
+    std::string locale = options_.locale;
+    if (!fl::i18n::speaks(locale)) {
+        err_ << "Warning: there are no messages in \"" << locale << "\"; the installer speaks en_US.\n";
+        locale = "en_US";
+    }
+    install::cpputil::installer_locale::setLocale(utf16(locale));
     if (!options_.shortcutFolder.empty())
         ::setenv("VELORA_DESKTOP_FOLDER", options_.shortcutFolder.c_str(), 1);
     if (!options_.menuFolder.empty()) ::setenv("VELORA_APPLICATIONS_FOLDER", options_.menuFolder.c_str(), 1);
@@ -118,6 +123,19 @@ int InstallerApplication::run() {
         return error.wasGivenByUser() ? kExitUsage : kExitFailure;
     }
     install::cpputil::logger::append_message(u"Product catalogue: " + catalogue.file.u16string());
+    std::string unknown;
+    for (const std::string& product : options_.products) {
+        if (catalogue.catalogue->find(utf16(product)) == nullptr)
+            unknown += (unknown.empty() ? "" : ", ") + product;
+    }
+    if (!unknown.empty()) {
+        std::string known;
+        for (const auto& product : catalogue.catalogue->getProducts())
+            known += (known.empty() ? "" : ", ") + fl::i18n::to_string(product.baseCode);
+        err_ << "The product catalogue " << catalogue.file.string() << " has no product " << unknown
+             << ": give base codes among " << known << ".\n";
+        return kExitUsage;
+    }
 
     auto installerModel = createInstallerModel();
     createPageModels(installerModel.model, installerModel.root);

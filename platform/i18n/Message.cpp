@@ -91,6 +91,18 @@ std::string current_locale() {
     return "en_US";
 }
 
+bool speaks(const std::string& locale) {
+    const std::string language = languageOf(locale);
+    const std::string base = language.substr(0, language.find('_'));
+    if (base == "en") return true;
+    for (const std::string& candidate : {language, base}) {
+        if (!candidate.empty() &&
+            !MessageCatalogue::instance().entries(kProductInstallerCatalogue, candidate)->empty())
+            return true;
+    }
+    return false;
+}
+
 void set_resource_directory(const std::filesystem::path& folder) {
     MessageCatalogue::instance().setDirectory(folder);
 }

@@ -290,7 +290,7 @@ const Scenario kScenarios[] = {
     {"EventStreamEndsAtFullProgress", "--products VELORA,FLOWMERE --events", 0, {"VELORA", "FLOWMERE"},
      {"@confirmationTitle"}, {}, nullptr, progressEndsAtFull},
     {"DryRunPrintsTheConfirmationAndInstallsNothing", "--products VELORA,FLOWMERE --dry-run", 0, {},
-     {"@confirmationTitle", "{destination}", "VELORA", "FLOWMERE", "nothing was installed", "!progress"}, {}},
+     {"@confirmationTitle", "{destination}", "2 of 5 products selected (FLOWMERE, VELORA)", "nothing was installed", "!progress"}, {}},
     {"FileNamesBeyondAsciiInTheCLocale", "", 0, {"VELORA"}, {}, {}, namesBeyondAscii, namesBeyondAsciiInstalled},
     {"ReinstallIntoTheSameFolderIsRefusedWithType14", "--products VELORA,FLOWMERE", 1, {"VELORA", "FLOWMERE"},
      {"Failure (result type 14)", "@reinstallWarningTitle", "@reinstallWarningMsg|Velora|w64pc"}, {"820"}, installFirst},
@@ -323,6 +323,9 @@ const Scenario kScenarios[] = {
      alone},
     {"UnknownWorkflowIsAUsageErrorNamingTheKnownOnes", "--workflow Nope", 2, {},
      {R"(There is no workflow "Nope": give one of "Interactive Install From Folder".)"}, {}},
+    {"UnknownProductIsAUsageErrorNamingIt", "--products VELORA,NOPE", 2, {}, {"has no product NOPE: give base codes among"}, {}},
+    {"UnknownLocaleIsWarnedOfAndEnglishSpoken", "--locale tlh_QO", 0, {"VELORA"},
+     {R"(there are no messages in "tlh_QO"; the installer speaks en_US)", "@confirmationTitle"}, {}},
     {"AnswersFileThatIsAFolderIsAUsageError", "--answers {root}", 2, {}, {"the answers file {root} is not a file"}, {}},
 };
 // clang-format on

@@ -90,6 +90,9 @@ COMPONENT_API std::optional<std::size_t> argument_count(std::string_view key);
 // from "de_DE.UTF-8"), otherwise the installer locale, otherwise "en_US".
 COMPONENT_API std::string current_locale();
 
+// Whether the catalogues hold messages in the locale's language ("de_DE" or "de"); English always.
+COMPONENT_API bool speaks(const std::string& locale);
+
 // The folder holding the catalogue files. By default the "resources" folder next to this
 // library, else the folder the build was made from. The host may name another; an empty path
 // restores the default. Changing it drops the files read so far.
