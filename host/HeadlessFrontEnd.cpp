@@ -4,6 +4,7 @@
 
 #include "fl/i18n/Message.h"
 #include "fl/i18n/TextConversion.h"
+#include "install/cpputil/Logger.h"
 
 namespace velora::installer {
 
@@ -102,11 +103,13 @@ bool HeadlessFrontEnd::acknowledgeWarning(const std::u16string&) {
 }
 
 void HeadlessFrontEnd::show(const char* kind, const std::u16string& title, const std::u16string& message) {
+    // A person reads the title and the message; the result type is for the log and the events.
     const auto type = static_cast<int>(root_.getWorkflowIndependentData().getValidationResultType());
-    out_ << kind << " (result type " << type << ")";
-    if (!title.empty()) out_ << ": " << utf8(title);
-    out_ << '\n';
-    if (!message.empty()) out_ << "  " << utf8(message) << '\n';
+    install::cpputil::logger::append_message(utf16(std::string(kind) + " (result type " +
+                                                   std::to_string(type) + ")" + (title.empty() ? "" : ": ")) +
+                                             title);
+    out_ << kind << ": " << utf8(title.empty() ? message : title) << '\n';
+    if (!title.empty() && !message.empty()) out_ << "  " << utf8(message) << '\n';
     out_ << std::flush;
 }
 

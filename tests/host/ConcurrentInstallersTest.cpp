@@ -25,7 +25,7 @@ TEST_F(ConcurrentInstallersTest, OneInstallsTheOtherWaitsAndRefusesAndTheRecordM
         ASSERT_EQ((std::multiset{outcomes[0].exitStatus, outcomes[1].exitStatus}), (std::multiset{0, 1}))
             << transcripts;
         EXPECT_THAT(outcomes[outcomes[0].exitStatus == 0 ? 1 : 0].out,
-                    ::testing::HasSubstr("Failure (result type 14)"));
+                    ::testing::HasSubstr("Failure: Products Already Installed"));
         EXPECT_THAT(recordedBaseCodes(folder), ::testing::UnorderedElementsAre("VELORA", "FLOWMERE"));
         expectSampleContent(folder, "VELORA", true);
         expectSampleContent(folder, "FLOWMERE", true);

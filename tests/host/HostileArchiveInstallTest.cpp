@@ -29,7 +29,7 @@ protected:
         const InstallerOutcome outcome = runInstaller(silentInstall(packages, destination(), products));
 
         EXPECT_EQ(outcome.exitStatus, 1) << outcome.transcript();
-        EXPECT_THAT(outcome.out, HasSubstr(reason)) << outcome.transcript();
+        EXPECT_THAT(outcome.out + readText(logFile()), HasSubstr(reason)) << outcome.transcript();
         EXPECT_EQ(snapshot(root() / "outside", true), outside);
         EXPECT_EQ(fs::exists(destination()), existed);
         EXPECT_EQ(snapshot(destination(), true), before);
