@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
+#include <system_error>
 #include <thread>
 
 #include "FolderRepositoryAdapter.h"
@@ -66,6 +68,18 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     handler.setOfferedProducts(offered);
 }
 
+// Archives lie in the packages root and in its "common" folder.
+bool holdsProductArchives(const std::filesystem::path& packagesRoot) {
+    for (const auto& folder : {packagesRoot, packagesRoot / "common"}) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            if (entry->path().extension() == ".enc" && entry->is_regular_file(error)) return true;
+        }
+    }
+    return false;
+}
+
 int exitStatusFor(DestinationClaim::Outcome claim) {
     switch (claim) {
         case DestinationClaim::Outcome::HeldByAnother:
@@ -115,6 +129,11 @@ int InstallerApplication::run() {
     const auto packagesRoot = options_.packagesRoot.empty()
                                   ? install::platformutil::PlatformUtility::getInstallationPath()
                                   : std::filesystem::absolute(options_.packagesRoot);
+    if (utf16(options_.workflow) == kInstallFromFolder && !holdsProductArchives(packagesRoot)) {
+        err_ << "There are no product archives (*.enc) in " << packagesRoot.string()
+             << ": name the folder that holds them with --packages-root.\n";
+        return kExitUsage;
+    }
     ProductCatalogueChoice catalogue;
     try {
         catalogue = ProductCatalogueChoice::choose(options_.catalogue, packagesRoot);

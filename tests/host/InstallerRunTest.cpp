@@ -331,6 +331,8 @@ const Scenario kScenarios[] = {
     {"UnknownProductIsAUsageErrorNamingIt", "--products VELORA,NOPE", 2, {}, {"has no product NOPE: give base codes among"}, {}},
     {"UnknownLocaleIsWarnedOfAndEnglishSpoken", "--locale tlh_QO", 0, {"VELORA"},
      {R"(there are no messages in "tlh_QO"; the installer speaks en_US)", "@confirmationTitle"}, {}},
+    {"PackagesRootWithoutArchivesIsNamed", "--packages-root {root}", 2, {},
+     {"There are no product archives (*.enc) in {root}: name the folder"}, {}},
     {"AnswersFileThatIsAFolderIsAUsageError", "--answers {root}", 2, {}, {"the answers file {root} is not a file"}, {}},
 };
 // clang-format on
