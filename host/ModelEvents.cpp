@@ -32,7 +32,10 @@ void ModelEvents::transactionCommitted(const tq::zero::ShallowChangeReport<tq::z
                         status.getTitle(), status.getMessage()});
                 }
             }
-        } else if (meta.isA(dm::product_installer::ProgressData::meta())) {
+        } else if (meta.isA(dm::product_installer::ProgressData::meta()) &&
+                   entry.isChanged(dm::product_installer::ProgressData::overallProgressDataProperty())) {
+            // The overall figure is worked out from the byte records once they are written: one
+            // event per report, its percent from the bytes it shows.
             progressChanged = true;
         }
     }

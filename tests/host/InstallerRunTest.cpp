@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -260,12 +261,20 @@ void installedWithUninstallerAndShortcut(InstallerRunTest& test, const Launch& r
     EXPECT_THAT(readText(test.logFile()), Not(HasSubstr("checksum")));
 }
 
+// One event per report, its percent the share of bytes it shows (nothing is downloaded here).
 void progressEndsAtFull(InstallerRunTest&, const Launch&, const InstallerOutcome& outcome) {
     std::vector<std::uint64_t> percents;
     std::vector<std::string> processed;
+    std::optional<nlohmann::json> previous;
     for (const auto& event : parseJsonLines(outcome.out)) {
-        if (event.at("event") == "progress") percents.push_back(event.at("percent"));
         if (event.at("event") == "step") processed.push_back(event.at("processed"));
+        if (event.at("event") != "progress") continue;
+        percents.push_back(event.at("percent"));
+        const std::uint64_t done = event.at("bytesDone");
+        const std::uint64_t total = event.at("bytesTotal");
+        EXPECT_EQ(percents.back(), done * 100 / total) << event;
+        EXPECT_NE(previous, event) << "repeated";
+        previous = event;
     }
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(percents.back(), 100u);
