@@ -118,10 +118,33 @@ void HeadlessFrontEnd::showFailure(const std::u16string& title, const std::u16st
 }
 
 void HeadlessFrontEnd::showWarning(const std::u16string& title, const std::u16string& message) {
+    const int type = static_cast<int>(root_.getWorkflowIndependentData().getValidationResultType());
+    if (type == kMissingControllingProducts || type == kMissingDependentProducts) {
+        // The page's text asks the user to select them or click Next; this run goes on by itself.
+        show("Warning", title, utf16(missingProductsNote()));
+        return;
+    }
     show("Warning", title, message);
 }
 
 void HeadlessFrontEnd::showInformation(const std::string& text) { out_ << text << '\n' << std::flush; }
+
+std::string HeadlessFrontEnd::missingProductsNote() const {
+    const auto dependent = root_.getWorkflowDependentData();
+    const auto shown = dependent.getProductSelection().getProductToDisplayList().values();
+    std::string names;
+    std::size_t count = 0;
+    for (const auto& code : dependent.getMissingProducts().values()) {
+        std::u16string name = code;
+        for (const auto& product : shown) {
+            if (product.getBaseCode() == code) name = product.getProductName();
+        }
+        names += (names.empty() ? "" : ", ") + utf8(name);
+        ++count;
+    }
+    return "The selected products need " + names + (count == 1 ? ", which is" : ", which are") +
+           " not selected: the installation goes on without " + (count == 1 ? "it." : "them.");
+}
 
 void HeadlessFrontEnd::stepCompleted(const std::u16string& gateName) {
     if (gateName == u"ConfirmationGate") printConfirmation();

@@ -29,6 +29,8 @@ public:
 private:
     void show(const char* kind, const std::u16string& title, const std::u16string& message);
     void printConfirmation() const;
+    // What a run without questions says of products the selection needs but leaves out.
+    std::string missingProductsNote() const;
 
     const InstallerOptions& options_;
     std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler_;

@@ -315,10 +315,12 @@ const Scenario kScenarios[] = {
     // A silent run lacking products the chosen ones depend on is warned, not stopped. Quarrix Test
     // needs Quarrix Bug Finder besides Velora; Flowmere needs Velora, which controls the folder.
     {"MissingDependentProductIsWarnedOf", "--products VELORA,QUARRIX_TEST", 0, {"VELORA", "QUARRIX_TEST"},
-     {"log:Warning (result type 7)", "@missingDependentProductsMsg", "Quarrix Bug Finder"}, {"840"}, nullptr, nullptr,
+     {"log:Warning (result type 7)", "!click Next",
+      "The selected products need Quarrix Bug Finder, which is not selected: the installation goes on without it."}, {"840"}, nullptr, nullptr,
      {"QUARRIX_BUGFINDER"}},
     {"MissingControllingProductIsWarnedOf", "--products FLOWMERE", 0, {"FLOWMERE"},
-     {"log:Warning (result type 6)", "@missingControllingProductsMsg", "Velora"}, {"880"}, nullptr, nullptr, {"VELORA"}},
+     {"log:Warning (result type 6)",
+      "The selected products need Velora, which is not selected: the installation goes on without it."}, {"880"}, nullptr, nullptr, {"VELORA"}},
     {"ArchiveThatIsNotAZipIsNamed", "", 1, {}, {"{packages}/VELORA.enc"}, {}, notAZip},
     {"ArchiveDifferingFromItsCatalogueChecksumIsRefused", "", 1, {},
      {"log:Failure (result type 13)", "@InvalidSignatureErrorMsg|Velora|w64pc"}, {"2150"}, forged, nullptr, {"VELORA"}},
