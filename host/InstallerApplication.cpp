@@ -80,6 +80,15 @@ bool holdsProductArchives(const std::filesystem::path& packagesRoot) {
     return false;
 }
 
+// The details of the last error record: what the failing component said.
+std::string lastErrorDetails(const install::tlmx::sink::ScopedCapture& records) {
+    const auto written = records.records();
+    for (auto record = written.rbegin(); record != written.rend(); ++record) {
+        if (record->value("record", "") == "error") return record->value("error.3", "");
+    }
+    return {};
+}
+
 int exitStatusFor(DestinationClaim::Outcome claim) {
     switch (claim) {
         case DestinationClaim::Outcome::HeldByAnother:
@@ -222,6 +231,9 @@ int InstallerApplication::run() {
     };
     WorkflowRunner runner(handler, workflows, application, frontEnd, settings);
 
+    // The steps show a failure as the page would; the component's own reason (an entry refused,
+    // a disk full) goes to the diagnostics records, from where it is repeated for the reader.
+    const install::tlmx::sink::ScopedCapture records;
     const RunEnd end = runner.run(utf16(options_.workflow));
     progress.finish();
     switch (end) {
@@ -238,9 +250,12 @@ int InstallerApplication::run() {
             people << "The installation was interrupted; it stopped before the next file.\n";
             handler->setExitStatus(kExitInterrupted);
             break;
-        case RunEnd::Failed:
+        case RunEnd::Failed: {
+            const std::string reason = lastErrorDetails(records);
+            if (!reason.empty()) people << "Reason: " << reason << '\n';
             people << "The installation did not complete.\n";
             break;
+        }
         case RunEnd::StoppedBeforeProcessing:
             err_ << destinationClaim.reason() << '\n';
             handler->setExitStatus(exitStatusFor(destinationClaim.lastOutcome()));

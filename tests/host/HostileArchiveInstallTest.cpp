@@ -43,7 +43,8 @@ TEST_F(HostileArchiveInstallTest, TwoArchivesWhoseLinksTogetherLeadOutAreRefused
     // q is a folder, and outside once q is a link to the folder.
     writeArchive(packages / "VELORA.enc", {{"bin/velora", "v"}, {"esc", "->q/.."}});
     writeArchive(packages / "common" / "FLOWMERE.enc", {{"bin/flowmere", "f"}, {"q", "->."}});
-    expectRefused(packages, "VELORA,FLOWMERE");
+    // The engine's own reason reaches the terminal, not only the log.
+    EXPECT_THAT(expectRefused(packages, "VELORA,FLOWMERE").out, HasSubstr("Reason: esc\n"));
 }
 
 TEST_F(HostileArchiveInstallTest, ATarWithAZipAppendedIsRefused) {
