@@ -51,11 +51,19 @@ CatalogueConfirmationGate::getProductIdentifier() const {
 CatalogueInstallProgressGate::CatalogueInstallProgressGate(
     const std::u16string& name,
     const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
-    CatalogueComponents components)
-    : InstallProgressGate(name, handler), components_(std::move(components)) {}
+    CatalogueComponents components, ReportingRegistrationRunner::Warning registrationWarning)
+    : InstallProgressGate(name, handler),
+      components_(std::move(components)),
+      registrationWarning_(std::move(registrationWarning)) {}
 
 std::unique_ptr<install::engine::Engine> CatalogueInstallProgressGate::getEngineInstance() const {
     return components_.engine();
+}
+
+std::unique_ptr<registration::productconfig::ProductRegistrationRunner>
+CatalogueInstallProgressGate::getProductRegistrationRunnerInstance(const std::u16string& folder) const {
+    const auto runner = InstallProgressGate::getProductRegistrationRunnerInstance(folder);
+    return std::make_unique<ReportingRegistrationRunner>(*runner, registrationWarning_);
 }
 
 }  // namespace velora::installer

@@ -8,6 +8,7 @@
 #include "gates/selection/FolderSelectionGate.h"
 #include "gates/selection/ProductSelectionGate.h"
 #include "host/CatalogueComponents.h"
+#include "host/ReportingRegistrationRunner.h"
 
 // The pages of a run that ask about products, each given the run's product catalogue through its
 // factory getters instead of the catalogue beside the installer: what the pages offer, check and
@@ -65,13 +66,16 @@ public:
     CatalogueInstallProgressGate(
         const std::u16string& name,
         const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
-        CatalogueComponents components);
+        CatalogueComponents components, ReportingRegistrationRunner::Warning registrationWarning);
 
 protected:
     std::unique_ptr<install::engine::Engine> getEngineInstance() const override;
+    std::unique_ptr<registration::productconfig::ProductRegistrationRunner>
+    getProductRegistrationRunnerInstance(const std::u16string& folder) const override;
 
 private:
     CatalogueComponents components_;
+    ReportingRegistrationRunner::Warning registrationWarning_;
 };
 
 }  // namespace velora::installer

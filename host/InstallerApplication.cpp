@@ -191,8 +191,9 @@ int InstallerApplication::run() {
     }
     handler->setExitStatus(kExitFailure);
 
-    auto workflows = std::make_shared<install::workflow_manager::WorkflowHandler>(
-        createWorkflowConfiguration(handler, CatalogueComponents(catalogue)));
+    auto workflows = std::make_shared<install::workflow_manager::WorkflowHandler>(createWorkflowConfiguration(
+        handler, CatalogueComponents(catalogue),
+        [&people](const std::string& failure) { people << "Warning: " << failure << '\n'; }));
     const auto names = workflows->getWorkflowNames();
     if (std::find(names.begin(), names.end(), utf16(options_.workflow)) == names.end()) {
         std::string known;

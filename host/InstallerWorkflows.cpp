@@ -23,7 +23,8 @@ void addGate(install::workflow_manager::WorkflowConfiguration& configuration, co
 }  // namespace
 
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
-    const std::shared_ptr<wu::DataModelHandler>& handler, const CatalogueComponents& components) {
+    const std::shared_ptr<wu::DataModelHandler>& handler, const CatalogueComponents& components,
+    const ReportingRegistrationRunner::Warning& registrationWarning) {
     install::workflow_manager::WorkflowConfiguration configuration;
     addGate<wu::WelcomeGate>(configuration, u"WelcomeGate", handler);
     addGate<wu::ProductFilesDetectionGate>(configuration, u"ProductFilesDetectionGate", handler);
@@ -32,7 +33,8 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     addGate<CatalogueProductSelectionGate>(configuration, u"ProductSelectionGate", handler, components);
     addGate<wu::OptionSelectionGate>(configuration, u"OptionSelectionGate", handler);
     addGate<CatalogueConfirmationGate>(configuration, u"ConfirmationGate", handler, components);
-    addGate<CatalogueInstallProgressGate>(configuration, u"InstallProgressGate", handler, components);
+    addGate<CatalogueInstallProgressGate>(configuration, u"InstallProgressGate", handler, components,
+                                          registrationWarning);
     addGate<wu::FinalGate>(configuration, u"FinalGate", handler);
 
     configuration.gateOrder[kInstallFromFolder] = {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "host/CatalogueComponents.h"
+#include "host/ReportingRegistrationRunner.h"
 #include "install/workflow_manager/WorkflowConfiguration.h"
 #include "workflow_core/DataModelHandler.h"
 
@@ -11,9 +12,11 @@ namespace velora::installer {
 inline constexpr char16_t kInstallFromFolder[] = u"Interactive Install From Folder";
 
 // The gates of each workflow this installer runs, in order, each constructed over the handler;
-// those that ask about products work from the run's catalogue.
+// those that ask about products work from the run's catalogue. A registration step that fails
+// is also handed to `registrationWarning`.
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
-    const CatalogueComponents& components);
+    const CatalogueComponents& components,
+    const ReportingRegistrationRunner::Warning& registrationWarning = {});
 
 }  // namespace velora::installer

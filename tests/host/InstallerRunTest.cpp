@@ -213,6 +213,12 @@ void brokenCatalogue(InstallerRunTest& test, Launch&) {
 
 void heldElsewhere(InstallerRunTest& test, Launch& run) { test.holdDestination(run.destination); }
 
+// A file of the user's own where a command link would go.
+void linkFolderHoldsAFile(InstallerRunTest& test, Launch&) {
+    fs::create_directories(test.root() / "links");
+    std::ofstream(test.root() / "links" / "velora") << "mine";
+}
+
 // A link planted under the lock file's name is refused, never written through.
 void lockFilePlantedAsLink(InstallerRunTest& test, Launch& run) {
     std::ofstream(test.root() / "victim") << "precious";
@@ -329,6 +335,9 @@ const Scenario kScenarios[] = {
     {"GivenCatalogueThatIsMissingIsAUsageError", "--catalogue {root}/missing.json", 2, {}, {"{root}/missing.json"}, {}},
     {"GivenCatalogueThatIsInvalidIsAUsageError", "--catalogue {root}/broken.json", 2, {}, {"{root}/broken.json"}, {},
      brokenCatalogue},
+    {"FailedRegistrationStepIsAPrintedWarning", "--symlink-folder {root}/links", 0, {"VELORA"},
+     {"Warning: Registration incomplete. Command links: velora:", "exists and is not a link, left alone"}, {},
+     linkFolderHoldsAFile},
     {"DestinationHeldByAnotherInstallerEndsWithStatus3", "", 3, {}, {kHeld}, {}, heldElsewhere},
     {"WaitLockWaitsForTheInstallerHoldingTheDestination", "--wait-lock", 0, {"VELORA"},
      {"Waiting for another installer (process {pid}) to finish installing into {destination}"}, {}, releasedWhenWaiting},
