@@ -154,9 +154,8 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
     readIfPresent(answers, "workflow", options.workflow);
     readIfPresent(answers, "silent", options.silent);
     readIfPresent(answers, "locale", options.locale);
-    if (answers.contains("packagesRoot"))
-        options.packagesRoot = answers.at("packagesRoot").get<std::string>();
-    if (answers.contains("catalogue")) options.catalogue = answers.at("catalogue").get<std::string>();
+    readIfPresent(answers, "packagesRoot", options.packagesRoot);
+    readIfPresent(answers, "catalogue", options.catalogue);
     readIfPresent(answers, "destination", options.destination);
     readIfPresent(answers, "products", options.products);
     readIfPresent(answers, "agreeToLicense", options.agreeToLicense);
@@ -171,8 +170,7 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
     if (answers.contains("proxy")) {
         const json& proxy = answers.at("proxy");
         readIfPresent(proxy, "user", options.proxyUser);
-        if (proxy.contains("passwordFile"))
-            options.proxyPasswordFile = proxy.at("passwordFile").get<std::string>();
+        readIfPresent(proxy, "passwordFile", options.proxyPasswordFile);
     }
 }
 

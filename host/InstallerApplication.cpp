@@ -13,6 +13,7 @@
 #include "host/CatalogueComponents.h"
 #include "host/DestinationClaim.h"
 #include "host/EventStream.h"
+#include "host/ExitStatus.h"
 #include "host/HeadlessFrontEnd.h"
 #include "host/InstallerModel.h"
 #include "host/InstallerWorkflows.h"
@@ -33,11 +34,6 @@ namespace wu = install::product_installer::workflow_utils;
 namespace dm = install::datamodels;
 
 namespace {
-
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitDestinationHeld = 3;
-constexpr int kExitInterrupted = 130;
 
 std::u16string utf16(const std::string& text) { return fl::i18n::to_u16string(text); }
 
@@ -245,7 +241,7 @@ int InstallerApplication::run() {
         }
         case RunEnd::StoppedAfterGate:
             people << "Dry run: nothing was installed.\n";
-            handler->setExitStatus(0);
+            handler->setExitStatus(kExitSuccess);
             break;
         case RunEnd::Interrupted:
             people << "The installation was interrupted; it stopped before the next file.\n";

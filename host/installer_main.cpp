@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "host/ExitStatus.h"
 #include "host/InstallerApplication.h"
 #include "install/cpputil/Interrupt.h"
 
@@ -19,11 +20,6 @@ extern "C" void onInterrupt(int signal) {
     stoppingSignal = signal;
     install::cpputil::interrupt::set();
 }
-
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-constexpr int kExitTerminated = 143;
 
 // Product archives name their files in UTF-8, and the archive library converts every name into
 // the character set of LC_CTYPE. A program starts in the "C" locale, where a name that is not
@@ -51,11 +47,11 @@ int main(int argc, char** argv) {
         options = velora::installer::parseInstallerOptions(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::exception& error) {
         std::cerr << program << ": " << error.what() << '\n';
-        return kExitUsage;
+        return velora::installer::kExitUsage;
     }
     if (options.help) {
         std::cout << velora::installer::installerUsage(program);
-        return 0;
+        return velora::installer::kExitSuccess;
     }
     useUtf8FileNames();
     readTimeZoneOnce();
@@ -65,10 +61,12 @@ int main(int argc, char** argv) {
         velora::installer::InstallerApplication application(options, std::cout, std::cerr,
                                                             ::isatty(STDOUT_FILENO) == 1);
         const int status = application.run();
-        return status == kExitInterrupted && stoppingSignal == SIGTERM ? kExitTerminated : status;
+        return status == velora::installer::kExitInterrupted && stoppingSignal == SIGTERM
+                   ? velora::installer::kExitTerminated
+                   : status;
     } catch (const std::exception& error) {
         // Whatever escaped the steps still ends as a sentence and a status, never as an abort.
         std::cerr << program << ": the installation stopped: " << error.what() << '\n';
-        return kExitFailure;
+        return velora::installer::kExitFailure;
     }
 }

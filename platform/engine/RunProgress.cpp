@@ -15,6 +15,13 @@ std::uint64_t percentOf(std::uint64_t done, std::uint64_t total) {
     return std::min<std::uint64_t>(100, done / total * 100 + done % total * 100 / total);
 }
 
+// Sets one product's figure and keeps the sum over all products with it.
+void record(std::vector<std::uint64_t>& byProduct, std::uint64_t& sum, std::size_t product,
+            std::uint64_t bytes) {
+    sum += bytes - byProduct.at(product);
+    byProduct[product] = bytes;
+}
+
 }  // namespace
 
 RunProgress::RunProgress(std::uint64_t products, std::uint64_t installBytes, std::uint64_t downloadBytes)
@@ -37,31 +44,27 @@ void RunProgress::beginProduct(std::size_t product, const std::u16string& name) 
 
 void RunProgress::fetched(std::size_t product, std::uint64_t bytes) {
     const std::lock_guard lock(mutex_);
-    fetched_ += bytes - fetchedBy_.at(product);
-    fetchedBy_[product] = bytes;
+    record(fetchedBy_, fetched_, product, bytes);
     const std::uint64_t percent = percentOf(fetched_, downloadBytes_);
     if (percent > lastDownloadPercent_) publishDownload(percent);
 }
 
 void RunProgress::fetchDone(std::size_t product, std::uint64_t bytes) {
     const std::lock_guard lock(mutex_);
-    fetched_ += bytes - fetchedBy_.at(product);
-    fetchedBy_[product] = bytes;
+    record(fetchedBy_, fetched_, product, bytes);
     publishDownload(std::max(lastDownloadPercent_, percentOf(fetched_, downloadBytes_)));
 }
 
 void RunProgress::installed(std::size_t product, std::uint64_t bytes) {
     const std::lock_guard lock(mutex_);
-    installed_ += bytes - installedBy_.at(product);
-    installedBy_[product] = bytes;
-    const std::uint64_t percent = std::min(kLastRunningPercent, percentOf(installed_, installTotal()));
+    record(installedBy_, installed_, product, bytes);
+    const std::uint64_t percent = runningInstallPercent();
     if (percent > lastInstallPercent_) publishInstall(percent);
 }
 
 void RunProgress::productDone(std::size_t product, std::uint64_t bytes) {
     const std::lock_guard lock(mutex_);
-    installed_ += bytes - installedBy_.at(product);
-    installedBy_[product] = bytes;
+    record(installedBy_, installed_, product, bytes);
     ++productsDone_;
     publishInstall(
         std::max(lastInstallPercent_, std::min(kLastRunningPercent, percentOf(installed_, installTotal()))));
@@ -71,6 +74,11 @@ void RunProgress::finish() {
     const std::lock_guard lock(mutex_);
     finished_ = true;
     publishInstall(100);
+}
+
+std::uint64_t RunProgress::runningInstallPercent() const {
+    return std::max(lastInstallPercent_,
+                    std::min(kLastRunningPercent, percentOf(installed_, installTotal())));
 }
 
 std::uint64_t RunProgress::installTotal() const {

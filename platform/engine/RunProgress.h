@@ -31,6 +31,8 @@ public:
 
 private:
     std::uint64_t installTotal() const;
+    // Never below the last report, and below 100 until finish().
+    std::uint64_t runningInstallPercent() const;
     void publishInstall(std::uint64_t percent);
     void publishDownload(std::uint64_t percent);
 

@@ -46,6 +46,21 @@ std::string quoted(const std::string& value) {
     return json(value).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+// `"key": [...]` among a product's fields, one item per line.
+template <class Items, class WriteItem>
+void appendList(std::string& out, const char* key, const Items& items, WriteItem writeItem) {
+    out += ",\n      \"";
+    out += key;
+    out += "\": [";
+    const char* separator = "\n        ";
+    for (const auto& item : items) {
+        out += separator;
+        writeItem(item);
+        separator = ",\n        ";
+    }
+    out += items.empty() ? "]" : "\n      ]";
+}
+
 // A product written straight as text: a record lists every file of a release, and building it
 // as a document first costs more than the rest of its writing.
 void appendProduct(std::string& out, const InstalledProductEntry& product) {
@@ -55,38 +70,15 @@ void appendProduct(std::string& out, const InstalledProductEntry& product) {
     out += quoted(utf8(product.name));
     out += ",\n      \"family\": ";
     out += quoted(utf8(product.productFamily));
-    out += ",\n      \"files\": [";
-    const char* separator = "\n        ";
-    for (const InstalledFile& file : product.files) {
-        out += separator;
-        out += "{\"path\": ";
-        out += quoted(file.path);
-        out += ", \"size\": ";
-        out += std::to_string(file.size);
-        out += ", \"sha256\": ";
-        out += quoted(file.sha256);
-        out += '}';
-        separator = ",\n        ";
-    }
-    out += product.files.empty() ? "],\n      \"links\": [" : "\n      ],\n      \"links\": [";
-    separator = "\n        ";
-    for (const InstalledLink& link : product.links) {
-        out += separator;
-        out += "{\"path\": ";
-        out += quoted(link.path);
-        out += ", \"target\": ";
-        out += quoted(link.target);
-        out += '}';
-        separator = ",\n        ";
-    }
-    out += product.links.empty() ? "],\n      \"folders\": [" : "\n      ],\n      \"folders\": [";
-    separator = "\n        ";
-    for (const std::string& folder : product.folders) {
-        out += separator;
-        out += quoted(folder);
-        separator = ",\n        ";
-    }
-    out += product.folders.empty() ? "]\n    }" : "\n      ]\n    }";
+    appendList(out, "files", product.files, [&](const InstalledFile& file) {
+        out += "{\"path\": " + quoted(file.path) + ", \"size\": " + std::to_string(file.size) +
+               ", \"sha256\": " + quoted(file.sha256) + '}';
+    });
+    appendList(out, "links", product.links, [&](const InstalledLink& link) {
+        out += "{\"path\": " + quoted(link.path) + ", \"target\": " + quoted(link.target) + '}';
+    });
+    appendList(out, "folders", product.folders, [&](const std::string& folder) { out += quoted(folder); });
+    out += "\n    }";
 }
 
 std::string escaped(const std::string& path) {
