@@ -95,6 +95,7 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         {"--menu-folder", [&](const std::string& v) { options.menuFolder = v; }},
         {"--log", [&](const std::string& v) { options.logFile = v; }},
         {"--diagnostics", [&](const std::string& v) { options.diagnosticsFile = v; }},
+        {"--uninstall", [&](const std::string& v) { options.uninstallFolder = v; }},
     };
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -147,6 +148,12 @@ What to install:
   --products A,B             base codes of the products to install (default: the step's proposal)
   --agree                    accept the software licence agreement
 
+Uninstall:
+  --uninstall DIR            take away the products installed in DIR (only those of --products,
+                             when given): exactly what the installation put there and outside it
+                             (launchers, menu entries, command links), as long as it is unchanged;
+                             what stays is listed. The installation's uninstall.sh runs this.
+
 Options of the installation:
   --desktop-shortcut BOOL    create a desktop shortcut (true/false)
   --start-menu-shortcut BOOL create an applications-menu entry
@@ -166,9 +173,10 @@ Output:
   --help, -h                 this text
 
 Exit status:
-  0    the installation (or the dry run) completed
+  0    the installation (or the dry run, or the uninstallation) completed
   1    the installation failed; the reason is printed, the details are in the log
-  2    usage error: an unknown option or workflow, an unusable answers file or catalogue
+  2    usage error: an unknown option or workflow, an unusable answers file or catalogue,
+       a folder with no installation or a product not installed there (--uninstall)
   3    another installer is installing into the same folder (see --wait-lock)
   130  interrupted (Ctrl-C); the folder is left as it was before the run
   143  terminated (SIGTERM); likewise

@@ -34,6 +34,9 @@ struct InstallerOptions {
     bool dryRun = false;
     // Wait for another installer that holds the destination, instead of ending with status 3.
     bool waitLock = false;
+    // Uninstall the products installed there (those of `products` when given) instead of running a
+    // workflow.
+    std::filesystem::path uninstallFolder;
     bool help = false;
 };
 

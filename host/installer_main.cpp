@@ -9,6 +9,7 @@
 
 #include "host/ExitStatus.h"
 #include "host/InstallerApplication.h"
+#include "host/Uninstallation.h"
 #include "install/cpputil/Interrupt.h"
 
 namespace {
@@ -58,9 +59,11 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     try {
-        velora::installer::InstallerApplication application(options, std::cout, std::cerr,
-                                                            ::isatty(STDOUT_FILENO) == 1);
-        const int status = application.run();
+        const int status = options.uninstallFolder.empty()
+                               ? velora::installer::InstallerApplication(options, std::cout, std::cerr,
+                                                                         ::isatty(STDOUT_FILENO) == 1)
+                                     .run()
+                               : velora::installer::Uninstallation(options, std::cout, std::cerr).run();
         return status == velora::installer::kExitInterrupted && stoppingSignal == SIGTERM
                    ? velora::installer::kExitTerminated
                    : status;

@@ -13,5 +13,6 @@ inline constexpr const char* kExtractCode = "2160";
 inline constexpr const char* kRecordCode = "2170";
 inline constexpr const char* kInterruptedCode = "2180";
 inline constexpr const char* kFetchCode = "2185";
+inline constexpr const char* kRemoveCode = "2195";
 
 }  // namespace install::engine

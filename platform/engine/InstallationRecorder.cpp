@@ -37,6 +37,10 @@ InstallationRecorder::InstallationRecorder(const std::filesystem::path& folder, 
     } else {
         manifest_.setCreatedFolder(createdFolder);
     }
+    // The program running now is the one that can take the installation away again.
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) manifest_.setInstaller(program.string());
     if (const auto release = installerRelease()) {
         manifest_.setRelease(release->getReleaseFamily(), release->getReleaseStatus(),
                              release->getUpdateLevel());

@@ -1,11 +1,14 @@
 #include <filesystem>
 
+#include "EngineErrorCodes.h"
 #include "InstallRun.h"
 #include "LocalEngine.h"
+#include "ProductRemoval.h"
 #include "fl/i18n/TextConversion.h"
 
 // The engine's runs. Installing products (from a repository or a folder of archives) is done by
-// InstallRun; the other runs report that this build cannot perform them, rather than pretending to.
+// InstallRun, uninstalling them by ProductRemoval; the other runs report that this build cannot perform them,
+// rather than pretending to.
 namespace install::engine {
 namespace {
 
@@ -60,8 +63,14 @@ void LocalEngine::startForDownloadOnly(const std::vector<std::u16string>&, const
     notAvailable("startForDownloadOnly");
 }
 
-void LocalEngine::startUninstall(const std::u16string&, const std::vector<std::u16string>&) {
-    notAvailable("startUninstall");
+void LocalEngine::startUninstall(const std::u16string& folder, const std::vector<std::u16string>& products) {
+    try {
+        ProductRemoval(std::filesystem::path(fl::i18n::to_string(folder))).remove(products);
+    } catch (const EngineException&) {
+        throw;
+    } catch (const std::exception& failure) {
+        throw EngineException(kRemoveCode, "Uninstallation failed", failure.what(), "Engine::startUninstall");
+    }
 }
 
 }  // namespace install::engine

@@ -40,6 +40,27 @@ InstalledProductEntry productFrom(const json& product) {
     return entry;
 }
 
+constexpr std::pair<InstalledRegistration::Kind, const char*> kRegistrationKinds[] = {
+    {InstalledRegistration::Kind::DesktopShortcut, "desktopShortcut"},
+    {InstalledRegistration::Kind::MenuEntry, "menuEntry"},
+    {InstalledRegistration::Kind::CommandLink, "commandLink"}};
+
+const char* kindName(InstalledRegistration::Kind kind) {
+    for (const auto& [known, name] : kRegistrationKinds)
+        if (known == kind) return name;
+    return "";
+}
+
+InstalledRegistration registrationFrom(const json& registration) {
+    const std::string kind = registration.at("kind").get<std::string>();
+    for (const auto& [known, name] : kRegistrationKinds) {
+        if (kind == name)
+            return {known, registration.at("path").get<std::string>(),
+                    registration.at("target").get<std::string>(), registration.value("sha256", "")};
+    }
+    throw InstallationManifestException("unknown registration kind \"" + kind + "\"");
+}
+
 // A JSON string. Archives may name files in any bytes; what is not UTF-8 is replaced here (the
 // list beside the record keeps such names exactly).
 std::string quoted(const std::string& value) {
@@ -154,6 +175,9 @@ InstallationManifest InstallationManifest::fromJson(const std::string& content) 
             throw InstallationManifestException("product " + utf8(entry.baseCode) + " is listed twice");
         manifest.addProduct(std::move(entry));
     }
+    for (const json& registration : document.value("registrations", json::array()))
+        manifest.addRegistration(registrationFrom(registration));
+    manifest.installer_ = document.value("installer", "");
     return manifest;
 }
 
@@ -185,7 +209,18 @@ std::string InstallationManifest::toJson() const {
         appendProduct(out, product);
         separator = ",\n";
     }
-    out += products_.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    out += products_.empty() ? "]" : "\n  ]";
+    out += ",\n  \"registrations\": [";
+    separator = "\n    ";
+    for (const InstalledRegistration& registration : registrations_) {
+        out += separator;
+        out += "{\"kind\": \"" + std::string(kindName(registration.kind)) +
+               "\", \"path\": " + quoted(registration.path) + ", \"target\": " + quoted(registration.target) +
+               ", \"sha256\": " + quoted(registration.sha256) + '}';
+        separator = ",\n    ";
+    }
+    out += registrations_.empty() ? "]" : "\n  ]";
+    out += ",\n  \"installer\": " + quoted(installer_) + "\n}\n";
     return out;
 }
 
@@ -202,6 +237,7 @@ std::string InstallationManifest::fileList() const {
     for (const std::string& entry : entries) list += entry + '\n';
     for (const auto& [depth, folder] : folders) list += folder + '\n';
     if (createdFolder_) list += "d .\n";
+    if (!installer_.empty()) list += "i " + escaped(installer_) + '\n';
     return list;
 }
 
@@ -246,6 +282,15 @@ void InstallationManifest::addProduct(InstalledProductEntry product) {
 bool InstallationManifest::removeProduct(const std::u16string& baseCode) {
     return std::erase_if(products_,
                          [&](const InstalledProductEntry& entry) { return entry.baseCode == baseCode; }) > 0;
+}
+
+void InstallationManifest::addRegistration(InstalledRegistration registration) {
+    removeRegistration(registration.path);
+    registrations_.push_back(std::move(registration));
+}
+
+void InstallationManifest::removeRegistration(const std::string& path) {
+    std::erase_if(registrations_, [&](const InstalledRegistration& entry) { return entry.path == path; });
 }
 
 InstallationManifestException::~InstallationManifestException() = default;

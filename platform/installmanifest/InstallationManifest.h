@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/ComponentExport.h"
@@ -35,6 +36,17 @@ struct InstalledProductEntry {
     std::vector<std::string> folders = {};
 };
 
+// Something the installation put outside its folder: a launcher on the desktop or in the
+// applications menu, or a command link. An uninstallation removes it only while it is still what
+// was put there: a launcher with the same content, a link to the same program.
+struct InstalledRegistration {
+    enum class Kind { DesktopShortcut, MenuEntry, CommandLink };
+    Kind kind = Kind::CommandLink;
+    std::string path;    // absolute
+    std::string target;  // the program it starts (absolute)
+    std::string sha256;  // of a launcher's content; empty for a link
+};
+
 // The installation record the engine keeps in every installation folder: the release it belongs
 // to and the products installed there, with their files. Stored as JSON in
 // "installed_products.json":
@@ -44,11 +56,14 @@ struct InstalledProductEntry {
 //     "products": [ { "baseCode": "VELORA", "name": "Velora", "family": "Velora",
 //                     "files": [ { "path": "bin/velora", "size": 120, "sha256": "9f86…" } ],
 //                     "links": [ { "path": "bin/vl", "target": "velora" } ],
-//                     "folders": [ "bin" ] } ] }
+//                     "folders": [ "bin" ] } ],
+//     "registrations": [ { "kind": "commandLink", "path": "/usr/local/bin/velora",
+//                          "target": "/opt/velora/bin/velora", "sha256": "" } ],
+//     "installer": "/media/velora/velora-installer" }
 //
 // Records of format 1 (products without their files) are still read. Beside it lies
-// "installed_files.list", the same files, links and folders for the uninstaller script (see
-// fileList()).
+// "installed_files.list", the same files, links and folders as plain lines for people and
+// scripts (see fileList()).
 class COMPONENT_API InstallationManifest {
 public:
     static constexpr const char* kFileName = "installed_products.json";
@@ -73,7 +88,7 @@ public:
     // the deepest first, after every file and link), then the path with every byte other than
     // a letter, digit, '.', '_', '-', '+' or '/' written as \0 and three octal digits, as the
     // shell's printf %b reads it. "d ." closes the list when the installation created the
-    // folder itself.
+    // folder itself; "i " names the installer that uninstalls it, when known.
     std::string fileList() const;
 
     const std::u16string& getReleaseFamily() const;
@@ -90,12 +105,23 @@ public:
     // False when no such product was recorded.
     bool removeProduct(const std::u16string& baseCode);
 
+    const std::vector<InstalledRegistration>& getRegistrations() const { return registrations_; }
+    // Replaces the registration at the same path, if any.
+    void addRegistration(InstalledRegistration registration);
+    void removeRegistration(const std::string& path);
+
+    // The program that installed the folder last, which also takes it away again.
+    const std::string& getInstaller() const { return installer_; }
+    void setInstaller(std::string installer) { installer_ = std::move(installer); }
+
 private:
     std::u16string releaseFamily_;
     std::u16string releaseStatus_;
     std::int32_t updateLevel_ = 0;
     bool createdFolder_ = false;
     std::vector<InstalledProductEntry> products_;
+    std::vector<InstalledRegistration> registrations_;
+    std::string installer_;
 };
 
 class COMPONENT_API InstallationManifestException : public std::runtime_error {

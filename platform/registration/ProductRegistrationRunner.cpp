@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "CommandLinks.h"
+#include "InstallationManifest.h"
 #include "LaunchTarget.h"
+#include "Sha256.h"
 #include "fl/i18n/TextConversion.h"
 
 namespace fs = std::filesystem;
@@ -26,6 +28,23 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
                       [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+std::string sha256Of(const std::string& text) {
+    install::enczip::Sha256 digest;
+    digest.update(text.data(), text.size());
+    return digest.finishHex();
+}
+
+// Written into the record of the installation folder, so that uninstalling it takes away what
+// was placed outside it too. A folder without a record (an application placed on its own) has
+// nothing to keep it in.
+void record(const fs::path& root, const std::vector<install::engine::InstalledRegistration>& placed) {
+    if (root.empty() || placed.empty()) return;
+    auto manifest = install::engine::InstallationManifest::readFrom(root);
+    if (!manifest) return;
+    for (const auto& registration : placed) manifest->addRegistration(registration);
+    manifest->writeTo(root);
 }
 
 }  // namespace
@@ -56,6 +75,9 @@ void ProductRegistrationRunner::runRegistrationCommands() const {
     }
     const fs::path root = option("veloraroot");
     std::vector<std::string> failures;
+    std::vector<install::engine::InstalledRegistration> placed;
+    using Kind = install::engine::InstalledRegistration::Kind;
+
     const auto attempt = [&failures](const std::string& action, const std::function<void()>& work) {
         try {
             work();
@@ -89,31 +111,43 @@ void ProductRegistrationRunner::runRegistrationCommands() const {
         target.id = "velora-" + launcherId(root.relative_path().string());
         return target;
     };
+    const auto placeLauncher = [&](Kind kind, const fs::path& folder, fs::perms permissions) {
+        const LaunchTarget target = launchTarget();
+        const std::string text = desktopEntryText(target);
+        const fs::path file = placeFile(folder, target.id + ".desktop", text, permissions);
+        placed.push_back(
+            {kind, fs::absolute(file).string(), fs::absolute(target.program).string(), sha256Of(text)});
+        return file;
+    };
 
     if (isSelected("desktopshortcutselected")) {
         attempt("Desktop shortcut", [&] {
-            const LaunchTarget target = launchTarget();
-            const fs::path placed =
-                placeFile(host_.desktopFolder, target.id + ".desktop", desktopEntryText(target),
-                          fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
-            completed_.push_back("Desktop shortcut: " + placed.string());
+            const fs::path file =
+                placeLauncher(Kind::DesktopShortcut, host_.desktopFolder,
+                              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+            completed_.push_back("Desktop shortcut: " + file.string());
         });
     }
     if (isSelected("startmenushortcut")) {
         attempt("Applications menu entry", [&] {
-            const LaunchTarget target = launchTarget();
-            const fs::path placed =
-                placeFile(host_.applicationsFolder, target.id + ".desktop", desktopEntryText(target),
-                          fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                              fs::perms::others_read);
-            completed_.push_back("Applications menu entry: " + placed.string());
+            const fs::path file = placeLauncher(Kind::MenuEntry, host_.applicationsFolder,
+                                                fs::perms::owner_read | fs::perms::owner_write |
+                                                    fs::perms::group_read | fs::perms::others_read);
+            completed_.push_back("Applications menu entry: " + file.string());
         });
     }
     if (const fs::path linkFolder = option("symlink"); !linkFolder.empty()) {
         attempt("Command links", [&] {
             if (root.empty()) throw std::runtime_error("no installation folder given");
-            const LinkResult result = linkPrograms(productPrograms(root), linkFolder);
+            const std::vector<fs::path> programs = productPrograms(root);
+            const LinkResult result = linkPrograms(programs, linkFolder);
+            for (const fs::path& program : programs) {
+                const std::string name = program.filename().string();
+                if (std::find(result.linked.begin(), result.linked.end(), name) != result.linked.end())
+                    placed.push_back({Kind::CommandLink, fs::absolute(linkFolder / name).string(),
+                                      fs::absolute(program).string(), ""});
+            }
             if (!result.linked.empty()) {
                 completed_.push_back("Commands linked in " + linkFolder.string() + ": " +
                                      join(result.linked, ", "));
@@ -121,6 +155,7 @@ void ProductRegistrationRunner::runRegistrationCommands() const {
             if (!result.problems.empty()) throw std::runtime_error(join(result.problems, "; "));
         });
     }
+    attempt("Installation record", [&] { record(root, placed); });
     if (!failures.empty()) throw std::runtime_error("Registration incomplete. " + join(failures, " "));
 }
 

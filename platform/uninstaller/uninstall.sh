@@ -1,20 +1,52 @@
 #!/bin/sh
-# Removes the Velora installation this script lies in: exactly the files and links its record
-# lists (installed_files.list), then the folders the installation created once they are empty,
-# then the record and this script. Anything added since stays. Asks first unless started with
-# --yes.
+# Uninstalls the Velora installation this script lies in, through the installer that made it:
+# exactly what the installation put in place, here and outside (launchers, menu entries,
+# command links), as long as it is unchanged; the installer says what it leaves. Asks first
+# unless started with --yes. Other arguments go to the installer, e.g. --products A,B to remove
+# only some products, --log FILE.
 set -eu
 
 folder=$(cd "$(dirname "$0")" && pwd -P)
 list="$folder/installed_files.list"
 
-if [ ! -f "$list" ]; then
+if [ ! -f "$folder/installed_products.json" ]; then
     echo "No Velora installation in $folder: nothing removed." >&2
+    exit 2
+fi
+
+ask=yes
+what="the Velora installation in $folder"
+for argument in "$@"; do
+    shift
+    case $argument in
+        --yes) ask=no ;;
+        *) set -- "$@" "$argument" ;;
+    esac
+done
+previous=""
+for argument in "$@"; do
+    [ "$previous" = "--products" ] && what="$argument from $folder"
+    previous=$argument
+done
+
+# The installer the record names, its escapes read back (\0 and three octal digits stand for
+# one byte); the "x" keeps a trailing newline of the name from being lost.
+installer=${VELORA_INSTALLER:-}
+if [ -z "$installer" ] && [ -f "$list" ]; then
+    recorded=$(sed -n 's/^i //p' "$list" | tail -n 1)
+    installer=$(printf '%bx' "$recorded")
+    installer=${installer%x}
+fi
+if [ -z "$installer" ] || [ ! -x "$installer" ]; then
+    installer=$(command -v velora-installer || true)
+fi
+if [ -z "$installer" ]; then
+    echo "Cannot find velora-installer, which removes this installation: name it in VELORA_INSTALLER." >&2
     exit 1
 fi
 
-if [ "${1:-}" != "--yes" ]; then
-    printf 'Remove the Velora installation in %s? [y/N] ' "$folder"
+if [ "$ask" = yes ]; then
+    printf 'Remove %s? [y/N] ' "$what"
     read -r answer || answer=""
     case "$answer" in
         y | Y | yes | YES) ;;
@@ -25,70 +57,6 @@ if [ "${1:-}" != "--yes" ]; then
     esac
 fi
 
-# A listed path, its escapes read back (\0 and three octal digits stand for one byte). The "x"
-# keeps a trailing newline of a name from being lost.
-decode() {
-    case $1 in
-        *\\*)
-            path=$(printf '%bx' "$1")
-            path=${path%x}
-            ;;
-        *) path=$1 ;;
-    esac
-}
-
-# True when the path is inside the folder and no folder on the way to it is a link: removing
-# it cannot reach anything outside, whatever was changed since the installation.
-inside() {
-    case "/$path/" in
-        //* | */../* | */./*) [ "$path" = "." ] && return 0 || return 1 ;;
-    esac
-    rest=$path
-    here=$folder
-    while :; do
-        case $rest in
-            */*) ;;
-            *) return 0 ;;
-        esac
-        here=$here/${rest%%/*}
-        rest=${rest#*/}
-        if [ -L "$here" ] || [ ! -d "$here" ]; then return 1; fi
-    done
-}
-
-# Files and links, removed in batches.
-set --
-while IFS= read -r line; do
-    case $line in
-        "f "* | "l "*) ;;
-        *) continue ;;
-    esac
-    decode "${line#? }"
-    if inside && { [ -L "$folder/$path" ] || [ -f "$folder/$path" ]; }; then
-        set -- "$@" "$folder/$path"
-        if [ $# -ge 500 ]; then
-            rm -f -- "$@"
-            set --
-        fi
-    fi
-done <"$list"
-if [ $# -gt 0 ]; then rm -f -- "$@"; fi
-
-# Then the folders the installation made, deepest first, where nothing else was put in them.
-created_folder=no
-while IFS= read -r line; do
-    case $line in
-        "d .") created_folder=yes ;;
-        "d "*)
-            decode "${line#d }"
-            if inside && [ ! -L "$folder/$path" ] && [ -d "$folder/$path" ]; then
-                rmdir -- "$folder/$path" 2>/dev/null || true
-            fi
-            ;;
-    esac
-done <"$list"
-
-rm -f -- "$folder/installed_products.json" "$list" "$folder/uninstall.sh"
+# Out of the folder, which may go.
 cd /
-if [ "$created_folder" = yes ]; then rmdir -- "$folder" 2>/dev/null || true; fi
-echo "Removed the Velora installation in $folder."
+exec "$installer" --uninstall "$folder" "$@"

@@ -23,6 +23,11 @@ TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThe
         {u"FLOWMERE", u"Flowmere", u"Velora", {{"share/a b\n\\é", 0, "e3b0"}}, {}, {"share", "share/x"}});
     manifest.addProduct(
         {u"VELORA", u"Velora 2", u"Velora", {{"bin/velora", 4, "5694"}}, {{"bin/vl", "velora"}}, {"bin"}});
+    manifest.addRegistration(
+        {InstalledRegistration::Kind::MenuEntry, "/m/v.desktop", "/o/bin/velora", "53c6"});
+    manifest.addRegistration({InstalledRegistration::Kind::CommandLink, "/l/vl", "/o/bin/velora", ""});
+    manifest.addRegistration({InstalledRegistration::Kind::CommandLink, "/l/vl", "/o/bin/vl", ""});
+    manifest.setInstaller("/media/an installer");
     manifest.writeTo(folder.path());
 
     const auto read = InstallationManifest::readFrom(folder.path());
@@ -30,10 +35,13 @@ TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThe
     EXPECT_EQ(read->toJson(), manifest.toJson());
     EXPECT_EQ(read->getProducts()[0].name, u"Velora 2") << "replaced in place";
     EXPECT_EQ(read->getProducts()[1].files[0].path, "share/a b\n\\é");
+    ASSERT_EQ(read->getRegistrations().size(), 2u) << "replaced by path";
+    EXPECT_EQ(read->getRegistrations()[1].target, "/o/bin/vl");
     std::ifstream list(folder.path() / InstallationManifest::kFileListName);
     EXPECT_EQ(
         std::string(std::istreambuf_iterator<char>(list), {}),
-        "f bin/velora\nf share/a\\0040b\\0012\\0134\\0303\\0251\nl bin/vl\nd share/x\nd bin\nd share\nd .\n");
+        "f bin/velora\nf share/a\\0040b\\0012\\0134\\0303\\0251\nl bin/vl\nd share/x\nd bin\nd share\nd .\n"
+        "i /media/an\\0040installer\n");
     // Both are replaced as a whole; nothing written aside stays behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
     EXPECT_TRUE(manifest.removeProduct(u"VELORA"));
@@ -67,13 +75,15 @@ TEST_P(CorruptManifestTest, IsReportedNotIgnored) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, CorruptManifestTest,
-    testing::Values(std::pair{"Truncated", std::string("{ truncated")},
-                    std::pair{"UnknownFormat", record(3, "")},
-                    std::pair{"ProductTwice", record(2, R"({"baseCode": "V", "name": "V", "family": "V"},
+    testing::Values(
+        std::pair{"Truncated", std::string("{ truncated")}, std::pair{"UnknownFormat", record(3, "")},
+        std::pair{"ProductTwice", record(2, R"({"baseCode": "V", "name": "V", "family": "V"},
                                                           {"baseCode": "V", "name": "W", "family": "V"})")},
-                    std::pair{"EmptyBaseCode", record(2, R"({"baseCode": "", "name": "V", "family": "V"})")},
-                    std::pair{"FileWithoutChecksum",
-                              record(2, R"({"baseCode": "V", "name": "V", "family": "V",
+        std::pair{"UnknownRegistrationKind",
+                  R"({"formatVersion": 2, "releaseFamily": "R", "releaseStatus": "R", "updateLevel": 0,
+                                  "products": [], "registrations": [{"kind": "x", "path": "/a", "target": "/b"}]})"},
+        std::pair{"EmptyBaseCode", record(2, R"({"baseCode": "", "name": "V", "family": "V"})")},
+        std::pair{"FileWithoutChecksum", record(2, R"({"baseCode": "V", "name": "V", "family": "V",
                                                                    "files": [{"path": "a", "size": 1}]})")}),
     [](const auto& info) { return info.param.first; });
 
