@@ -188,14 +188,19 @@ void Downloader::download() {
     if (state.cancelled.load())
         throw DownloaderCancelledException("The download of " + redacted(state.address) + " was cancelled");
     PartFile part(state.partPath());
-    // A part already as long as the file needs no transfer, one longer than it cannot be resumed.
-    const bool complete = state.expectedSize && part.size() == *state.expectedSize;
-    if (state.expectedSize && part.size() > *state.expectedSize) part.restart();
-    if (!complete && !state.transferInto(part)) {
-        // The server has nothing after the part's end: the part is complete or not of this file
-        // at all. Fetched again in full, the checks then have the last word.
-        part.restart();
-        state.transferInto(part);
+    try {
+        // A part already as long as the file needs no transfer, one longer than it cannot be resumed.
+        const bool complete = state.expectedSize && part.size() == *state.expectedSize;
+        if (state.expectedSize && part.size() > *state.expectedSize) part.restart();
+        if (!complete && !state.transferInto(part)) {
+            // The server has nothing after the part's end: the part is complete or not of this
+            // file at all. Fetched again in full, the checks then have the last word.
+            part.restart();
+            state.transferInto(part);
+        }
+    } catch (...) {
+        part.removeIfEmpty();
+        throw;
     }
     state.verify(part);
     part.commitAs(state.target);

@@ -77,6 +77,10 @@ void PartFile::remove() {
     size_ = 0;
 }
 
+void PartFile::removeIfEmpty() noexcept {
+    if (size_ == 0) ::unlink(path_.c_str());
+}
+
 void PartFile::fail(const std::string& what) const {
     throw std::system_error(errno, std::generic_category(), what + " " + path_.string());
 }

@@ -26,6 +26,8 @@ public:
     void commitAs(const std::filesystem::path& target);
     // Deletes the file: what it holds is known to be wrong.
     void remove();
+    // Deletes the file when it holds nothing, so a failed first attempt leaves no trace.
+    void removeIfEmpty() noexcept;
 
 private:
     [[noreturn]] void fail(const std::string& what) const;

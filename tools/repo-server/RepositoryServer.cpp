@@ -130,7 +130,8 @@ void RepositoryServer::serveFile(const httplib::Request& request, const std::str
         response.status = 404;
         return;
     }
-    const ByteRange range = ByteRange::resolve(request.get_header_value("Range"), size);
+    const bool rangesIgnored = options_.fault.kind == Fault::Kind::IgnoreRange;
+    const ByteRange range = ByteRange::resolve(rangesIgnored ? "" : request.get_header_value("Range"), size);
     if (range.kind == ByteRange::Kind::Unsatisfiable) {
         response.status = 416;
         response.set_header("Content-Range", "bytes */" + std::to_string(size));

@@ -18,6 +18,7 @@ std::uint64_t number(const std::string& text, const std::string& what) {
 Fault parseFault(const std::string& mode) {
     const auto valueAfter = [&](const std::string& prefix) { return mode.substr(prefix.size()); };
     if (mode == "stall") return {Fault::Kind::Stall, 0};
+    if (mode == "ignore-range") return {Fault::Kind::IgnoreRange, 0};
     if (mode.starts_with("cut-after="))
         return {Fault::Kind::CutAfter, number(valueAfter("cut-after="), "--fault cut-after")};
     if (mode.starts_with("status=")) {
@@ -26,7 +27,8 @@ Fault parseFault(const std::string& mode) {
             throw std::invalid_argument("--fault status must be from 400 to 599");
         return {Fault::Kind::Status, status};
     }
-    throw std::invalid_argument("unknown --fault \"" + mode + "\" (cut-after=BYTES, stall or status=CODE)");
+    throw std::invalid_argument("unknown --fault \"" + mode +
+                                "\" (cut-after=BYTES, stall, status=CODE or ignore-range)");
 }
 
 // The first line of the file, without its line end; the password stays off the command line.
@@ -47,7 +49,7 @@ const char* ServerOptions::usage() {
            "  --port N                port on 127.0.0.1; 0 (the default) takes a free one\n"
            "  --proxy-auth-file FILE  act as a proxy demanding USER:PASSWORD from FILE's first line\n"
            "                          (or from the variable VELORA_REPO_PROXY_AUTH)\n"
-           "  --fault MODE            cut-after=BYTES, stall or status=CODE\n"
+           "  --fault MODE            cut-after=BYTES, stall, status=CODE or ignore-range\n"
            "The first line printed is \"listening on 127.0.0.1:PORT\".\n";
 }
 

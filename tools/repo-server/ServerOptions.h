@@ -9,7 +9,7 @@ namespace velora::tools {
 
 // How the server misbehaves on purpose (--fault).
 struct Fault {
-    enum class Kind { None, CutAfter, Stall, Status };
+    enum class Kind { None, CutAfter, Stall, Status, IgnoreRange };
     Kind kind = Kind::None;
     // Bytes of body before the cut, or the HTTP status.
     std::uint64_t amount = 0;

@@ -43,7 +43,7 @@ public:
 
     // Fetches the address into the target, resuming "<target>.part" when one exists. Returns once
     // the target is complete and checked. A failed or cancelled transfer keeps the ".part" for the
-    // next attempt; a file that fails its checks is removed.
+    // next attempt (unless it received nothing); a file that fails its checks is removed.
     virtual void download();
     // Stops a running download() within 100 ms (it throws DownloaderCancelledException) and any
     // later one of this object before it starts.
