@@ -47,6 +47,8 @@ struct Row {
     std::string lineSeen{};  // part of a request line the server must have printed
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
 class DownloaderTable : public testing::TestWithParam<Row> {};
 
 TEST_P(DownloaderTable, EndsAsExpectedWithNothingHalfWrittenUnderTheTargetName) {

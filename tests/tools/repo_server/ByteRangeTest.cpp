@@ -13,6 +13,8 @@ struct RangeCase {
     ByteRange expected;
 };
 
+void PrintTo(const RangeCase& range, std::ostream* out) { *out << range.name; }
+
 class ByteRangeOfAThousandBytes : public testing::TestWithParam<RangeCase> {};
 
 TEST_P(ByteRangeOfAThousandBytes, IsAnsweredAsHttpAsks) {
