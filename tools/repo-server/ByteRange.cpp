@@ -21,12 +21,12 @@ ByteRange ByteRange::resolve(const std::string& header, std::uint64_t size) {
     constexpr std::string_view kUnit = "bytes=";
     const std::string_view text(header);
     if (!text.starts_with(kUnit) || text.find(',') != std::string_view::npos) return {};
-    const std::string_view spec = text.substr(kUnit.size());
-    const auto dash = spec.find('-');
+    const std::string_view bounds = text.substr(kUnit.size());
+    const auto dash = bounds.find('-');
     const ByteRange unsatisfiable{Kind::Unsatisfiable};
     if (dash == std::string_view::npos) return unsatisfiable;
-    const auto first = number(spec.substr(0, dash));
-    const std::string_view lastText = spec.substr(dash + 1);
+    const auto first = number(bounds.substr(0, dash));
+    const std::string_view lastText = bounds.substr(dash + 1);
     const auto last = number(lastText);
     if (!first) {
         // "-N": the last N bytes.
