@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -53,10 +54,14 @@ public:
     std::string url(const std::string& path = {}) const {
         return "http://127.0.0.1:" + std::to_string(port_) + "/" + path;
     }
-    // Every line printed after the first: one per answered request.
-    std::vector<std::string> requestLines() const {
-        const std::lock_guard lock(mutex_);
-        return {lines_.begin() + 1, lines_.end()};
+    // Whether a request line holding `part` is printed within the limit. The server prints a line
+    // once its answer is written, so a client may be done before the line arrives.
+    bool sawRequest(const std::string& part, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] {
+            return std::any_of(lines_.begin() + 1, lines_.end(),
+                               [&](const std::string& line) { return line.find(part) != std::string::npos; });
+        });
     }
 
 private:
