@@ -1,0 +1,73 @@
+# Writes the product indexes of the sample repository (docs/repository-protocol.md): one per
+# platform, naming every sample product with the size and SHA-256 of its archive and the
+# platform's installer, all measured from the files already copied into the repository.
+#
+#   cmake -DCATALOGUE=<product_catalogue.json> -DCONTENT=<samples/products> -DREPOSITORY=<folder>
+#         -DFAMILY=<release family> -DSTATUS=<release status> -DPRODUCTS=<codes> -DPLATFORMS=<codes>
+#         -P WriteSampleRepository.cmake
+foreach(variable CATALOGUE CONTENT REPOSITORY FAMILY STATUS PRODUCTS PLATFORMS)
+  if(NOT DEFINED ${variable})
+    message(FATAL_ERROR "WriteSampleRepository.cmake needs -D${variable}=...")
+  endif()
+endforeach()
+
+# An object {"url", "size", "sha256"} for a file of the repository, by its relative address.
+function(file_entry relative out)
+  file(SHA256 "${REPOSITORY}/${relative}" checksum)
+  file(SIZE "${REPOSITORY}/${relative}" size)
+  set(${out} "{\"url\": \"${relative}\", \"size\": ${size}, \"sha256\": \"${checksum}\"}" PARENT_SCOPE)
+endfunction()
+
+file(READ "${CATALOGUE}" catalogue)
+string(JSON catalogue_count LENGTH "${catalogue}" products)
+math(EXPR last_entry "${catalogue_count} - 1")
+
+set(products "[]")
+foreach(code ${PRODUCTS})
+  set(product "")
+  foreach(index RANGE ${last_entry})
+    string(JSON entry_code GET "${catalogue}" products ${index} baseCode)
+    if(entry_code STREQUAL code)
+      string(JSON name GET "${catalogue}" products ${index} name)
+      string(JSON dependencies GET "${catalogue}" products ${index} dependencies)
+      set(product "{}")
+      string(JSON product SET "${product}" baseCode "\"${code}\"")
+      string(JSON product SET "${product}" name "\"${name}\"")
+      string(JSON product SET "${product}" version "\"${FAMILY}.0\"")
+      string(JSON product SET "${product}" updateLevel 0)
+      string(JSON product SET "${product}" dependencies "${dependencies}")
+      string(JSON product SET "${product}" additionalLanguages "[]")
+    endif()
+  endforeach()
+  if(product STREQUAL "")
+    message(FATAL_ERROR "${code} is not in ${CATALOGUE}")
+  endif()
+  set(install_size 0)
+  file(GLOB_RECURSE content_files "${CONTENT}/${code}/*")
+  foreach(content_file ${content_files})
+    file(SIZE "${content_file}" content_size)
+    math(EXPR install_size "${install_size} + ${content_size}")
+  endforeach()
+  string(JSON product SET "${product}" installSize ${install_size})
+  file_entry("archives/${FAMILY}/${code}.enc" archive)
+  string(JSON product SET "${product}" archive "${archive}")
+  string(JSON position LENGTH "${products}")
+  string(JSON products SET "${products}" ${position} "${product}")
+endforeach()
+
+foreach(platform ${PLATFORMS})
+  set(installer_name "velora_installer_${FAMILY}_${platform}.zip")
+  file_entry("installers/${FAMILY}/${platform}/${installer_name}" installer)
+  string(JSON installer SET "${installer}" name "\"${installer_name}\"")
+  set(index "{}")
+  string(JSON index SET "${index}" formatVersion 1)
+  string(JSON index SET "${index}" releaseFamily "\"${FAMILY}\"")
+  string(JSON index SET "${index}" releaseStatus "\"${STATUS}\"")
+  string(JSON index SET "${index}" platform "\"${platform}\"")
+  string(JSON index SET "${index}" products "${products}")
+  string(JSON index SET "${index}" installers "[${installer}]")
+  # Written aside and renamed, so an interrupted build never leaves half an index.
+  set(output "${REPOSITORY}/index/${FAMILY}/${STATUS}/${platform}.json")
+  file(WRITE "${output}.part" "${index}\n")
+  file(RENAME "${output}.part" "${output}")
+endforeach()

@@ -1,0 +1,188 @@
+#include "RepositoryServer.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "ByteRange.h"
+
+namespace velora::tools {
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr auto kLongestStall = std::chrono::seconds(30);
+constexpr auto kStallStep = std::chrono::milliseconds(50);
+
+std::string base64(const std::string& text) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); i += 3) {
+        std::uint32_t group = static_cast<unsigned char>(text[i]) << 16;
+        if (i + 1 < text.size()) group |= static_cast<unsigned char>(text[i + 1]) << 8;
+        if (i + 2 < text.size()) group |= static_cast<unsigned char>(text[i + 2]);
+        out += kDigits[(group >> 18) & 63];
+        out += kDigits[(group >> 12) & 63];
+        out += i + 1 < text.size() ? kDigits[(group >> 6) & 63] : '=';
+        out += i + 2 < text.size() ? kDigits[group & 63] : '=';
+    }
+    return out;
+}
+
+// The file under root that a decoded request path names; empty when the path leaves the root or
+// names no regular file.
+std::filesystem::path fileUnder(const std::filesystem::path& root, const std::string& path) {
+    if (path.empty() || path.front() != '/') return {};
+    const std::filesystem::path relative = std::filesystem::path(path).relative_path();
+    for (const auto& segment : relative) {
+        if (segment == ".." || segment == ".") return {};
+    }
+    std::filesystem::path file = root / relative;
+    std::error_code error;
+    return std::filesystem::is_regular_file(file, error) ? file : std::filesystem::path{};
+}
+
+const char* contentType(const std::filesystem::path& file) {
+    if (file.extension() == ".json") return "application/json";
+    if (file.extension() == ".zip") return "application/zip";
+    return "application/octet-stream";
+}
+
+}  // namespace
+
+RepositoryServer::RepositoryServer(ServerOptions options) : options_(std::move(options)) {
+    if (!options_.proxyCredentials.empty())
+        expectedProxyAuthorization_ = "Basic " + base64(options_.proxyCredentials);
+    // Short idle connections let stop() end promptly.
+    server_.set_keep_alive_timeout(1);
+    server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        answer(request, response);
+    });
+    server_.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
+        log(request, response);
+    });
+}
+
+int RepositoryServer::bind() {
+    port_ = options_.port == 0 ? server_.bind_to_any_port("127.0.0.1")
+                               : (server_.bind_to_port("127.0.0.1", options_.port) ? options_.port : -1);
+    return port_;
+}
+
+bool RepositoryServer::run() { return server_.listen_after_bind(); }
+
+void RepositoryServer::stop() {
+    stopping_.store(true);
+    server_.stop();
+}
+
+void RepositoryServer::answer(const httplib::Request& request, httplib::Response& response) {
+    // The server answers ranges itself: the library's own range arithmetic does not cut a range
+    // to the file's end, so its parsed ranges are dropped before it sees the response. The
+    // request object is the library's own mutable one, handed over as const.
+    const_cast<httplib::Request&>(request).ranges.clear();
+    const std::optional<std::string> path = localPath(request, response);
+    if (!path) return;
+    if (options_.fault.kind == Fault::Kind::Status) {
+        response.status = static_cast<int>(options_.fault.amount);
+        return;
+    }
+    serveFile(request, *path, response);
+}
+
+std::optional<std::string> RepositoryServer::localPath(const httplib::Request& request,
+                                                       httplib::Response& response) const {
+    constexpr std::string_view kScheme = "http://";
+    if (!request.path.starts_with(kScheme)) return request.path;
+    if (expectedProxyAuthorization_.empty()) {
+        response.status = 400;  // not a proxy
+        return std::nullopt;
+    }
+    if (request.get_header_value("Proxy-Authorization") != expectedProxyAuthorization_) {
+        response.status = 407;
+        response.set_header("Proxy-Authenticate", "Basic realm=\"velora-repo-server\"");
+        return std::nullopt;
+    }
+    const std::string rest = request.path.substr(kScheme.size());
+    const auto slash = rest.find('/');
+    const std::string authority = rest.substr(0, slash);
+    const std::string self = ":" + std::to_string(port_);
+    if (authority != "127.0.0.1" + self && authority != "localhost" + self) {
+        response.status = 502;  // proxies only to itself
+        return std::nullopt;
+    }
+    return slash == std::string::npos ? std::string("/") : rest.substr(slash);
+}
+
+void RepositoryServer::serveFile(const httplib::Request& request, const std::string& path,
+                                 httplib::Response& response) {
+    const std::filesystem::path file = fileUnder(options_.root, path);
+    if (file.empty()) {
+        response.status = 404;
+        return;
+    }
+    std::error_code error;
+    const std::uint64_t size = std::filesystem::file_size(file, error);
+    if (error) {
+        response.status = 404;
+        return;
+    }
+    const bool rangesIgnored = options_.fault.kind == Fault::Kind::IgnoreRange;
+    const ByteRange range = ByteRange::resolve(rangesIgnored ? "" : request.get_header_value("Range"), size);
+    if (range.kind == ByteRange::Kind::Unsatisfiable) {
+        response.status = 416;
+        response.set_header("Content-Range", "bytes */" + std::to_string(size));
+        return;
+    }
+    const std::uint64_t first = range.kind == ByteRange::Kind::Part ? range.first : 0;
+    const std::uint64_t length = range.kind == ByteRange::Kind::Part ? range.last - range.first + 1 : size;
+    response.status = range.kind == ByteRange::Kind::Part ? 206 : 200;
+    if (range.kind == ByteRange::Kind::Part) {
+        response.set_header("Content-Range", "bytes " + std::to_string(range.first) + "-" +
+                                                 std::to_string(range.last) + "/" + std::to_string(size));
+    }
+    if (length == 0) {
+        response.set_content("", contentType(file));
+        return;
+    }
+    const std::optional<std::uint64_t> cut = request.method == "GET" ? cutFor(path) : std::nullopt;
+    const bool stall = options_.fault.kind == Fault::Kind::Stall;
+    response.set_content_provider(
+        length, contentType(file),
+        [this, file, first, cut, stall](std::size_t offset, std::size_t left, httplib::DataSink& sink) {
+            if (stall) {
+                const auto until = std::chrono::steady_clock::now() + kLongestStall;
+                while (!stopping_.load() && std::chrono::steady_clock::now() < until)
+                    std::this_thread::sleep_for(kStallStep);
+                return false;
+            }
+            if (cut && offset >= *cut) return false;  // closes the connection mid-body
+            std::size_t count = std::min(left, kChunk);
+            if (cut) count = std::min<std::size_t>(count, *cut - offset);
+            std::vector<char> buffer(count);
+            std::ifstream stream(file, std::ios::binary);
+            stream.seekg(static_cast<std::streamoff>(first + offset));
+            if (!stream.read(buffer.data(), static_cast<std::streamsize>(count))) return false;
+            return sink.write(buffer.data(), count);
+        });
+}
+
+std::optional<std::uint64_t> RepositoryServer::cutFor(const std::string& path) {
+    if (options_.fault.kind != Fault::Kind::CutAfter) return std::nullopt;
+    const std::lock_guard lock(mutex_);
+    if (!pathsCut_.insert(path).second) return std::nullopt;
+    return options_.fault.amount;
+}
+
+void RepositoryServer::log(const httplib::Request& request, const httplib::Response& response) {
+    std::string line = request.method + " " + request.path;
+    if (request.has_header("Range")) line += " range " + request.get_header_value("Range");
+    line += " -> " + std::to_string(response.status);
+    const std::lock_guard lock(mutex_);
+    std::cout << line << std::endl;
+}
+
+}  // namespace velora::tools
