@@ -14,10 +14,12 @@ install_missing_packages() {
     done
     if [ ${#missing[@]} -gt 0 ]; then
         echo "Installing missing packages: ${missing[*]}"
-        local sudo=""
-        [ "$(id -u)" -eq 0 ] || sudo="sudo"
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+        # As root, apt's download helper runs as root too: on some machines its own unprivileged
+        # user cannot resolve host names, and every download fails.
+        local apt=(sudo apt-get)
+        [ "$(id -u)" -ne 0 ] || apt=(apt-get -o APT::Sandbox::User=root)
+        "${apt[@]}" update -qq
+        DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq "${missing[@]}"
     fi
 }
 
