@@ -107,6 +107,18 @@ std::u16string FolderRepositoryAdapter::getProductArchivePath(const std::u16stri
     return found == archives.end() ? std::u16string{} : found->second.u16string();
 }
 
+std::optional<ArchiveSource> FolderRepositoryAdapter::getProductArchive(const std::u16string& baseCode,
+                                                                        const std::string&) {
+    std::lock_guard lock(mutex_);
+    const auto& archives = listing().archives;
+    const auto found = archives.find(baseCode);
+    if (found == archives.end()) return std::nullopt;
+    std::error_code error;
+    const auto size = fs::file_size(found->second, error);
+    const auto* record = catalogue()->find(baseCode);
+    return ArchiveSource{found->second.string(), error ? 0 : size, record ? record->archiveSha256 : ""};
+}
+
 std::vector<std::u16string> FolderRepositoryAdapter::getAvailableProductBasecodes() {
     std::lock_guard lock(mutex_);
     std::vector<std::u16string> baseCodes;
@@ -123,7 +135,8 @@ bool FolderRepositoryAdapter::doProductsExist() {
     }
 }
 
-std::vector<std::string> FolderRepositoryAdapter::getInstallerUrls(const std::vector<std::u16string>&) {
+std::map<std::string, std::string> FolderRepositoryAdapter::getInstallerUrls(
+    const std::vector<std::string>&) {
     return {};
 }
 

@@ -35,11 +35,14 @@ public:
     // RepoAdapterDWSExtractException when an archive cannot be read.
     ProductMap getAvailableProducts() override;
     std::u16string getProductArchivePath(const std::u16string& baseCode) override;
+    // The archive in the folder, whatever the platform: a folder holds the archives of one.
+    std::optional<ArchiveSource> getProductArchive(const std::u16string& baseCode,
+                                                   const std::string& platform) override;
     std::vector<std::u16string> getAvailableProductBasecodes() override;
     // False also when the folder cannot be read.
     bool doProductsExist() override;
     // A folder holds no installers to download.
-    std::vector<std::string> getInstallerUrls(const std::vector<std::u16string>& platforms) override;
+    std::map<std::string, std::string> getInstallerUrls(const std::vector<std::string>& platforms) override;
     std::vector<std::u16string> getAdditionalLanguages() override;
     // Nothing here goes over the network; the credentials are kept only to be asked for.
     void setProxyCredentials(const std::string& userName, const std::string& password) override;

@@ -2,6 +2,7 @@
 // installer by hand (docs/repository-protocol.md).
 #include <pthread.h>
 #include <signal.h>
+#include <time.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -50,7 +51,13 @@ int main(int argc, char** argv) {
     const timespec interval{0, 200'000'000};
     while (!ended.load() && sigtimedwait(&stopSignals, nullptr, &interval) < 0) {
     }
-    server.stop();
+    // A stop that comes before the serving thread has started listening is not heard by the
+    // library, so it is repeated until the thread has ended.
+    const timespec retry{0, 10'000'000};
+    while (!ended.load()) {
+        server.stop();
+        nanosleep(&retry, nullptr);
+    }
     serving.join();
     return 0;
 }
