@@ -7,3 +7,17 @@ elseif(WORKFLOW_SANITIZE STREQUAL "thread")
 elseif(NOT WORKFLOW_SANITIZE STREQUAL "")
   message(FATAL_ERROR "WORKFLOW_SANITIZE must be empty, 'address' or 'thread'")
 endif()
+
+if(WORKFLOW_BUILD_FUZZERS)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "WORKFLOW_BUILD_FUZZERS needs clang (libFuzzer)")
+  endif()
+  # In the fuzzing build (with the sanitizers), coverage feedback from inside the libraries, where
+  # the parsers are, not only from the fuzz targets themselves. Linking with it too lets every
+  # other program of the build load the instrumented libraries. A plain clang build keeps its
+  # libraries as users get them: its fuzz targets only replay their seeds.
+  if(WORKFLOW_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    add_link_options(-fsanitize=fuzzer-no-link)
+  endif()
+endif()

@@ -148,6 +148,10 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
         // The parser's own text may quote the file: only the place is given.
         throw AnswersFileError("the answers file " + file.string() + " is not valid JSON: syntax error at " +
                                position(text, error.byte));
+    } catch (const json::out_of_range&) {
+        // A number beyond the range of a double ("1e999"); the parser's text would quote it and
+        // names no place.
+        throw AnswersFileError("the answers file " + file.string() + " holds a number too large to read");
     }
     SchemaCheck(file).check(answers, json::parse(kAnswersSchemaText), "");
 

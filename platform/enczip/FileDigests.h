@@ -39,7 +39,7 @@ private:
     };
 
     void work();
-    static std::string digestOf(const Pending& pending, std::vector<char>& buffer);
+    static std::string digestOf(const Pending& pending, char* buffer);
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -18,6 +18,10 @@ constexpr const char* kRelease = "Release";
 constexpr const char* kReleaseStatus = "ReleaseStatus";
 constexpr const char* kUpdateLevel = "UpdateLevel";
 constexpr const char* kVersion = "Version";
+// Values exactly as the file holds them: white space kept even when it is all a value holds, and
+// line ends not rewritten (a "&#13;" stays a carriage return), so that what write() produces
+// reads back as the same release.
+constexpr unsigned kParseOptions = (pugi::parse_default | pugi::parse_ws_pcdata) & ~pugi::parse_eol;
 
 std::u16string childText(const pugi::xml_node& root, const char* name) {
     return fl::i18n::to_u16string(root.child(name).child_value());
@@ -48,7 +52,7 @@ ReleaseInfo::ReleaseInfo(std::istream& stream) {
     const std::string text = content.str();
 
     pugi::xml_document document;
-    const pugi::xml_parse_result result = document.load_buffer(text.data(), text.size());
+    const pugi::xml_parse_result result = document.load_buffer(text.data(), text.size(), kParseOptions);
     if (!result) {
         throw ReleaseInfoException(std::string("VersionInfo.xml: ") + result.description() + " at offset " +
                                    std::to_string(result.offset));

@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Files, AnswersFileTest, ::testing::Values(
     AnswersCase{"FlagAsAString", R"({"silent": "yes"})", R"("silent" must be true or false, not a string)"},
     AnswersCase{"ProductsWithANumber", R"({"products": ["VELORA", 7]})",
                 R"("products" must be a list of strings, not a list)"},
+    AnswersCase{"NumberTooLarge", R"({"silent": 1e999})", "holds a number too large to read"},
     AnswersCase{"SyntaxErrorPlaced", "{\n  \"silent\": true,\n  \"destination\" \"/opt\"\n}",
                 "is not valid JSON: syntax error at line 3, column 22"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -84,8 +84,9 @@ TEST(ReleaseInfo, IsReadAndWrittenAndRefusedWhenMalformed) {
              "</ReleaseStatus><UpdateLevel> 3\n </UpdateLevel><Version>25.1.0.2041</Version></VersionInfo>"),
         "2025.1 Prerelease 25.1.0.2041 3");
     std::ostringstream written;
-    foundation::release_info::ReleaseInfo(u"2025.2", u"Release", 7, u"25.2.0.11").write(written);
-    EXPECT_EQ(read(written.str()), "2025.2 Release 25.2.0.11 7");
+    // A value of white space alone and a carriage return both survive the way back.
+    foundation::release_info::ReleaseInfo(u"2025.2", u" ", 7, u"25.2.0.11\r").write(written);
+    EXPECT_EQ(read(written.str()), "2025.2   25.2.0.11\r 7");
     for (const std::string level : {"-1", "3a", "", "99999999999"})
         EXPECT_THROW(read("<VersionInfo><UpdateLevel>" + level + "</UpdateLevel></VersionInfo>"),
                      ReleaseInfoException);
