@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "DownloadRun.h"
 #include "EngineErrorCodes.h"
 #include "InstallRun.h"
 #include "LocalEngine.h"
@@ -7,8 +8,8 @@
 #include "fl/i18n/TextConversion.h"
 
 // The engine's runs. Installing products (from a repository or a folder of archives) is done by
-// InstallRun, uninstalling them by ProductRemoval; the other runs report that this build cannot perform them,
-// rather than pretending to.
+// InstallRun, uninstalling them by ProductRemoval, fetching archives for later by DownloadRun; the other runs
+// report that this build cannot perform them, rather than pretending to.
 namespace install::engine {
 namespace {
 
@@ -55,12 +56,14 @@ void LocalEngine::start(const std::vector<std::u16string>& products, const std::
     InstallRun(std::move(request)).execute();
 }
 
-void LocalEngine::startForDownloadOnly(const std::vector<std::u16string>&, const std::u16string&,
-                                       const std::vector<std::string>&, const std::vector<std::string>&,
-                                       WorkflowType,
-                                       const std::shared_ptr<repository_adapter::RepositoryAdapter>&,
-                                       const EngineConfig&) {
-    notAvailable("startForDownloadOnly");
+void LocalEngine::startForDownloadOnly(
+    const std::vector<std::u16string>& products, const std::u16string& folder,
+    const std::vector<std::string>& platforms, const std::vector<std::string>&, WorkflowType,
+    const std::shared_ptr<repository_adapter::RepositoryAdapter>& repository, const EngineConfig& config) {
+    // Additional languages travel inside the archives here, so they need no download of their own.
+    DownloadRun({products, std::filesystem::path(fl::i18n::to_string(folder)), platforms, repository,
+                 getCatalogue(), config.getProxyUserName(), config.getProxyPassword()})
+        .run();
 }
 
 void LocalEngine::startUninstall(const std::u16string& folder, const std::vector<std::u16string>& products) {

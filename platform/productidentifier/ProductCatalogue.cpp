@@ -84,7 +84,46 @@ ProductRecord parseProduct(const json& product) {
     return record;
 }
 
+std::string utf8(const std::u16string& value) { return fl::i18n::to_string(value); }
+
+const char* platformName(Platform platform) {
+    switch (platform) {
+        case Platform::Windows:
+            return "windows";
+        case Platform::Linux:
+            return "linux";
+        case Platform::MacOS:
+            return "macos";
+    }
+    return "linux";
+}
+
+json productJson(const ProductRecord& record) {
+    json product = {{"baseCode", utf8(record.baseCode)}, {"name", utf8(record.name)}};
+    if (!record.productFamily.empty()) product["family"] = utf8(record.productFamily);
+    if (record.isControlling) product["controlling"] = true;
+    product["dependencies"] = json::array();
+    for (const auto& dependency : record.dependencies) product["dependencies"].push_back(utf8(dependency));
+    for (const auto& [platform, path] : record.relativeProductPath)
+        product["relativePath"][platformName(platform)] = path.string();
+    for (const auto& [code, executable] : record.detectRunningExe)
+        product["detectRunningExe"][utf8(code)] = utf8(executable);
+    if (!record.registryKeyRoot.empty() || !record.registryKey.empty() || !record.registryKeySubRoot.empty())
+        product["registry"] = {{"keyRoot", utf8(record.registryKeyRoot)},
+                               {"key", utf8(record.registryKey)},
+                               {"subRoot", utf8(record.registryKeySubRoot)}};
+    if (record.isRequiredForMacOSApp) product["requiredForMacOSApp"] = true;
+    if (!record.archiveSha256.empty()) product["archiveSha256"] = record.archiveSha256;
+    return product;
+}
+
 }  // namespace
+
+std::string ProductCatalogue::toJson() const {
+    json products = json::array();
+    for (const ProductRecord& record : products_) products.push_back(productJson(record));
+    return json{{"products", products}}.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
 
 ProductCatalogue ProductCatalogue::fromJson(std::string_view content) {
     std::vector<ProductRecord> products;

@@ -39,6 +39,8 @@ public:
     const productdata::ProductRecord* find(const std::u16string& baseCode) const;
     // In catalogue order.
     const std::vector<productdata::ProductRecord>& getProducts() const;
+    // The catalogue as fromJson() reads it back.
+    std::string toJson() const;
     // Every product the base code needs, directly or through others, nearest first, each once;
     // the product itself never appears. A base code the catalogue does not know is listed but
     // not followed further.
