@@ -123,7 +123,8 @@ bool FolderRepositoryAdapter::doProductsExist() {
     }
 }
 
-std::vector<std::string> FolderRepositoryAdapter::getInstallerUrls(const std::vector<std::u16string>&) {
+std::map<std::string, std::string> FolderRepositoryAdapter::getInstallerUrls(
+    const std::vector<std::string>&) {
     return {};
 }
 

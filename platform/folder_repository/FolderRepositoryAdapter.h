@@ -39,7 +39,7 @@ public:
     // False also when the folder cannot be read.
     bool doProductsExist() override;
     // A folder holds no installers to download.
-    std::vector<std::string> getInstallerUrls(const std::vector<std::u16string>& platforms) override;
+    std::map<std::string, std::string> getInstallerUrls(const std::vector<std::string>& platforms) override;
     std::vector<std::u16string> getAdditionalLanguages() override;
     // Nothing here goes over the network; the credentials are kept only to be asked for.
     void setProxyCredentials(const std::string& userName, const std::string& password) override;

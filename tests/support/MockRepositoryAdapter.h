@@ -2,6 +2,10 @@
 
 #include <gmock/gmock.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "install/repository_adapter/RepositoryAdapter.h"
 
 namespace workflow_test {
@@ -15,7 +19,8 @@ public:
     MOCK_METHOD(std::u16string, getProductArchivePath, (const std::u16string&), (override));
     MOCK_METHOD(std::vector<std::u16string>, getAvailableProductBasecodes, (), (override));
     MOCK_METHOD(bool, doProductsExist, (), (override));
-    MOCK_METHOD(std::vector<std::string>, getInstallerUrls, (const std::vector<std::u16string>&), (override));
+    MOCK_METHOD((std::map<std::string, std::string>), getInstallerUrls, (const std::vector<std::string>&),
+                (override));
     MOCK_METHOD(std::vector<std::u16string>, getAdditionalLanguages, (), (override));
     MOCK_METHOD(void, setProxyCredentials, (const std::string&, const std::string&), (override));
 };

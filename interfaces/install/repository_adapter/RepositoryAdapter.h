@@ -26,7 +26,9 @@ public:
     virtual std::u16string getProductArchivePath(const std::u16string& baseCode) = 0;
     virtual std::vector<std::u16string> getAvailableProductBasecodes() = 0;
     virtual bool doProductsExist() = 0;
-    virtual std::vector<std::string> getInstallerUrls(const std::vector<std::u16string>& platforms) = 0;
+    // The installers of the platforms ("w64pc", ...): installer file name to download address.
+    virtual std::map<std::string, std::string> getInstallerUrls(
+        const std::vector<std::string>& platforms) = 0;
     virtual std::vector<std::u16string> getAdditionalLanguages() = 0;
     virtual void setProxyCredentials(const std::string& userName, const std::string& password) = 0;
 };
