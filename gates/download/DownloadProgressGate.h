@@ -27,7 +27,8 @@ namespace install::product_installer::workflow_utils {
 // failure leaves one failure page, a log line and a diagnostics record, and the step open; what
 // was downloaded stays on disk.
 //
-// The installer downloader is made by getInstallerDownloader, which a derived class supplies.
+// The installers are fetched by whatever getInstallerDownloader makes. The library has no
+// installer downloader of its own yet, so the gate is abstract: a derived class supplies it.
 class WORKFLOW_UTILS_API DownloadProgressGate : public install::workflow_manager::Gate {
 public:
     using InstallerUrls = InstallerDownloaderInterface::InstallerUrls;
