@@ -21,13 +21,15 @@ using download_test::PrintTo;
 namespace wu = install::product_installer::workflow_utils;
 namespace ra = install::repository_adapter;
 
+using DownloadFolderGateTest = DownloadFixture;
+
 struct TestFolderGate : wu::DownloadFolderGate {
     using DownloadFolderGate::DownloadFolderGate;
     using DownloadFolderGate::getDiagnosticsData;
 };
 
 // A refused folder is explained by the folder check; the page adds only its diagnostics figures.
-TEST_F(DownloadFixture, TheFolderPageProposesTheReleaseFolderAndAcceptsWhatTheFolderCheckAccepts) {
+TEST_F(DownloadFolderGateTest, ProposesTheReleaseFolderAndAcceptsWhatTheFolderCheckAccepts) {
     const workflow_test::ScopedEnvironmentVariable downloads{"XDG_DOWNLOAD_DIR", "/dl"};
     const workflow_test::ScratchFolder scratch;
     TestFolderGate gate{u"DownloadFolderGate", handler};
