@@ -26,9 +26,7 @@ namespace install::product_installer::workflow_utils {
 // with its progress shown; then the platforms' installers are fetched into the same folder. Each
 // failure leaves one failure page, a log line and a diagnostics record, and the step open; what
 // was downloaded stays on disk.
-//
-// The installers are fetched by whatever getInstallerDownloader makes. The library has no
-// installer downloader of its own yet, so the gate is abstract: a derived class supplies it.
+
 class WORKFLOW_UTILS_API DownloadProgressGate : public install::workflow_manager::Gate {
 public:
     using InstallerUrls = InstallerDownloaderInterface::InstallerUrls;
@@ -53,7 +51,7 @@ protected:
     virtual void downloadAndExtractInstallers(const std::u16string& runFolder) const;
     virtual std::unique_ptr<InstallerDownloaderInterface> getInstallerDownloader(
         const std::shared_ptr<DataModelHandler>& handler, const InstallerUrls& windowsInstallers,
-        const InstallerUrls& otherInstallers, const std::u16string& folder) const = 0;
+        const InstallerUrls& otherInstallers, const std::u16string& folder) const;
     virtual std::unique_ptr<install::engine::Engine> getEngineInstance() const;
     virtual std::unique_ptr<install::engine::EngineConfig> getEngineConfigInstance() const;
     // Called inside the handler of `error`: shows, logs and reports it, then rethrows it.

@@ -7,6 +7,7 @@
 #include "fl/i18n/Message.h"
 #include "fl/i18n/TextConversion.h"
 #include "gates/download/DownloadProgressGate.h"
+#include "gates/download/InstallerDownloader.h"
 #include "install/cpputil/LogMessages.h"
 #include "install/platformutil/PlatformUtility.h"
 
@@ -20,6 +21,12 @@ constexpr char kInstallerPlatform[] = "w64pc";
 constexpr auto kProgressFailure = install::datamodels::product_installer::validationResultType(13);
 
 }  // namespace
+
+std::unique_ptr<InstallerDownloaderInterface> DownloadProgressGate::getInstallerDownloader(
+    const std::shared_ptr<DataModelHandler>& handler, const InstallerUrls& windowsInstallers,
+    const InstallerUrls& otherInstallers, const std::u16string& folder) const {
+    return std::make_unique<InstallerDownloader>(handler, windowsInstallers, otherInstallers, folder);
+}
 
 void DownloadProgressGate::downloadAndExtractInstallers(const std::u16string& runFolder) const {
     try {
