@@ -162,6 +162,9 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
     readIfPresent(answers, "catalogue", options.catalogue);
     readIfPresent(answers, "destination", options.destination);
     readIfPresent(answers, "products", options.products);
+    readIfPresent(answers, "downloadFolder", options.downloadFolder);
+    readIfPresent(answers, "platforms", options.platforms);
+    readIfPresent(answers, "repository", options.repository);
     readIfPresent(answers, "agreeToLicense", options.agreeToLicense);
     readIfPresent(answers, "waitLock", options.waitLock);
     if (answers.contains("options")) {

@@ -61,7 +61,18 @@ void HeadlessFrontEnd::supplyAnswers(const std::u16string& gateName) {
         // A person who types nothing accepts the proposed folder.
         handler_->setUserInputFolder(options_.destination.empty() ? handler_->getDefaultFolder()
                                                                   : utf16(options_.destination));
-    } else if (gateName == u"ProductSelectionGate") {
+    } else if (gateName == u"DownloadFolderGate") {
+        handler_->setUserGivenDownloadFolder(options_.downloadFolder.empty()
+                                                 ? handler_->getDefaultDownloadFolder()
+                                                 : utf16(options_.downloadFolder));
+    } else if (gateName == u"PlatformSelectionGate") {
+        const std::vector<std::string> chosen =
+            options_.platforms.empty() ? std::vector<std::string>{"l64pc"} : options_.platforms;
+        handler_->setDefaultPlatform(utf16(chosen.front()));
+        auto platforms = root_.getWorkflowDependentData().getDownloadPlatforms().modify();
+        for (std::size_t index = 1; index < chosen.size(); ++index) platforms.append(utf16(chosen[index]));
+        platforms.commit();
+    } else if (gateName == u"ProductSelectionGate" || gateName == u"DownloadProductSelectionGate") {
         if (!options_.products.empty()) {
             std::set<std::u16string> products;
             for (const auto& product : options_.products) products.insert(utf16(product));

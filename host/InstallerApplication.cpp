@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <system_error>
 #include <thread>
 
 #include "FolderRepositoryAdapter.h"
+#include "OnlineRepositoryAdapter.h"
 #include "fl/i18n/Message.h"
 #include "fl/i18n/TextConversion.h"
+#include "foundation/release_info/ReleaseInfo.h"
+#include "foundation/urlmanager/UrlManager.h"
 #include "host/CatalogueComponents.h"
 #include "host/DestinationClaim.h"
 #include "host/EventStream.h"
@@ -47,9 +51,18 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     independent.setInstallerVersion(u"1.0.0");
     independent.setPackagesRoot(packagesRoot.u16string());
     independent.setInstallationFilesDir(packagesRoot.u16string());
+    // The release the installer belongs to, as its "VersionInfo.xml" says; the online repository
+    // is asked for the products of that release.
     const auto release = independent.getRelease();
     release.setFamily(u"Velora");
     release.setStatus(u"release");
+    std::ifstream versionInfo(install::platformutil::PlatformUtility::getInstallationPath() /
+                              "VersionInfo.xml");
+    if (versionInfo) {
+        const foundation::release_info::ReleaseInfo installer(versionInfo);
+        release.setFamily(installer.getReleaseFamily());
+        release.setStatus(installer.getReleaseStatus());
+    }
     handler.setInitialWorkflow(utf16(options.workflow));
     handler.setWorkflow(utf16(options.workflow));
     handler.setLocale(install::cpputil::installer_locale::getLocale());
@@ -62,6 +75,28 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
         offered.push_back(product.baseCode);
     }
     handler.setOfferedProducts(offered);
+}
+
+// The online repository the pages find by "(type=onlineproduct)": the one named on the command
+// line, else in the address configuration. None when neither names one.
+std::shared_ptr<microservices::ServiceRegistry> onlineServices(const InstallerOptions& options) {
+    auto services = std::make_shared<microservices::ServiceRegistry>();
+    std::string address = options.repository;
+    if (address.empty()) {
+        try {
+            const auto urls = foundation::urlmanager::createUrlManager();
+            if (urls->hasUrl(foundation::urlmanager::PRODUCT_REPOSITORY))
+                address = urls->getUrl(foundation::urlmanager::PRODUCT_REPOSITORY);
+        } catch (const std::exception&) {
+            // No address configuration beside the installer: no online repository either.
+        }
+    }
+    if (!address.empty()) {
+        services->registerService<install::repository_adapter::RepositoryAdapter>(
+            std::make_shared<install::repository_adapter::OnlineRepositoryAdapter>(address, "l64pc"),
+            {{"type", "onlineproduct"}});
+    }
+    return services;
 }
 
 // Archives lie in the packages root and in its "common" folder.
@@ -104,6 +139,35 @@ dm::common::ValidationStatus switchFailureStatus(const tq::zero::Model& model) {
     return status;
 }
 
+// A folder a download-only run made holds this machine's archives, with their catalogue, in
+// "archives/l64pc": given that folder, its "archives" folder (as the installer script beside them
+// gives) or the platform folder itself, install from there.
+std::filesystem::path archivesIn(const std::filesystem::path& packagesRoot) {
+    for (const auto& candidate :
+         {packagesRoot, packagesRoot / "archives" / "l64pc", packagesRoot / "l64pc"}) {
+        if (holdsProductArchives(candidate)) return candidate;
+    }
+    return packagesRoot;
+}
+
+// The newest folder in the download folder: the one this run made.
+std::filesystem::path newestFolderIn(const std::filesystem::path& folder) {
+    std::filesystem::path newest;
+    std::filesystem::file_time_type newestTime{};
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code ignored;
+        if (!entry->is_directory(ignored)) continue;
+        const auto time = entry->last_write_time(ignored);
+        if (newest.empty() || time > newestTime) {
+            newest = entry->path();
+            newestTime = time;
+        }
+    }
+    return newest;
+}
+
 }  // namespace
 
 InstallerApplication::InstallerApplication(InstallerOptions options, std::ostream& out, std::ostream& err,
@@ -131,9 +195,19 @@ int InstallerApplication::run() {
         ::setenv("VELORA_DESKTOP_FOLDER", options_.shortcutFolder.c_str(), 1);
     if (!options_.menuFolder.empty()) ::setenv("VELORA_APPLICATIONS_FOLDER", options_.menuFolder.c_str(), 1);
 
-    const auto packagesRoot = options_.packagesRoot.empty()
-                                  ? install::platformutil::PlatformUtility::getInstallationPath()
-                                  : std::filesystem::absolute(options_.packagesRoot);
+    const auto packagesRoot = archivesIn(options_.packagesRoot.empty()
+                                             ? install::platformutil::PlatformUtility::getInstallationPath()
+                                             : std::filesystem::absolute(options_.packagesRoot));
+    const auto services = onlineServices(options_);
+    if (utf16(options_.workflow) == kDownloadOnly &&
+        services->findService<install::repository_adapter::RepositoryAdapter>("(type=onlineproduct)") ==
+            nullptr) {
+        err_ << "A download-only run needs the online product repository: give its address with --repository "
+                "URL"
+             << " (or as " << foundation::urlmanager::PRODUCT_REPOSITORY << " in "
+             << foundation::urlmanager::UrlManager::defaultConfigurationFile().string() << ").\n";
+        return kExitUsage;
+    }
     if (utf16(options_.workflow) == kInstallFromFolder && !holdsProductArchives(packagesRoot)) {
         err_ << "There are no product archives (*.enc) in " << packagesRoot.string()
              << ": name the folder that holds them with --packages-root.\n";
@@ -189,7 +263,7 @@ int InstallerApplication::run() {
 
     auto workflows = std::make_shared<install::workflow_manager::WorkflowHandler>(createWorkflowConfiguration(
         handler, CatalogueComponents(catalogue),
-        [&people](const std::string& failure) { people << "Warning: " << failure << '\n'; }));
+        [&people](const std::string& failure) { people << "Warning: " << failure << '\n'; }, services));
     const auto names = workflows->getWorkflowNames();
     if (std::find(names.begin(), names.end(), utf16(options_.workflow)) == names.end()) {
         std::string known;
@@ -237,6 +311,12 @@ int InstallerApplication::run() {
         case RunEnd::Completed: {
             const auto notes = installerModel.root.getWorkflowDependentData().getInstallationNotes();
             if (!notes.empty()) people << fl::i18n::to_string(notes) << '\n';
+            if (handler->isDownloadOnlyWorkflow()) {
+                const auto folder =
+                    newestFolderIn(fl::i18n::to_string(handler->getUserGivenDownloadFolder()));
+                people << "Downloaded into " << folder.string() << ": it installs without a network, with "
+                       << "--packages-root " << folder.string() << ".\n";
+            }
             break;
         }
         case RunEnd::StoppedAfterGate:
@@ -250,7 +330,9 @@ int InstallerApplication::run() {
         case RunEnd::Failed: {
             const std::string reason = lastErrorDetails(records);
             if (!reason.empty()) people << "Reason: " << reason << '\n';
-            people << "The installation did not complete.\n";
+            people << (handler->isDownloadOnlyWorkflow()
+                           ? "The download did not complete; what was fetched stays.\n"
+                           : "The installation did not complete.\n");
             break;
         }
         case RunEnd::StoppedBeforeProcessing:

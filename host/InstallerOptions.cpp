@@ -82,6 +82,9 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         {"--catalogue", [&](const std::string& v) { options.catalogue = v; }},
         {"--destination", [&](const std::string& v) { options.destination = v; }},
         {"--products", [&](const std::string& v) { options.products = splitList(v); }},
+        {"--download-folder", [&](const std::string& v) { options.downloadFolder = v; }},
+        {"--platforms", [&](const std::string& v) { options.platforms = splitList(v); }},
+        {"--repository", [&](const std::string& v) { options.repository = v; }},
         {"--desktop-shortcut",
          [&](const std::string& v) { options.desktopShortcut = parseBool("--desktop-shortcut", v); }},
         {"--start-menu-shortcut",
@@ -147,6 +150,13 @@ What to install:
   --destination DIR          installation folder
   --products A,B             base codes of the products to install (default: the step's proposal)
   --agree                    accept the software licence agreement
+
+Download only (--workflow DownloadOnly):
+  --download-folder DIR      the run's archives and installers go into a new time-stamped folder
+                             in DIR; that folder installs offline (--packages-root FOLDER)
+  --platforms A,B            platforms to fetch: w64pc, l64pc, m64in, m64ar (default: l64pc)
+  --repository URL           the online product repository (default: PRODUCT_REPOSITORY in the
+                             address configuration, urls.json beside the installer)
 
 Uninstall:
   --uninstall DIR            take away the products installed in DIR (only those of --products,

@@ -17,6 +17,11 @@ struct InstallerOptions {
     std::filesystem::path catalogue;
     std::string destination;
     std::vector<std::string> products;
+    // Download-only runs: the folder below which the run's folder is made, and the platforms.
+    std::string downloadFolder;
+    std::vector<std::string> platforms;
+    // The online product repository's address; empty: the one the address configuration names.
+    std::string repository;
     bool agreeToLicense = false;
     bool desktopShortcut = false;
     bool startMenuShortcut = false;

@@ -1,11 +1,14 @@
 #include "host/InstallerWorkflows.h"
 
+#include "gates/download/DownloadFolderGate.h"
+#include "gates/download/PlatformSelectionGate.h"
 #include "gates/selection/OptionSelectionGate.h"
 #include "gates/selection/SLAGate.h"
 #include "gates/session/FinalGate.h"
 #include "gates/session/ProductFilesDetectionGate.h"
 #include "gates/session/WelcomeGate.h"
 #include "host/CatalogueBoundGates.h"
+#include "host/CatalogueDownloadGates.h"
 
 namespace velora::installer {
 
@@ -24,7 +27,8 @@ void addGate(install::workflow_manager::WorkflowConfiguration& configuration, co
 
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     const std::shared_ptr<wu::DataModelHandler>& handler, const CatalogueComponents& components,
-    const ReportingRegistrationRunner::Warning& registrationWarning) {
+    const ReportingRegistrationRunner::Warning& registrationWarning,
+    const std::shared_ptr<microservices::ServiceRegistry>& services) {
     install::workflow_manager::WorkflowConfiguration configuration;
     addGate<wu::WelcomeGate>(configuration, u"WelcomeGate", handler);
     addGate<wu::ProductFilesDetectionGate>(configuration, u"ProductFilesDetectionGate", handler);
@@ -36,11 +40,26 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     addGate<CatalogueInstallProgressGate>(configuration, u"InstallProgressGate", handler, components,
                                           registrationWarning);
     addGate<wu::FinalGate>(configuration, u"FinalGate", handler);
+    addGate<wu::DownloadFolderGate>(configuration, u"DownloadFolderGate", handler);
+    auto platforms = std::make_shared<wu::PlatformSelectionGate>(u"PlatformSelectionGate", handler);
+    platforms->setServiceRegistry(services);
+    configuration.gates.emplace(u"PlatformSelectionGate", platforms);
+    addGate<CatalogueDownloadProductSelectionGate>(configuration, u"DownloadProductSelectionGate", handler,
+                                                   components);
+    addGate<CatalogueDownloadProgressGate>(configuration, u"DownloadProgressGate", handler, components);
 
     configuration.gateOrder[kInstallFromFolder] = {
         u"WelcomeGate",         u"ProductFilesDetectionGate", u"SLAGate",
         u"FolderSelectionGate", u"ProductSelectionGate",      u"OptionSelectionGate",
         u"ConfirmationGate",    u"InstallProgressGate",       u"FinalGate"};
+    configuration.gateOrder[kDownloadOnly] = {u"WelcomeGate",
+                                              u"SLAGate",
+                                              u"DownloadFolderGate",
+                                              u"PlatformSelectionGate",
+                                              u"DownloadProductSelectionGate",
+                                              u"ConfirmationGate",
+                                              u"DownloadProgressGate",
+                                              u"FinalGate"};
     return configuration;
 }
 

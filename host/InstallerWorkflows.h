@@ -5,18 +5,22 @@
 #include "host/CatalogueComponents.h"
 #include "host/ReportingRegistrationRunner.h"
 #include "install/workflow_manager/WorkflowConfiguration.h"
+#include "microservices/ServiceRegistry.h"
 #include "workflow_core/DataModelHandler.h"
 
 namespace velora::installer {
 
 inline constexpr char16_t kInstallFromFolder[] = u"Interactive Install From Folder";
+inline constexpr char16_t kDownloadOnly[] = u"DownloadOnly";
 
 // The gates of each workflow this installer runs, in order, each constructed over the handler;
 // those that ask about products work from the run's catalogue. A registration step that fails
-// is also handed to `registrationWarning`.
+// is also handed to `registrationWarning`. The pages that need the online repository find it in
+// `services`.
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
     const CatalogueComponents& components,
-    const ReportingRegistrationRunner::Warning& registrationWarning = {});
+    const ReportingRegistrationRunner::Warning& registrationWarning = {},
+    const std::shared_ptr<microservices::ServiceRegistry>& services = nullptr);
 
 }  // namespace velora::installer

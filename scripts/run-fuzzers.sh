@@ -8,6 +8,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_EACH="${1:-60}"
 BUILD="$ROOT/build-fuzz"
+source "$ROOT/scripts/common.sh"
+install_missing_packages
 
 # Optimised: several times the executions of an unoptimised build in the same time (the tree
 # holds no assert() that NDEBUG would silence).

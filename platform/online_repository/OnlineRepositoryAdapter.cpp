@@ -85,12 +85,25 @@ std::string OnlineRepositoryAdapter::fetch(const std::string& relative, const st
     const fs::path target =
         workFolder_ / ("index-" + platform + "-" +
                        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".json");
-    install::downloader::Downloader downloader(absolute(relative), target.u16string());
+    downloader::Downloader downloader(absolute(relative), target.u16string());
     if (!proxyAddress_.empty()) downloader.setProxyUrl(proxyAddress_);
     if (!proxyUserName_.empty() && !proxyPassword_.empty())
         downloader.setProxySettings(proxyUserName_, proxyPassword_);
     downloader.setTimeouts(std::chrono::seconds(15), std::chrono::seconds(30));
-    downloader.download();
+    // An index broken off on the way (no error answer) is fetched on from where it stopped, twice
+    // at most, before the repository counts as unreachable.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            downloader.download();
+            break;
+        } catch (const downloader::DownloaderHttpRequestFailedException& error) {
+            if (error.httpStatus() >= 400 || attempt == 2) {
+                std::error_code ignored;
+                fs::remove(fs::path(target) += ".part", ignored);
+                throw;
+            }
+        }
+    }
     std::string text;
     {
         std::ifstream stream(target, std::ios::binary);

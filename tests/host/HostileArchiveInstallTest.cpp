@@ -76,7 +76,7 @@ TEST_F(HostileArchiveInstallTest, AReinstallWithATamperedArchiveLeavesTheEarlier
 
     // The zip directory at the end stays readable: only the unpacking meets the damage.
     const InstallerOutcome outcome = expectRefused(packages, "VELORA,FLOWMERE");
-    EXPECT_THAT(outcome.out + outcome.err, HasSubstr(englishMessage("ExtractErrorMsg", {"Velora", "w64pc"})));
+    EXPECT_THAT(outcome.out + outcome.err, HasSubstr(englishMessage("ExtractErrorMsg", {"2025.1", "w64pc"})));
     EXPECT_THAT(diagnosticsErrorCodes(), ::testing::Contains("2160"));
     EXPECT_EQ(readText(destination() / "share/velora/manual.txt"), manual);
 }

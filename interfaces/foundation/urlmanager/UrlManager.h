@@ -13,6 +13,7 @@ namespace foundation::urlmanager {
 inline constexpr char EMBEDDED_SIGNIN[] = "EMBEDDED_SIGNIN";  // sign-in page shown in the installer
 inline constexpr char ONLINE_SERVICE[] = "ONLINE_SERVICE";    // the online service the proxy check pings
 inline constexpr char PROXY[] = "PROXY";  // proxy for the online service; absent: the system's
+inline constexpr char PRODUCT_REPOSITORY[] = "PRODUCT_REPOSITORY";  // base address of the product repository
 
 // Addresses by key, read once from a JSON file holding one object of key -> address text.
 class COMPONENT_API UrlManager {
