@@ -72,9 +72,9 @@ std::vector<std::string> recordedBaseCodes(const std::filesystem::path& destinat
 // that is not one.
 std::vector<nlohmann::json> parseJsonLines(const std::string& text);
 
-using install::enczip::test::readText;
 using install::enczip::test::snapshot;
 using velora::tools::ZipArchiveWriter;
+using workflow_test::readText;
 
 // Every file of a sample product (as unpacked from the samples) is in the destination with its
 // content, or none is.

@@ -7,22 +7,22 @@
 #include <limits>
 #include <stdexcept>
 
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace install::engine {
 namespace {
 
 TEST(DiskSpaceValidatorTest, ComparesTheRequiredBytesWithTheSpaceOfTheNearestExistingFolder) {
-    test::ScratchFolder scratch;
+    workflow_test::ScratchFolder scratch;
     const DiskSpaceValidator validator;
     struct statvfs volume {};
     ASSERT_EQ(::statvfs(scratch.path().c_str(), &volume), 0);
     const std::uint64_t available =
         validator.getAvailableDiskSpace((scratch.path() / "not" / "yet").u16string());
     EXPECT_EQ(available % volume.f_frsize, 0u);
-    EXPECT_TRUE(validator.hasEnoughDiskSpaceToInstall(scratch.text(), 4096));
+    EXPECT_TRUE(validator.hasEnoughDiskSpaceToInstall(scratch.u16(), 4096));
     EXPECT_FALSE(
-        validator.hasEnoughDiskSpaceToInstall(scratch.text(), std::numeric_limits<std::uint64_t>::max()));
+        validator.hasEnoughDiskSpaceToInstall(scratch.u16(), std::numeric_limits<std::uint64_t>::max()));
     EXPECT_THROW(validator.hasEnoughDiskSpaceToInstall(u"", 1), std::invalid_argument);
 }
 

@@ -6,8 +6,8 @@
 
 #include "FolderProduct.h"
 #include "InstallationManifest.h"
-#include "ScratchFolder.h"
 #include "install/engine/EngineExceptions.h"
+#include "support/ScratchFolder.h"
 
 namespace install::engine {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using Sizes = std::pair<std::uint64_t, std::uint64_t>;
 
 TEST(RequiredSizeCalculatorTest, AddsEachProductOnceLeavingOutInstalledAndUnknownOnes) {
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     repository_adapter::ProductMap products;
     for (const auto& [code, download, install] :
          {std::tuple{u"VELORA", 1000, 5000}, std::tuple{u"FLOWMERE", 200, 700},
@@ -24,17 +24,17 @@ TEST(RequiredSizeCalculatorTest, AddsEachProductOnceLeavingOutInstalledAndUnknow
             code, std::make_shared<repository_adapter::FolderProduct>(code, code, "", download, install));
     const RequiredSizeCalculator calculator;
     const auto sizes = [&](const std::vector<std::u16string>& selection, bool skipInstalled = true) {
-        return calculator.getRequiredDownloadAndInstallSize(selection, folder.text(), {"l64pc"}, {"en_US"},
+        return calculator.getRequiredDownloadAndInstallSize(selection, folder.u16(), {"l64pc"}, {"en_US"},
                                                             products, skipInstalled, true);
     };
 
     EXPECT_EQ(sizes({u"VELORA", u"FLOWMERE", u"VELORA", u"GHOST"}), Sizes(1200, 5700));
     EXPECT_EQ(sizes({}), Sizes(0, 0));
-    EXPECT_EQ(calculator.getRequiredDownloadSize({u"FLOWMERE"}, folder.text(), {}, {}, products, true, true),
+    EXPECT_EQ(calculator.getRequiredDownloadSize({u"FLOWMERE"}, folder.u16(), {}, {}, products, true, true),
               200u);
-    EXPECT_THROW(calculator.getRequiredDownloadAndInstallSize({u"GHOST"}, folder.text(), {}, {}, products,
-                                                              true, false),
-                 EngineMissingComponentException);
+    EXPECT_THROW(
+        calculator.getRequiredDownloadAndInstallSize({u"GHOST"}, folder.u16(), {}, {}, products, true, false),
+        EngineMissingComponentException);
     InstallationManifest manifest;
     manifest.addProduct({u"VELORA", u"Velora", u"Velora"});
     manifest.writeTo(folder.path());

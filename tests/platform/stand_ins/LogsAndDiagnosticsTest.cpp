@@ -1,11 +1,11 @@
 // The installer's exception and log file, the support engineers' traces and the diagnostics records.
 #include <gmock/gmock.h>
 
-#include "ScratchFolder.h"
 #include "install/cpputil/InstallerException.h"
 #include "install/cpputil/Logger.h"
 #include "install/tlmx/DiagnosticsSink.h"
 #include "install/tlmx/TlmxUtil.h"
+#include "support/ScratchFolder.h"
 
 namespace install {
 namespace {
@@ -25,7 +25,7 @@ TEST(InstallerException, TextLeavesOutEmptyPartsAndLocationsJoinWithDoubleColons
 
 TEST(InstallerLog, OneFileAtATimeAndEveryRefusedChangeIsWrittenToTheFileKept) {
     namespace logger = cpputil::logger;
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     const auto first = folder.writeFile("a/b/first.log", "earlier run\n");
     const auto blocked = folder.writeFile("plainfile", "x") / "sub" / "install.log";
     const logger::ScopedCapture capture;
@@ -39,14 +39,14 @@ TEST(InstallerLog, OneFileAtATimeAndEveryRefusedChangeIsWrittenToTheFileKept) {
     logger::append_message(u"two");
     logger::close_log_file();
     logger::append_message(u"only captured");
-    EXPECT_EQ(test::readText(first),
+    EXPECT_EQ(workflow_test::readText(first),
               "earlier run\nGr\xc3\xbc\xc3\x9f"
               "e \xf0\x9f\x98\x80\n"
               "Unable to create specified folder for installation log " +
                   blocked.string() + "\nUnable to create specified file for installation log " +
                   folder.path().string() + "\nReset destination file log " +
                   (folder.path() / "second.log").string() + "\n");
-    EXPECT_EQ(test::readText(folder.path() / "second.log"), "two\n");
+    EXPECT_EQ(workflow_test::readText(folder.path() / "second.log"), "two\n");
     EXPECT_EQ(capture.lines().size(), 7u);
 }
 

@@ -3,10 +3,11 @@
 #include <gmock/gmock.h>
 
 #include "FolderRepositoryAdapter.h"
-#include "ScratchFolder.h"
 #include "install/platformutil/PlatformUtility.h"
 #include "install/productidentifier/ProductIdentifier.h"
 #include "install/repository_adapter/RepositoryExceptions.h"
+#include "support/ScratchFolder.h"
+#include "support/ZipFile.h"
 
 namespace install {
 namespace {
@@ -15,6 +16,7 @@ namespace fs = std::filesystem;
 using productidentifier::ProductCatalogue, productidentifier::ProductCatalogueException,
     productidentifier::ProductIdentifier;
 using Codes = std::vector<std::u16string>;
+using workflow_test::writeZip;
 
 std::shared_ptr<const ProductCatalogue> catalogue(const std::string& products) {
     return std::make_shared<const ProductCatalogue>(
@@ -59,7 +61,7 @@ TEST(ProductIdentifier, DependencyWalksGoNearestFirstAndEndInCyclesAndAtUndescri
     EXPECT_EQ(identifier.getProductFamily(u"SERVER"), u"Server");
     EXPECT_THROW(identifier.getProductName(u"GHOST"), productidentifier::UnknownProductException);
     // Without a catalogue of its own, nor one beside the installer, the repository has nothing to offer.
-    test::ScratchFolder installer;
+    workflow_test::ScratchFolder installer;
     platformutil::PlatformUtility::setInstallationPath(installer.path());
     EXPECT_THROW(repository_adapter::FolderRepositoryAdapter(installer.path()).getAvailableProducts(),
                  repository_adapter::RepoAdapterDWSDownloadException);
@@ -68,7 +70,7 @@ TEST(ProductIdentifier, DependencyWalksGoNearestFirstAndEndInCyclesAndAtUndescri
 
 // A broken archive is named by the installer runs; here which archives count and what they weigh.
 TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesOfTheRootAndItsCommonFolderWhenReadAgain) {
-    test::ScratchFolder packages;
+    workflow_test::ScratchFolder packages;
     repository_adapter::FolderRepositoryAdapter repository(
         packages.path(),
         catalogue(R"({"baseCode": "VELORA", "name": "V"}, {"baseCode": "FLOWMERE", "name": "F"},
@@ -76,10 +78,10 @@ TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesOfTheRootAndItsCommonFol
     EXPECT_FALSE(repository.doProductsExist());
     const fs::path velora = packages.path() / "VELORA.enc",
                    flowmere = packages.path() / "common/FLOWMERE.enc";
-    packages.writeZip("VELORA.enc", {{"bin/a", std::string(3000, 'a')}, {"b", std::string(5000, 'b')}});
-    packages.writeZip("common/FLOWMERE.enc", {{"bin/a", std::string(100, 'a')}, {"b", std::string(23, 'b')}});
+    writeZip(velora, {{"bin/a", std::string(3000, 'a')}, {"b", std::string(5000, 'b')}});
+    writeZip(flowmere, {{"bin/a", std::string(100, 'a')}, {"b", std::string(23, 'b')}});
     for (const char* passedOver : {"common/VELORA.enc", "UNDESCRIBED.enc", "LM.ENC", "LM.enc.bak"})
-        packages.writeZip(passedOver, {{"a", "a"}});
+        writeZip(packages.path() / passedOver, {{"a", "a"}});
     EXPECT_FALSE(repository.doProductsExist()) << "the folder is read once until refreshed";
     repository.refresh();
     const repository_adapter::ProductMap products = repository.getAvailableProducts();

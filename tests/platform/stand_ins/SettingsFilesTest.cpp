@@ -2,7 +2,6 @@
 // the usage-data settings, the release description and the installer's addresses.
 #include <gmock/gmock.h>
 
-#include "ScratchFolder.h"
 #include "fl/i18n/TextConversion.h"
 #include "foundation/release_info/ReleaseInfo.h"
 #include "foundation/urlmanager/UrlManager.h"
@@ -10,6 +9,7 @@
 #include "install/instlicutil/LicenseManagerServiceUtility.h"
 #include "install/tlmxclient/TLMXSettingsClient.h"
 #include "support/ScopedEnvironmentVariable.h"
+#include "support/ScratchFolder.h"
 
 namespace install {
 namespace {
@@ -26,7 +26,7 @@ class SettingsFileTest : public testing::Test {
 protected:
     fs::path file(const std::string& text) const { return folder.writeFile("settings.json", text); }
 
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
 };
 
 // The product selection gate's tests read the account's minimal products from files of their own.
