@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "fl/i18n/TextConversion.h"
-#include "foundation/json/Value.h"
 
 namespace workflow_test {
 
@@ -44,16 +43,6 @@ std::string valueText(const std::vector<T>& values) {
 template <class First, class... Rest>
 std::string joined(const First& first, const Rest&... rest) {
     return (valueText(first) + ... + ("|" + valueText(rest)));
-}
-
-// Diagnostics records as "code|message|details|location", in the order they were written.
-inline std::vector<std::string> recordTexts(const std::vector<foundation::json::Value>& records) {
-    std::vector<std::string> texts;
-    for (const auto& r : records) {
-        texts.push_back(joined(r.value("error.1", ""), r.value("error.2", ""), r.value("error.3", ""),
-                               r.value("error.4", "")));
-    }
-    return texts;
 }
 
 }  // namespace workflow_test

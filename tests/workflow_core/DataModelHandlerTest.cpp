@@ -12,7 +12,6 @@
 #include <string>
 
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 
 namespace {
 

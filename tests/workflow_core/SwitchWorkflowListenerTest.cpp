@@ -10,11 +10,8 @@
 #include <string>
 #include <unordered_set>
 
-#include "install/cpputil/Logger.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "install/workflow_manager/WorkflowHandler.h"
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 #include "workflow_core/SwitchWorkflowListener.h"
 
 namespace {
@@ -105,8 +102,6 @@ protected:
         std::make_shared<StrictMock<MockWorkflowHandler>>();
     std::shared_ptr<StrictMock<MockGate>> gate = std::make_shared<StrictMock<MockGate>>();
     std::unique_ptr<SwitchWorkflowListener> listener;
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 TEST_F(SwitchWorkflowListenerTest, DiscardsTheDataThenResetsTheManagerThenStartsTheFirstGate) {
@@ -158,7 +153,7 @@ TEST_F(SwitchWorkflowListenerTest, AFailedSwitchShowsThePreparedStatusLogsAndRep
     EXPECT_THAT(log.lines(), testing::ElementsAre(u"Workflow Error",
                                                   u"The installer could not change to the selected workflow.",
                                                   u"manager shut down"));
-    EXPECT_THAT(workflow_test::recordTexts(diagnostics.records()),
+    EXPECT_THAT(recordTexts(),
                 testing::ElementsAre("1700|Workflow Error|manager shut down|"
                                      "install::product_installer::workflow_utils::SwitchWorkflowListener"));
 }

@@ -12,9 +12,7 @@
 
 #include "fl/i18n/Message.h"
 #include "gates/execution/ConfirmationGate.h"
-#include "install/cpputil/Logger.h"
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 
 namespace {
 
@@ -97,7 +95,6 @@ public:
     }
 
     TestConfirmationGate gate{u"ConfirmationGate", handler};
-    install::cpputil::logger::ScopedCapture log;
 };
 
 std::string item(int type, const std::u16string& value) { return joined(type) + "=" + joined(value); }

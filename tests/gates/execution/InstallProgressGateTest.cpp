@@ -19,14 +19,11 @@
 #include "EngineProgressPublisher.h"
 #include "fl/i18n/Message.h"
 #include "gates/execution/InstallProgressGate.h"
-#include "install/cpputil/Logger.h"
 #include "install/engine/EngineExceptions.h"
 #include "install/platformutil/PlatformUtility.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "support/MockEngine.h"
 #include "support/ModelFixture.h"
 #include "support/ScratchFolder.h"
-#include "support/ValueText.h"
 
 namespace {
 
@@ -136,8 +133,6 @@ protected:
     ScratchFolder scratch;
     std::u16string runnerFolder;  // where the registration runner was made for, once it is made
     TestInstallProgressGate gate{u"InstallProgressGate", handler};
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 // What the model says about the kind of installation, and what the engine is told.
@@ -258,7 +253,7 @@ TEST_P(EngineFailureTest, IsShownLoggedReportedAndLeavesTheStepOpen) {
               joined(2, 13, fl::i18n::message(GetParam().titleKey), message));
     EXPECT_THAT(log.lines(),
                 Contains(message + (GetParam().missingFile ? u"" : fl::i18n::to_u16string(thrown))));
-    EXPECT_THAT(workflow_test::recordTexts(diagnostics.records()), ElementsAre(GetParam().record));
+    EXPECT_THAT(recordTexts(), ElementsAre(GetParam().record));
     EXPECT_FALSE(stepCompleted());
     EXPECT_EQ(entries(gate.engineDiagnostics(), {26}), "false");
 }

@@ -9,9 +9,7 @@
 #include "gates/execution/ProgressGateDownloadCallback.h"
 #include "gates/execution/ProgressGateInstallCallback.h"
 #include "gates/execution/ProgressGateUninstallCallback.h"
-#include "install/cpputil/Logger.h"
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 
 namespace {
 
@@ -29,7 +27,6 @@ protected:
         return dependent().getProgressData();
     }
 
-    install::cpputil::logger::ScopedCapture log;
     wu::ProgressGateDownloadCallback download{handler};
     wu::ProgressGateInstallCallback install{handler};
     wu::ProgressGateUninstallCallback uninstall{handler};

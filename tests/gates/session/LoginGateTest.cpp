@@ -9,12 +9,9 @@
 
 #include "fl/i18n/Message.h"
 #include "gates/session/LoginGate.h"
-#include "install/cpputil/Logger.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "support/ModelFixture.h"
 #include "support/ScopedEnvironmentVariable.h"
 #include "support/ScratchFolder.h"
-#include "support/ValueText.h"
 
 namespace {
 
@@ -45,8 +42,6 @@ protected:
     workflow_test::ScratchFolder folder;
     std::optional<workflow_test::ScopedEnvironmentVariable> urls;
     LoginGate gate{u"LoginGate", handler};
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 // Only a user with an access token skips the gate; a fresh request signs the user out.
@@ -96,10 +91,9 @@ TEST_P(LoginOutcomeTest, IsShownLoggedAndReported) {
     gate.processData();
 
     const auto status = applicationData().getValidationStatus();
-    EXPECT_EQ(
-        joined(status.getResult(), applicationData().getDataAvailable(), applicationData().getDataProcessed(),
-               log.lines(), workflow_test::recordTexts(diagnostics.records())),
-        GetParam().expected);
+    EXPECT_EQ(joined(status.getResult(), applicationData().getDataAvailable(),
+                     applicationData().getDataProcessed(), log.lines(), recordTexts()),
+              GetParam().expected);
     if (GetParam().fromBackend || GetParam().fromUser) {
         EXPECT_EQ(joined(independent().getValidationResultType(), status.getTitle(), status.getMessage()),
                   joined(1, fl::i18n::message("connectionErrorTitle"),

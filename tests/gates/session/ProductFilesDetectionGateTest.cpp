@@ -8,11 +8,8 @@
 #include <vector>
 
 #include "gates/session/ProductFilesDetectionGate.h"
-#include "install/cpputil/Logger.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "support/ModelFixture.h"
 #include "support/ScratchFolder.h"
-#include "support/ValueText.h"
 #include "workflow_core/PathJoin.h"
 
 namespace {
@@ -30,12 +27,9 @@ public:
 class ProductFilesDetectionGateTest : public workflow_test::ModelFixture {
 protected:
     ProductFilesDetectionGateTest() { independent().setPackagesRoot(packages.u16()); }
-    std::vector<std::string> records() const { return workflow_test::recordTexts(diagnostics.records()); }
 
     workflow_test::ScratchFolder packages;
     InspectableGate gate{u"ProductFilesDetectionGate", handler};
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 const std::string kNoFiles =
@@ -57,10 +51,10 @@ TEST_P(ArchiveEntryTest, SkipsTheGateExactlyWhenAnArchiveIsFound) {
     EXPECT_EQ(gate.checkIfShouldBeSkipped(), GetParam().isArchive);
     if (GetParam().isArchive) {
         EXPECT_THAT(log.lines(), ElementsAre(u"Found at least one product to install."));
-        EXPECT_TRUE(records().empty());
+        EXPECT_TRUE(recordTexts().empty());
     } else {
         EXPECT_TRUE(log.lines().empty());
-        EXPECT_THAT(records(), ElementsAre(kNoFiles));
+        EXPECT_THAT(recordTexts(), ElementsAre(kNoFiles));
     }
 }
 
@@ -77,7 +71,7 @@ TEST_F(ProductFilesDetectionGateTest, WithoutArchivesAFolderRunAlsoReportsTheMis
     handler->setWorkflow(u"DownloadOnly");  // the initial workflow decides, not the current one
     EXPECT_FALSE(gate.checkIfShouldBeSkipped());
     EXPECT_THAT(
-        records(),
+        recordTexts(),
         ElementsAre(
             kNoFiles,
             "3000|Installer is unable to connect to Kestrelix or missing installation files||"
@@ -92,7 +86,7 @@ TEST_F(ProductFilesDetectionGateTest, AFolderThatIsMissingOrCannotBeListedHoldsN
     other.writeFile("tool.enc");
     EXPECT_FALSE(gate.hasAtleastOneComponent({packages.writeFile("packages.txt").u16string(), other.u16()}));
     EXPECT_TRUE(gate.hasAtleastOneComponent({u"", other.u16()}));
-    EXPECT_THAT(records(), ElementsAre(kNoFiles));
+    EXPECT_THAT(recordTexts(), ElementsAre(kNoFiles));
 }
 
 }  // namespace

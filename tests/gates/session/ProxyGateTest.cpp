@@ -12,12 +12,9 @@
 #include "fl/i18n/Message.h"
 #include "gates/session/ProxyGate.h"
 #include "install/cpputil/InstallerLocale.h"
-#include "install/cpputil/Logger.h"
 #include "install/online_service/ProxyAuthenticationRequiredException.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "support/ModelFixture.h"
 #include "support/ScopedEnvironmentVariable.h"
-#include "support/ValueText.h"
 
 namespace {
 
@@ -78,10 +75,9 @@ protected:
     // shown by its key.
     std::string step() const {
         const auto s = applicationData().getValidationStatus();
-        auto text =
-            joined(s.getResult(), independent().getValidationResultType(), s.getMessage(), s.getTitle(),
-                   applicationData().getDataAvailable(), applicationData().getDataProcessed(), log.lines(),
-                   workflow_test::recordTexts(diagnostics.records()));
+        auto text = joined(s.getResult(), independent().getValidationResultType(), s.getMessage(),
+                           s.getTitle(), applicationData().getDataAvailable(),
+                           applicationData().getDataProcessed(), log.lines(), recordTexts());
         const auto proxyError = joined(fl::i18n::message("ProxyError"));
         for (auto at = text.find(proxyError); at != std::string::npos; at = text.find(proxyError))
             text.replace(at, proxyError.size(), "{ProxyError}");
@@ -91,8 +87,6 @@ protected:
     std::shared_ptr<FakeOnlineServiceClient> client = std::make_shared<FakeOnlineServiceClient>();
     TestableProxyGate gate{u"ProxyGate", handler};
     std::string applied;
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 TEST_F(ProxyGateTest, ShowsThePageOnlyWhenTheProxyDemandsCredentials) {

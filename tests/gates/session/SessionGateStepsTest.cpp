@@ -14,7 +14,6 @@
 #include "gates/session/ProxyGate.h"
 #include "gates/session/WelcomeGate.h"
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 #include "workflow_core/PathJoin.h"
 
 namespace {

@@ -11,7 +11,6 @@
 
 #include "support/MockRepositoryAdapter.h"
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 
 namespace {
 
