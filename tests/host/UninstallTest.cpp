@@ -98,6 +98,7 @@ struct Refusal {
     int exitStatus;
     std::string message;
 };
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
 
 class UninstallRefusalTest : public UninstallTest, public testing::WithParamInterface<Refusal> {};
 

@@ -7,6 +7,7 @@
 // as their number.
 
 #include <concepts>
+#include <ostream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -39,6 +40,15 @@ std::string valueText(const std::vector<T>& values) {
     }
     return text + "]";
 }
+
+// A table row prints as its name, in test names (`rowName` names an instantiation's tests) and in
+// failure messages alike, never as a dump of its bytes; a test file brings the printer into its
+// rows' namespace with `using workflow_test::PrintTo;`.
+template <class Row>
+requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+inline constexpr auto rowName = [](const auto& info) { return std::string(info.param.name); };
 
 template <class First, class... Rest>
 std::string joined(const First& first, const Rest&... rest) {

@@ -15,6 +15,7 @@
 
 namespace {
 
+using workflow_test::PrintTo;
 namespace dm = install::datamodels::product_installer;
 using install::product_installer::workflow_utils::DataModelHandler;
 using velora::installer::InstallerModel;
@@ -55,7 +56,6 @@ struct Family {
     std::function<std::string(H, M)> read;
     std::string expected;
 };
-void PrintTo(const Family& row, std::ostream* out) { *out << row.name; }
 
 // Laid out as a table: name and writes, then the reads, then the line they must give.
 // clang-format off
@@ -201,7 +201,7 @@ TEST_P(HandlerPropertiesTest, ReachTheirOwnProperties) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, HandlerPropertiesTest, testing::ValuesIn(kFamilies),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         workflow_test::rowName);
 
 // Rejects every commit that touches the application data.
 class RejectingValidator : public tq::zero::Listener {

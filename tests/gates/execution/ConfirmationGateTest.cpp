@@ -22,6 +22,7 @@ using testing::_;
 using testing::ElementsAre;
 using testing::Return;
 using workflow_test::joined;
+using workflow_test::PrintTo;
 
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 const std::u16string kFolder = u"/opt/velora/2031.1";
@@ -114,7 +115,6 @@ struct Summary {
     std::function<void(ConfirmationGateTest&)> prepare;
     std::function<std::vector<std::string>()> items;
 };
-void PrintTo(const Summary& row, std::ostream* out) { *out << row.name; }
 
 class SummaryTest : public ConfirmationGateTest, public testing::WithParamInterface<Summary> {};
 
@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SummaryTest, testing::Values(
             [](T t) { t.runtime(UpdateScenario::AlreadyUpToDate, kGiB); t.packagedApplication(); },
             [] { return Items{kApplication, item(1, message("runtimeAlreadyUpToDateMsg", "Velora Runtime") + u"|?:" + kFolder),
                               size("1.0 GiB")}; }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLog) {

@@ -37,6 +37,7 @@ using testing::ElementsAre;
 using testing::Throw;
 using workflow_test::joined;
 using workflow_test::MockEngine;
+using workflow_test::PrintTo;
 using workflow_test::ScratchFolder;
 using Options = std::map<std::string, std::string>;
 
@@ -145,7 +146,6 @@ struct EngineStart {
     // install folder before the engine starts|entry 24
     std::string started;
 };
-void PrintTo(const EngineStart& row, std::ostream* out) { *out << row.name; }
 
 class EngineStartTest : public InstallProgressGateTest, public testing::WithParamInterface<EngineStart> {};
 
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Installations, EngineStartTest, testing::Values(
     EngineStart{"DocumentationWithoutDemos", [](Independent m) { m.setInstallDoc(true); }, "0|0|1|||false|true|-"},
     EngineStart{"ThroughAProxy", [](Independent m) { m.getProxy().setUserName(u"jdoe"); m.getProxy().setPassword(u"s3cr\u00e9t"); }, "0|1|1|jdoe|s3cr\xC3\xA9t|false|true|-"},
     EngineStart{"ProxyUserWithoutPassword", [](Independent m) { m.getProxy().setUserName(u"jdoe"); }, "0|1|1|||false|true|-"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 TEST_F(InstallProgressGateTest, EngineProgressReachesTheModelUntilTheRunEnds) {
@@ -211,7 +211,6 @@ struct FailureRow {
     bool missingFile;
     std::string record;  // code|message|details|location
 };
-void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
 
 template <class Exception>
 std::function<void()> raising(const char* code) {
@@ -259,7 +258,7 @@ TEST_P(EngineFailureTest, IsShownLoggedReportedAndLeavesTheStepOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, EngineFailureTest, testing::ValuesIn(kFailureRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         workflow_test::rowName);
 
 TEST_F(InstallProgressGateTest, RegistrationOptionsDescribeTheInstallationAndTheChoices) {
     independent().getSessionData().setSessionKey(u"session-42");
@@ -298,7 +297,6 @@ struct Outcome {
     testing::Matcher<std::vector<std::u16string>> logged;
     std::string timestamps;  // entries 60 (page), 46 (installed), 45 (post-installation), 59 (end), 26
 };
-void PrintTo(const Outcome& row, std::ostream* out) { *out << row.name; }
 
 std::function<void(TestInstallProgressGate&)> runnerFailing(std::string commands, std::string notes) {
     return [=](auto& gate) {
@@ -328,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, InstallOutcomeTest, testing::Values(
     Outcome{"RegistrationCommandsFail", runnerFailing("desktop folder is missing", ""), true, u"Installed 2 products", Contains(u"desktop folder is missing"), "time|time|time|time|true"},
     Outcome{"NotesFail", runnerFailing("", "notes unavailable"), true, u"", Contains(u"notes unavailable"), "time|time|time|time|true"},
     Outcome{"PostInstallationSequenceFails", outOfMemory, false, u"", _, "time|time|time|time|-"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 }  // namespace

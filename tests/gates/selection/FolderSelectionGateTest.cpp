@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
         InstallFolderRow{"RuntimeMovedElsewhere", true, true, u"/srv/rt", joinPath(u"/srv/rt", u"2031.1")},
         InstallFolderRow{"RuntimeWithNothingTyped", true, false, u"", u""},
         InstallFolderRow{"DownloadMayCreateIt", false, false, u"/srv/dl", u"/srv/dl", u"DownloadOnly"}),
-    [](const auto& info) { return info.param.name; });
+    rowName);
 // clang-format on
 
 TEST_F(FolderSelectionGateTest, TheRootDriveWarningIsShownOnceThenTheFolderPasses) {
@@ -184,8 +184,7 @@ TEST_P(ContentTest, AConflictHoldsTheInstallationBackWithItsMessageAndRecord) {
     EXPECT_THAT(log.lines(), ElementsAre(message));
 }
 
-INSTANTIATE_TEST_SUITE_P(Conflicts, ContentTest, testing::ValuesIn(kContentRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Conflicts, ContentTest, testing::ValuesIn(kContentRows), rowName);
 
 TEST_F(FolderSelectionGateTest, ComparesTheFamiliesAndOnlyLogsTheUpdateLevelMismatchOfARuntime) {
     handler->setIsQRTInstallation(true);
@@ -235,8 +234,7 @@ TEST_P(RunningProductTest, ARunningProductHoldsAnInstallationBackWhereItIsLooked
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Installations, RunningProductTest, testing::ValuesIn(kRunningRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Installations, RunningProductTest, testing::ValuesIn(kRunningRows), rowName);
 
 // --- the installed products (an installation run into a folder of an earlier one reads them) ---
 
@@ -338,8 +336,7 @@ TEST_P(AvailabilityTest, ProductsComeFromTheHeldFolderOrElseTheOnlineRepository)
                                               "FolderSelection::RepoAdapter::getProducts"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Repositories, AvailabilityTest, testing::ValuesIn(kAvailabilityRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Repositories, AvailabilityTest, testing::ValuesIn(kAvailabilityRows), rowName);
 
 }  // namespace
 }  // namespace selection_test

@@ -122,8 +122,7 @@ TEST_P(FolderValidationTableTest, TheOptionsPageReportsTheKindsOfItsColumnWithIt
     EXPECT_FALSE(processed(u"OptionSelectionGate"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, FolderValidationTableTest, testing::ValuesIn(kRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Refusals, FolderValidationTableTest, testing::ValuesIn(kRows), rowName);
 
 using FolderExceptionUtilityTest = FolderSelectionGateFixture;
 

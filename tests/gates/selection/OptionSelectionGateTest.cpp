@@ -142,8 +142,7 @@ TEST_P(OfferTest, TheSelectionPlatformAndUsageAnswerDecideOptionsAndPresets) {
     EXPECT_TRUE(processed(kOptionGateName) && handler->getOptionToDisplayListSize() == 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, OfferTest, testing::ValuesIn(kOfferRows), rowName);
 
 // --- the licence-manager service ---
 
@@ -189,8 +188,7 @@ TEST_P(ServiceTest, AnotherRunningServiceIsRefusedAndAFailedSearchReported) {
     EXPECT_THAT(records[0].details, testing::HasSubstr(named ? "/srv/lm" : ""));
 }
 
-INSTANTIATE_TEST_SUITE_P(Services, ServiceTest, testing::ValuesIn(kServiceRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Services, ServiceTest, testing::ValuesIn(kServiceRows), rowName);
 
 }  // namespace
 }  // namespace selection_test

@@ -55,8 +55,7 @@ TEST_P(DefaultsTest, FillTheListsAndProposeASelection) {
     EXPECT_EQ(displayNames(), row.displayed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lists, DefaultsTest, testing::ValuesIn(kDefaultsRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Lists, DefaultsTest, testing::ValuesIn(kDefaultsRows), rowName);
 
 TEST_F(ProductSelectionGateTest, TheFamilyHeadsComeFirstThenTheOthersByUpperCasedName) {
     handler->initializeProductSelectionModel();
@@ -159,8 +158,7 @@ TEST_P(RefusalTest, TheFirstFailingCheckDecidesWhatIsShownAndRecorded) {
     EXPECT_EQ(ProductList(stored.begin(), stored.end()), codes(row.missing));
 }
 
-INSTANTIATE_TEST_SUITE_P(Selections, RefusalTest, testing::ValuesIn(kRefusalRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Selections, RefusalTest, testing::ValuesIn(kRefusalRows), rowName);
 
 TEST_F(ProductSelectionGateTest, AnUnreadableInstallationRecordIsLoggedAndLeavesTheGate) {
     offer(codes(kThree));
@@ -232,8 +230,7 @@ TEST_P(DiskSpaceTest, EachFolderIsAskedForItsShareAndAShortageIsAWarning) {
     EXPECT_EQ(errorRecords(), row.shortage.empty() ? std::vector<ErrorRecord>{} : std::vector{shortage});
 }
 
-INSTANTIATE_TEST_SUITE_P(Installations, DiskSpaceTest, testing::ValuesIn(kSpaceRows),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Installations, DiskSpaceTest, testing::ValuesIn(kSpaceRows), rowName);
 
 // The products recorded in the folder cost no space; the accepted selection is reported product by
 // product and forgotten when the page is left.

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SkipRow{"AlreadyAgreed", true, false, UpdateScenario::FreshInstallation, true},
                     SkipRow{"PackagedFresh", false, true, UpdateScenario::FreshInstallation, false},
                     SkipRow{"PackagedNewer", false, true, UpdateScenario::UpdateToNewerLevel, true}),
-    [](const auto& info) { return info.param.name; });
+    rowName);
 
 }  // namespace
 }  // namespace selection_test

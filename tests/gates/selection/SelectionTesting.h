@@ -76,10 +76,8 @@ std::function<void()> raising(Reasons... reasons) {
     return [=] { throw Kind(reasons...); };
 }
 
-// A table row prints as its name, in test names and failure messages alike; each test file's
-// unnamed namespace brings it in with `using selection_test::PrintTo;`.
-template <class Row>
-requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+// Each test file's unnamed namespace brings the row printer in with `using selection_test::PrintTo;`.
+using workflow_test::PrintTo;
+using workflow_test::rowName;
 
 }  // namespace selection_test

@@ -17,6 +17,7 @@ namespace {
 
 using install::product_installer::workflow_utils::LoginGate;
 using workflow_test::joined;
+using workflow_test::PrintTo;
 
 class LoginGateTest : public workflow_test::ModelFixture {
 protected:
@@ -78,7 +79,6 @@ struct Outcome {
     bool fromUser;
     std::string expected;  // result|available|processed|[log lines]|[diagnostics records]
 };
-void PrintTo(const Outcome& row, std::ostream* out) { *out << row.name; }
 
 class LoginOutcomeTest : public LoginGateTest, public testing::WithParamInterface<Outcome> {};
 
@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, LoginOutcomeTest, testing::Values(
     Outcome{"BackEndError", true, false, kBackEndError},
     Outcome{"UserDidNotSignIn", false, true, "2|LoginGate|Unset|[Error in Login panel due to user action]|[2620|User did not sign in after prompted||LoginGate::SimpleBackend::Login::Login]"},
     Outcome{"BothOnlyTheBackEnd", true, true, kBackEndError}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 TEST_F(LoginGateTest, AnAccessTokenEchoedInTheBackEndDetailsReachesNeitherLogNorDiagnostics) {

@@ -17,6 +17,7 @@ namespace {
 using install::product_installer::workflow_utils::joinPath;
 using install::product_installer::workflow_utils::ProductFilesDetectionGate;
 using testing::ElementsAre;
+using workflow_test::PrintTo;
 
 class InspectableGate : public ProductFilesDetectionGate {
 public:
@@ -41,7 +42,6 @@ struct Entry {
     std::string path;  // below the packages root; a trailing slash makes it a folder
     bool isArchive;
 };
-void PrintTo(const Entry& row, std::ostream* out) { *out << row.name; }
 
 class ArchiveEntryTest : public ProductFilesDetectionGateTest, public testing::WithParamInterface<Entry> {};
 
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, ArchiveEntryTest,
                                          Entry{"FolderNamedLikeAnArchive", "x.enc/", true},
                                          Entry{"UpperCaseExtension", "product.ENC", false},
                                          Entry{"ArchiveTwoLevelsDown", "sub/product.enc", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         workflow_test::rowName);
 
 TEST_F(ProductFilesDetectionGateTest, WithoutArchivesAFolderRunAlsoReportsTheMissingInstallationFiles) {
     independent().setInitialWorkflow(u"Interactive Install From Folder");

@@ -21,6 +21,7 @@ namespace {
 using install::online_service::OnlineServiceClient;
 using install::online_service::ProxyAuthenticationRequiredException;
 using workflow_test::joined;
+using workflow_test::PrintTo;
 
 // Records the credentials it is given; pings as the test tells it.
 class FakeOnlineServiceClient : public OnlineServiceClient {
@@ -119,7 +120,6 @@ struct Outcome {
     std::string step;
     std::string applied;
 };
-void PrintTo(const Outcome& row, std::ostream* out) { *out << row.name; }
 
 const char kBrowserFailure[] =
     "2|21|{ProxyError}||ProxyGate|Unset|[Error applying proxy Information to the CEF process.]|"
@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, ProxyOutcomeTest, testing::Values(
     Outcome{"ServiceDown", [] { throw std::runtime_error("p\xC3\xA4ss refused"); }, Browser::Takes, "2|21|{ProxyError}||ProxyGate|Unset|[******** refused,{ProxyError}]|[]", ""},
     Outcome{"BrowserRefuses", nullptr, Browser::Throws, kBrowserFailure, ""},
     Outcome{"NoBrowserOnThisMachine", nullptr, Browser::OfThisMachine, kBrowserFailure, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 }  // namespace

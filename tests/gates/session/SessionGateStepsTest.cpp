@@ -18,6 +18,7 @@
 
 namespace {
 
+using workflow_test::PrintTo;
 namespace wu = install::product_installer::workflow_utils;
 using install::datamodels::product_installer::validationResultType;
 using install::workflow_manager::Gate;
@@ -29,7 +30,6 @@ struct SessionGate {
     bool confirmable;        // whether the page is processed once confirmed
     std::string afterSteps;  // result|required|available|processed|exit status
 };
-void PrintTo(const SessionGate& row, std::ostream* out) { *out << row.name; }
 
 template <class G>
 auto gateNamed(const char16_t* name) {
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Gates, SessionGateStepTest, testing::Values(
     SessionGate{"ProductFiles", gateNamed<wu::ProductFilesDetectionGate>(u"Files"), true, "1|Files|Unset|Files|7"},
     SessionGate{"LoginSkipped", gateNamed<wu::LoginGate>(u"Login"), false, "3|Login|Login|Login|7"},
     SessionGate{"ProxySkipped", gateNamed<wu::ProxyGate>(u"Proxy"), false, "3|Proxy|Proxy|Proxy|7"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 using WelcomeGateTest = workflow_test::ModelFixture;

@@ -17,6 +17,7 @@ namespace {
 using install::product_installer::workflow_utils::DataModelHandler;
 using testing::Return;
 using workflow_test::joined;
+using workflow_test::PrintTo;
 
 class ArchiveReadingThreadTest : public workflow_test::ModelFixture {
 protected:
@@ -34,7 +35,6 @@ struct Publication {
     std::set<std::u16string> selectedBefore;
     std::string published;
 };
-void PrintTo(const Publication& row, std::ostream* out) { *out << row.name; }
 
 class ArchivePublicationTest : public ArchiveReadingThreadTest,
                                public testing::WithParamInterface<Publication> {};
@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Installations, ArchivePublicationTest, testing::Values(
     Publication{"Ordinary", true, false, {}, "true|true|[RUNTIME,COMPILER]|[]|[]"},
     Publication{"RuntimeWithNothingSelected", true, true, {}, "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER,RUNTIME]"},
     Publication{"RuntimeWithASelection", true, true, {u"COMPILER"}, "true|true|[RUNTIME,COMPILER]|[RUNTIME,COMPILER]|[COMPILER]"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 TEST_F(ArchiveReadingThreadTest, TheGivenThreadIsJoinedBeforeTheRepositoryIsAsked) {
