@@ -65,7 +65,7 @@ TEST(FolderValidator, RefusesByTheFirstBrokenRuleAndCreatesAMissingFolderOnlyWhe
         {"accepted", {"@", "@/with blanks and (brackets) & more", "@/.hidden", "@/name.d/", "@/appdata-sibling", "+@/installer/products", "@/new/deep/folder", "+@/new/deep/folder", deepShort}},
         {kind<FolderValidatorAbsolutePath>, {"relative/folder", "", "C:\\Program Files\\Velora", "relative/caf\u00e9+."}},
         {kind<FolderValidatorExceptionNonEnglishCharacter>, {"@/caf\u00e9", "@/\u30d9\u30ed\u30fc\u30e9", "@/tab\there", "@/caf\u00e9+."}},
-        {kind<FolderValidatorExceptionInvalidCharacter>, {"@/plus+dot.", "@/!", "@/*", "@/?", "@/<", "@/>"}},
+        {kind<FolderValidatorExceptionInvalidCharacter>, {"@/plus+dot.", "@/!", "@/*", "@/?", "@/<", "@/>", "@/d;x", "@/d|x", "@/mail@home", "@/it's"}},
         {kind<FolderValidatorExceptionTrailingDotsOnWindows>, {"@/name.", "@/name.../below", "@/a/../b", "@/file."}},
         {kind<FolderValidatorNotADirectory>, {"@/file", "+@/file/below"}},
         {kind<FolderContainsUsersDefaultAppDataError>, {"@/appdata", "+@/appdata/velora", "@/link/velora"}},
