@@ -1,7 +1,6 @@
 // The command line and the answers file: every mistake is one sentence that names what to fix,
 // and the proxy password never comes from an argument.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <ostream>

@@ -1,7 +1,6 @@
 // The workflow switch: what a committed change of the workflow name makes the listener do, in
 // which order, what it leaves alone, and what it shows when the switch fails.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

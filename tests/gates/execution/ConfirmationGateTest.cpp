@@ -1,7 +1,6 @@
 // The confirmation summary: which items each kind of installation shows, their values, the size
 // rules, and what reaches the log.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

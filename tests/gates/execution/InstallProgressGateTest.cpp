@@ -4,7 +4,6 @@
 // The engine and the registration runner are the test's; everything else (callbacks, handler,
 // archive extraction, the runner's option map) is the real thing.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,6 @@
 // The engine's progress reports as the callbacks turn them into model records, page texts and
 // log lines.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <string>
 

@@ -4,7 +4,6 @@
 // catalogue, and small helpers that keep a table row on one line.
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

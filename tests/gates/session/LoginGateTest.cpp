@@ -1,7 +1,6 @@
 // The sign-in step: the request the embedded page gets, who skips it, and how each outcome the
 // user interface writes back is judged, shown and reported.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <optional>
 #include <ostream>

@@ -1,7 +1,6 @@
 // The product-archive check: which directory entries count as archives, where the gate looks,
 // and what it reports when it finds none.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>

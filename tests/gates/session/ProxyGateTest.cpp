@@ -1,7 +1,6 @@
 // The proxy step: when it is shown, what the online service client and the embedded browser are
 // given, how failures are shown and reported, and that the password goes nowhere else.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

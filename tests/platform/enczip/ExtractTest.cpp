@@ -1,7 +1,6 @@
 // Unpacking zip archives: what lands where, with which modes and times, what is reported, and
 // the user's cancel.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "TestArchive.h"
 #include "install/enczip/Extract.h"

@@ -1,7 +1,6 @@
 // Archives that must not be unpacked, whole or in part: not a zip from first to last byte,
 // entries landing or leading outside the destination, pipes and devices.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "TestArchive.h"
 #include "install/enczip/Extract.h"

@@ -1,7 +1,6 @@
 // Installation runs that stop: missing, damaged and unreadable archives, links that lead out, the
 // user's cancel, runs killed half-way. Every one leaves the installation folder as it was.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

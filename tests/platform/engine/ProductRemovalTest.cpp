@@ -4,7 +4,6 @@
 #include "ProductRemoval.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -1,7 +1,6 @@
 // Products staged on two threads: which failure the run reports, and that nothing starts after
 // one.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <mutex>
 #include <optional>

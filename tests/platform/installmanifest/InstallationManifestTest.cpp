@@ -3,7 +3,6 @@
 #include "InstallationManifest.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "support/ScratchFolder.h"
 

@@ -1,7 +1,6 @@
 // The archive-reading thread the handler takes over or starts, and what joining it publishes
 // from the product repository.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
