@@ -8,9 +8,7 @@ namespace velora::installer::test {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
+using ::testing::ElementsAre, ::testing::HasSubstr, ::testing::IsEmpty;
 
 class UninstallTest : public InstallerEndToEndTest {
 protected:

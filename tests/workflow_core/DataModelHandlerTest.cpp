@@ -19,8 +19,7 @@ using workflow_test::PrintTo;
 namespace dm = install::datamodels::product_installer;
 using install::product_installer::workflow_utils::DataModelHandler;
 using velora::installer::InstallerModel;
-using workflow_test::joined;
-using workflow_test::valueText;
+using workflow_test::joined, workflow_test::valueText;
 
 using H = DataModelHandler&;
 using M = const InstallerModel&;

@@ -15,12 +15,9 @@
 
 namespace {
 
-using install::datamodels::common::ApplicationData;
-using install::datamodels::common::ValidationStatus;
+using install::datamodels::common::ApplicationData, install::datamodels::common::ValidationStatus;
 using install::product_installer::workflow_utils::SwitchWorkflowListener;
-using testing::_;
-using testing::Return;
-using testing::StrictMock;
+using testing::_, testing::Return, testing::StrictMock;
 using Names = std::unordered_set<std::u16string>;
 
 class MockGate : public install::workflow_manager::Gate {

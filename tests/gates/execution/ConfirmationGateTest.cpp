@@ -17,11 +17,8 @@ namespace {
 
 using fl::i18n::message;
 using install::datamodels::product_installer::UpdateScenario;
-using testing::_;
-using testing::ElementsAre;
-using testing::Return;
-using workflow_test::joined;
-using workflow_test::PrintTo;
+using testing::_, testing::ElementsAre, testing::Return;
+using workflow_test::joined, workflow_test::PrintTo;
 
 constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
 const std::u16string kFolder = u"/opt/velora/2031.1";

@@ -26,18 +26,10 @@
 
 namespace {
 
-using install::engine::EngineConfig;
-using install::engine::OptionalFeatureFlags;
+using install::engine::EngineConfig, install::engine::OptionalFeatureFlags;
 using registration::productconfig::ProductRegistrationRunner;
-using testing::_;
-using testing::AllOf;
-using testing::Contains;
-using testing::ElementsAre;
-using testing::Throw;
-using workflow_test::joined;
-using workflow_test::MockEngine;
-using workflow_test::PrintTo;
-using workflow_test::ScratchFolder;
+using testing::_, testing::AllOf, testing::Contains, testing::ElementsAre, testing::Throw;
+using workflow_test::joined, workflow_test::MockEngine, workflow_test::PrintTo, workflow_test::ScratchFolder;
 using Options = std::map<std::string, std::string>;
 
 class TestInstallProgressGate : public install::product_installer::workflow_utils::InstallProgressGate {

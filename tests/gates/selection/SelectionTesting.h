@@ -27,12 +27,8 @@ namespace selection_test {
 using install::datamodels::common::Result;
 using install::product_installer::workflow_utils::DataModelHandler;
 using install::product_installer::workflow_utils::joinPath;
-using testing::_;
-using testing::ElementsAre;
-using testing::Return;
-using workflow_test::ErrorRecord;
-using workflow_test::MockFolderValidator;
-using workflow_test::MockSupply;
+using testing::_, testing::ElementsAre, testing::Return;
+using workflow_test::ErrorRecord, workflow_test::MockFolderValidator, workflow_test::MockSupply;
 using workflow_test::ShownStatus;
 using Texts = std::vector<std::u16string>;
 
@@ -76,7 +72,6 @@ std::function<void()> raising(Reasons... reasons) {
 }
 
 // Each test file's unnamed namespace brings the row printer in with `using selection_test::PrintTo;`.
-using workflow_test::PrintTo;
-using workflow_test::rowName;
+using workflow_test::PrintTo, workflow_test::rowName;
 
 }  // namespace selection_test

@@ -15,8 +15,7 @@
 namespace {
 
 using install::product_installer::workflow_utils::LoginGate;
-using workflow_test::joined;
-using workflow_test::PrintTo;
+using workflow_test::joined, workflow_test::PrintTo;
 
 class LoginGateTest : public workflow_test::ModelFixture {
 protected:

@@ -19,8 +19,7 @@ namespace {
 
 using install::online_service::OnlineServiceClient;
 using install::online_service::ProxyAuthenticationRequiredException;
-using workflow_test::joined;
-using workflow_test::PrintTo;
+using workflow_test::joined, workflow_test::PrintTo;
 
 // Records the credentials it is given; pings as the test tells it.
 class FakeOnlineServiceClient : public OnlineServiceClient {

@@ -16,8 +16,7 @@ namespace install::engine::test {
 namespace {
 
 using enczip::test::snapshot;
-using testing::ElementsAre;
-using testing::HasSubstr;
+using testing::ElementsAre, testing::HasSubstr;
 
 constexpr std::size_t kKiB = 1024;
 

@@ -10,8 +10,7 @@
 namespace tq_zero_test {
 namespace {
 
-using tq::zero::MetaClass;
-using tq::zero::nilUuid;
+using tq::zero::MetaClass, tq::zero::nilUuid;
 using Kind = tq::zero::PropertyKind;
 
 struct Misuse {

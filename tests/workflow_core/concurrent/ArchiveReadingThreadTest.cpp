@@ -15,8 +15,7 @@ namespace {
 
 using install::product_installer::workflow_utils::DataModelHandler;
 using testing::Return;
-using workflow_test::joined;
-using workflow_test::PrintTo;
+using workflow_test::joined, workflow_test::PrintTo;
 
 class ArchiveReadingThreadTest : public workflow_test::ModelFixture {
 protected:
