@@ -16,6 +16,7 @@ namespace {
 
 using selection_test::PrintTo;
 namespace vf = install::validatefolder;
+namespace wu = install::product_installer::workflow_utils;
 
 constexpr char16_t kFolder[] = u"/srv/velora";
 constexpr char kWhy[] = "refused by the validator";
@@ -51,17 +52,11 @@ struct MockTlmxUtil : install::tlmx::TlmxUtil {
                 (const, override));
 };
 
-class UtilityWithMockValidator : public install::product_installer::workflow_utils::FolderExceptionUtility {
+// A page or utility whose folder validators are the test's.
+template <class Checker>
+class WithMockValidators : public Checker {
 public:
-    MockSupply<MockFolderValidator> validators;
-
-private:
-    std::unique_ptr<vf::FolderValidator> getFolderValidator() const override { return validators.next(); }
-};
-
-class OptionsPageWithMockValidator : public install::product_installer::workflow_utils::OptionSelectionGate {
-public:
-    using OptionSelectionGate::OptionSelectionGate;
+    using Checker::Checker;
     MockSupply<MockFolderValidator> validators;
 
 private:
@@ -110,7 +105,7 @@ TEST_P(FolderValidationTableTest, TheDestinationPageReportsTheKindsOfItsColumn) 
 }
 
 TEST_P(FolderValidationTableTest, TheOptionsPageReportsTheKindsOfItsColumnWithItsOwnRecords) {
-    OptionsPageWithMockValidator page(u"OptionSelectionGate", handler);
+    WithMockValidators<wu::OptionSelectionGate> page(u"OptionSelectionGate", handler);
     handler->initializeOptionSelectionModel();
     handler->setIsSymbolicLinkSelected(true);
     handler->setSymbolicLinkPath(kFolder);
@@ -129,7 +124,7 @@ using FolderExceptionUtilityTest = FolderSelectionGateFixture;
 // The utility describes refusals as the destination page does (the table above), but to the
 // caller's collector, and takes a non-English character for an unknown refusal.
 TEST_F(FolderExceptionUtilityTest, ReportsToTheCallersCollectorAndRecognisesFewerKindsThanThePage) {
-    UtilityWithMockValidator utility;
+    WithMockValidators<wu::FolderExceptionUtility> utility;
     const auto collector = std::make_shared<testing::StrictMock<MockTlmxUtil>>();
     EXPECT_TRUE(utility.isAValidFolder(kFolder, handler, collector));
     EXPECT_CALL(*collector, collectErrorInfo(
