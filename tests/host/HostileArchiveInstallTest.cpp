@@ -7,7 +7,6 @@
 namespace velora::installer::test {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
 using install::enczip::test::ArchiveFormat, install::enczip::test::writeArchive;

@@ -105,7 +105,7 @@ TEST_F(SecretsTest, AProxyPasswordAppearsNowhereTheInstallerWrites) {
     ASSERT_EQ(outcome.exitStatus, 0) << outcome.transcript();
     EXPECT_EQ(outcome.transcript().find(kSentinel), std::string::npos);
     // The scratch folder holds the installation, the log, the diagnostics and the temporary folder.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root())) {
+    for (const auto& entry : fs::recursive_directory_iterator(root())) {
         if (!entry.is_regular_file()) continue;
         EXPECT_EQ(readText(entry.path()).find(kSentinel), std::string::npos) << entry.path();
     }

@@ -15,7 +15,6 @@
 namespace velora::installer::test {
 namespace {
 
-namespace fs = std::filesystem;
 using install::destination_lock::DestinationLock;
 using ::testing::Contains;
 

@@ -11,8 +11,6 @@
 namespace velora::installer::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::size_t kProductBytes = 50u << 20;
 
 class StoppedInstallTest : public InstallerEndToEndTest, public ::testing::WithParamInterface<int> {};

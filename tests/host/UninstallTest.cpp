@@ -7,7 +7,6 @@
 namespace velora::installer::test {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre, ::testing::HasSubstr, ::testing::IsEmpty;
 
 class UninstallTest : public InstallerEndToEndTest {
