@@ -1,7 +1,8 @@
-// The stand-ins that answer from files: the product catalogue and the dependency walks over it, the
-// products whose archives lie beside the installer (read from real zip archives), the account's
-// minimal products, the licence-manager services, the usage-data settings, the release description
-// and the installer's addresses.
+// The stand-ins that read and write files. What they answer from files: the product catalogue and
+// the dependency walks over it, the products whose archives lie beside the installer (read from
+// real zip archives), the account's minimal products, the licence-manager services, the usage-data
+// settings, the release description and the installer's addresses. What they write: the
+// installer's exception and log file, the support engineers' traces and the diagnostics records.
 #include <gmock/gmock.h>
 
 #include "FolderRepositoryAdapter.h"
@@ -9,10 +10,14 @@
 #include "foundation/release_info/ReleaseInfo.h"
 #include "foundation/urlmanager/UrlManager.h"
 #include "install/account_service/AccountServiceClient.h"
+#include "install/cpputil/InstallerException.h"
+#include "install/cpputil/Logger.h"
 #include "install/instlicutil/LicenseManagerServiceUtility.h"
 #include "install/platformutil/PlatformUtility.h"
 #include "install/productidentifier/ProductIdentifier.h"
 #include "install/repository_adapter/RepositoryExceptions.h"
+#include "install/tlmx/DiagnosticsSink.h"
+#include "install/tlmx/TlmxUtil.h"
 #include "install/tlmxclient/TLMXSettingsClient.h"
 #include "support/ScopedEnvironmentVariable.h"
 #include "support/ScratchFolder.h"
@@ -27,6 +32,7 @@ using instlicutil::LicenseManagerServiceUtility, instlicutil::LMServiceExistsExc
 using tlmxclient::TLMXSettingsClient;
 using Checkbox = tlmxclient::TLMXSettingsClientResponse;
 using Environment = workflow_test::ScopedEnvironmentVariable;
+using foundation::json::Value;
 using foundation::release_info::ReleaseInfoException;
 
 class SettingsFileTest : public testing::Test {
@@ -202,6 +208,75 @@ TEST(FolderRepositoryAdapter, OffersTheDescribedArchivesOfTheRootAndItsCommonFol
     elsewhere.setPackagesRoot((packages.path() / "common").u16string());
     repository.configure(elsewhere);
     EXPECT_THAT(repository.getAvailableProductBasecodes(), testing::ElementsAre(u"FLOWMERE", u"VELORA"));
+}
+
+// --- the files the installer writes ---
+
+TEST(InstallerException, TextLeavesOutEmptyPartsAndLocationsJoinWithDoubleColons) {
+    using cpputil::InstallerException;
+    EXPECT_STREQ(InstallerException("199", "unknown", "disk on fire", "Progress").what(),
+                 "Progress: 199: unknown (disk on fire)");
+    EXPECT_STREQ(InstallerException("", "", "boom", "").what(), "boom");
+    EXPECT_STREQ(InstallerException("", "", "", "").what(), "installer error");
+    EXPECT_EQ(cpputil::createLocation("FolderSelection", "Repo::Download") +
+                  cpputil::createLocation("", "E") + cpputil::createLocation("P", ""),
+              "FolderSelection::Repo::DownloadEP");
+}
+
+TEST(InstallerLog, OneFileAtATimeAndEveryRefusedChangeIsWrittenToTheFileKept) {
+    namespace logger = cpputil::logger;
+    workflow_test::ScratchFolder folder;
+    const auto first = folder.writeFile("a/b/first.log", "earlier run\n");
+    const auto blocked = folder.writeFile("plainfile", "x") / "sub" / "install.log";
+    const logger::ScopedCapture capture;
+    logger::append_message(u"before any file");
+    ASSERT_TRUE(logger::set_log_file(first));
+    logger::append_message(u"Gr\u00fc\u00dfe \U0001F600");
+    EXPECT_FALSE(logger::set_log_file(blocked));
+    EXPECT_FALSE(logger::set_log_file(folder.path()));
+    EXPECT_EQ(logger::log_file(), first) << "the first file stays in use";
+    ASSERT_TRUE(logger::set_log_file(folder.path() / "second.log"));
+    logger::append_message(u"two");
+    logger::close_log_file();
+    logger::append_message(u"only captured");
+    EXPECT_EQ(workflow_test::readText(first),
+              "earlier run\nGr\xc3\xbc\xc3\x9f"
+              "e \xf0\x9f\x98\x80\n"
+              "Unable to create specified folder for installation log " +
+                  blocked.string() + "\nUnable to create specified file for installation log " +
+                  folder.path().string() + "\nReset destination file log " +
+                  (folder.path() / "second.log").string() + "\n");
+    EXPECT_EQ(workflow_test::readText(folder.path() / "second.log"), "two\n");
+    EXPECT_EQ(capture.lines().size(), 7u);
+}
+
+// The host's records file and its refusal of a second one are proven by the installer runs and the
+// concurrent use; here the content of each kind of record.
+TEST(TlmxUtil, RecordsKeepTheirTextsWithBadUtf8ReplacedAndALaterValueReplacesAnEarlierOne) {
+    const tlmx::sink::ScopedCapture capture;
+    EXPECT_FALSE(tlmx::sink::set_file("/proc")) << "a folder is no file";
+    const tlmx::TlmxUtil collector;
+    collector.collectErrorInfo("610", "Invalid characters", "bad '|' \xff byte",
+                               "FolderSelection::FolderValidator");
+    collector.collectProductInfo({tlmx::ProductData{"VLR", "Velora", 10, 20, true}});
+    tlmx::DiagnosticsData data;
+    data.add(tlmx::SessionDataKey{26}, false);
+    data.add(tlmx::SessionDataKey{26}, true);
+    data.add(tlmx::ErrorDataKey::Location, "e");
+    data.add(tlmx::ProductDataKey::Downloadable, "p");
+    data.add(tlmx::GpuDataKey{1}, "g");
+    collector.collectDiagnosticsData(data);
+    std::vector<Value> records = capture.records();
+    ASSERT_EQ(records.size(), 3u);
+    records[0].erase("time");
+    EXPECT_EQ(records[0],
+              Value::parse(R"({"record": "error", "error.1": "610", "error.2": "Invalid characters",
+        "error.3": "bad '|' \ufffd byte", "error.4": "FolderSelection::FolderValidator"})"));
+    EXPECT_EQ(records[1]["products"],
+              Value::parse(R"([{"product.1": "VLR", "product.2": "Velora", "product.3": 10,
+        "product.4": 20, "product.5": true}])"));
+    EXPECT_EQ(records[2]["data"],
+              Value::parse(R"({"session.26": true, "error.4": "e", "product.5": "p", "gpu.1": "g"})"));
 }
 
 }  // namespace
