@@ -199,9 +199,8 @@ TEST_F(LoginGateTest, DefaultDataPreparesAFreshRequestForTheEmbeddedPage) {
                      handler->getLoginErrorStatusFromUser(), handler->getLoginErrorFromBackendDetails()),
               "false|false|false|");
     EXPECT_TRUE(log.lines().empty());
-}
 
-TEST_F(LoginGateTest, WithoutAnAddressTheRequestGetsAnEmptyEndPointAndTheReasonIsLogged) {
+    // Without an address for the page the request gets an empty end point, and the reason is logged.
     configureUrls(R"({"ONLINE_SERVICE": "http://elsewhere.test"})");
     gate.setDefaultData();
     EXPECT_EQ(request(), "|2|true|false|false");
