@@ -7,11 +7,9 @@
 namespace velora::installer::test {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-using install::enczip::test::ArchiveFormat;
-using install::enczip::test::writeArchive;
+using install::enczip::test::ArchiveFormat, install::enczip::test::writeArchive;
 
 class HostileArchiveInstallTest : public InstallerEndToEndTest {
 protected:

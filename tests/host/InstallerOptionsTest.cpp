@@ -1,17 +1,16 @@
 // The command line and the answers file: every mistake is one sentence that names what to fix,
-// and the proxy password never comes from an argument.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
+// and the proxy password never comes from an argument. A password given the installer the way it
+// accepts one shows up nowhere it writes: output, events, log, diagnostics, the installation, the
+// temporary folder.
 #include <fstream>
 #include <ostream>
 #include <string>
 
+#include "InstallerEndToEndTest.h"
 #include "host/InstallerOptions.h"
 #include "support/ScopedEnvironmentVariable.h"
-#include "support/ScratchFolder.h"
 
-namespace velora::installer {
+namespace velora::installer::test {
 namespace {
 
 using ::testing::HasSubstr;
@@ -92,5 +91,25 @@ TEST(InstallerOptionsTest, TheProxyPasswordComesFromAFileOrTheEnvironmentNeverFr
     }
 }
 
+constexpr char kSentinel[] = "SENTINEL-pw-7f3a9c";
+
+using SecretsTest = InstallerEndToEndTest;
+
+TEST_F(SecretsTest, AProxyPasswordAppearsNowhereTheInstallerWrites) {
+    setChildVariable("VELORA_PROXY_PASSWORD", kSentinel);
+    auto arguments = silentInstall(samplePackages(), destination(), "VELORA");
+    arguments.insert(arguments.end(), {"--proxy-user", "someone", "--events"});
+
+    const InstallerOutcome outcome = runInstaller(arguments);
+
+    ASSERT_EQ(outcome.exitStatus, 0) << outcome.transcript();
+    EXPECT_EQ(outcome.transcript().find(kSentinel), std::string::npos);
+    // The scratch folder holds the installation, the log, the diagnostics and the temporary folder.
+    for (const auto& entry : fs::recursive_directory_iterator(root())) {
+        if (!entry.is_regular_file()) continue;
+        EXPECT_EQ(readText(entry.path()).find(kSentinel), std::string::npos) << entry.path();
+    }
+}
+
 }  // namespace
-}  // namespace velora::installer
+}  // namespace velora::installer::test

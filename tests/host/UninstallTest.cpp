@@ -7,10 +7,7 @@
 namespace velora::installer::test {
 namespace {
 
-namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
+using ::testing::ElementsAre, ::testing::HasSubstr, ::testing::IsEmpty;
 
 class UninstallTest : public InstallerEndToEndTest {
 protected:
@@ -98,6 +95,7 @@ struct Refusal {
     int exitStatus;
     std::string message;
 };
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
 
 class UninstallRefusalTest : public UninstallTest, public testing::WithParamInterface<Refusal> {};
 

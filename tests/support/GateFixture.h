@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "fl/i18n/TextConversion.h"
-#include "install/cpputil/Logger.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "support/ModelFixture.h"
 
 namespace workflow_test {
@@ -41,8 +39,8 @@ struct ShownStatus {
 };
 
 // A ready handler of release "2031.1" with what a gate leaves behind made readable: the
-// validation status, the installer log and the diagnostics error records written during the
-// test. A recognisable earlier status is in place, so a test can tell whether a gate replaced it.
+// validation status and the diagnostics error records written during the test. A recognisable earlier status
+// is in place, so a test can tell whether a gate replaced it.
 class GateFixture : public ModelFixture {
 protected:
     using Result = install::datamodels::common::Result;
@@ -82,9 +80,6 @@ protected:
         handler->setAsDataAvailable();
         gate.processData();
     }
-
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 }  // namespace workflow_test

@@ -3,15 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/InstallerModel.h"
+#include "install/cpputil/Logger.h"
+#include "install/tlmx/DiagnosticsSink.h"
+#include "support/ValueText.h"
 #include "workflow_core/DataModelHandler.h"
 
 namespace workflow_test {
 
-// A data model laid out as the installer application lays it out before the first gate, and a
-// handler over it. Tests read the model directly through the element accessors below, so
-// what they check does not depend on the handler's own getters.
+// A data model laid out as the installer application lays it out before the first gate, a
+// handler over it, and what the test writes to the installer log and the diagnostics records.
+// Tests read the model directly through the element accessors below, so what they check does
+// not depend on the handler's own getters; ValueText's helpers come with the fixture.
 //
 // Link the test with `installer_host` as well as `workflow_test_support`.
 class ModelFixture : public ::testing::Test {
@@ -32,9 +38,20 @@ protected:
     install::datamodels::common::ApplicationData applicationData() const {
         return independent().getApplicationData();
     }
+    // The diagnostics records as "code|message|details|location", in the order they were written.
+    std::vector<std::string> recordTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& r : diagnostics.records()) {
+            texts.push_back(joined(r.value("error.1", ""), r.value("error.2", ""), r.value("error.3", ""),
+                                   r.value("error.4", "")));
+        }
+        return texts;
+    }
 
     velora::installer::InstallerModel installer;
     std::shared_ptr<DataModelHandler> handler;
+    install::cpputil::logger::ScopedCapture log;
+    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 }  // namespace workflow_test

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -47,5 +48,12 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The whole content of a file; "<missing>" when it cannot be read, so that no file and an empty
+// one differ.
+inline std::string readText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+}
 
 }  // namespace workflow_test

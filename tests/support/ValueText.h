@@ -7,12 +7,12 @@
 // as their number.
 
 #include <concepts>
+#include <ostream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "fl/i18n/TextConversion.h"
-#include "foundation/json/Value.h"
 
 namespace workflow_test {
 
@@ -41,19 +41,18 @@ std::string valueText(const std::vector<T>& values) {
     return text + "]";
 }
 
+// A table row prints as its name, in test names (`rowName` names an instantiation's tests) and in
+// failure messages alike, never as a dump of its bytes; a test file brings the printer into its
+// rows' namespace with `using workflow_test::PrintTo;`.
+template <class Row>
+requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+inline constexpr auto rowName = [](const auto& info) { return std::string(info.param.name); };
+
 template <class First, class... Rest>
 std::string joined(const First& first, const Rest&... rest) {
     return (valueText(first) + ... + ("|" + valueText(rest)));
-}
-
-// Diagnostics records as "code|message|details|location", in the order they were written.
-inline std::vector<std::string> recordTexts(const std::vector<foundation::json::Value>& records) {
-    std::vector<std::string> texts;
-    for (const auto& r : records) {
-        texts.push_back(joined(r.value("error.1", ""), r.value("error.2", ""), r.value("error.3", ""),
-                               r.value("error.4", "")));
-    }
-    return texts;
 }
 
 }  // namespace workflow_test

@@ -12,15 +12,14 @@
 #include <string>
 
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 
 namespace {
 
+using workflow_test::PrintTo;
 namespace dm = install::datamodels::product_installer;
 using install::product_installer::workflow_utils::DataModelHandler;
 using velora::installer::InstallerModel;
-using workflow_test::joined;
-using workflow_test::valueText;
+using workflow_test::joined, workflow_test::valueText;
 
 using H = DataModelHandler&;
 using M = const InstallerModel&;
@@ -56,7 +55,6 @@ struct Family {
     std::function<std::string(H, M)> read;
     std::string expected;
 };
-void PrintTo(const Family& row, std::ostream* out) { *out << row.name; }
 
 // Laid out as a table: name and writes, then the reads, then the line they must give.
 // clang-format off
@@ -202,7 +200,7 @@ TEST_P(HandlerPropertiesTest, ReachTheirOwnProperties) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, HandlerPropertiesTest, testing::ValuesIn(kFamilies),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         workflow_test::rowName);
 
 // Rejects every commit that touches the application data.
 class RejectingValidator : public tq::zero::Listener {

@@ -1,7 +1,6 @@
 // The workflow switch: what a committed change of the workflow name makes the listener do, in
 // which order, what it leaves alone, and what it shows when the switch fails.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -10,21 +9,15 @@
 #include <string>
 #include <unordered_set>
 
-#include "install/cpputil/Logger.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "install/workflow_manager/WorkflowHandler.h"
 #include "support/ModelFixture.h"
-#include "support/ValueText.h"
 #include "workflow_core/SwitchWorkflowListener.h"
 
 namespace {
 
-using install::datamodels::common::ApplicationData;
-using install::datamodels::common::ValidationStatus;
+using install::datamodels::common::ApplicationData, install::datamodels::common::ValidationStatus;
 using install::product_installer::workflow_utils::SwitchWorkflowListener;
-using testing::_;
-using testing::Return;
-using testing::StrictMock;
+using testing::_, testing::Return, testing::StrictMock;
 using Names = std::unordered_set<std::u16string>;
 
 class MockGate : public install::workflow_manager::Gate {
@@ -105,8 +98,6 @@ protected:
         std::make_shared<StrictMock<MockWorkflowHandler>>();
     std::shared_ptr<StrictMock<MockGate>> gate = std::make_shared<StrictMock<MockGate>>();
     std::unique_ptr<SwitchWorkflowListener> listener;
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 TEST_F(SwitchWorkflowListenerTest, DiscardsTheDataThenResetsTheManagerThenStartsTheFirstGate) {
@@ -158,7 +149,7 @@ TEST_F(SwitchWorkflowListenerTest, AFailedSwitchShowsThePreparedStatusLogsAndRep
     EXPECT_THAT(log.lines(), testing::ElementsAre(u"Workflow Error",
                                                   u"The installer could not change to the selected workflow.",
                                                   u"manager shut down"));
-    EXPECT_THAT(workflow_test::recordTexts(diagnostics.records()),
+    EXPECT_THAT(recordTexts(),
                 testing::ElementsAre("1700|Workflow Error|manager shut down|"
                                      "install::product_installer::workflow_utils::SwitchWorkflowListener"));
 }

@@ -43,7 +43,7 @@ protected:
         }
         return std::regex_replace(text, std::regex(R"("\d{4}-\d\d-\d\d \d\d:\d\d:\d\d")"), "time");
     }
-    std::string records() const { return joined(workflow_test::recordTexts(diagnostics.records())); }
+    std::string records() const { return joined(recordTexts()); }
 
     std::shared_ptr<workflow_test::MockRepositoryAdapter> repository =
         std::make_shared<testing::NiceMock<workflow_test::MockRepositoryAdapter>>();

@@ -4,7 +4,6 @@
 // catalogue, and small helpers that keep a table row on one line.
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -28,12 +27,8 @@ namespace selection_test {
 using install::datamodels::common::Result;
 using install::product_installer::workflow_utils::DataModelHandler;
 using install::product_installer::workflow_utils::joinPath;
-using testing::_;
-using testing::ElementsAre;
-using testing::Return;
-using workflow_test::ErrorRecord;
-using workflow_test::MockFolderValidator;
-using workflow_test::MockSupply;
+using testing::_, testing::ElementsAre, testing::Return;
+using workflow_test::ErrorRecord, workflow_test::MockFolderValidator, workflow_test::MockSupply;
 using workflow_test::ShownStatus;
 using Texts = std::vector<std::u16string>;
 
@@ -76,10 +71,7 @@ std::function<void()> raising(Reasons... reasons) {
     return [=] { throw Kind(reasons...); };
 }
 
-// A table row prints as its name, in test names and failure messages alike; each test file's
-// unnamed namespace brings it in with `using selection_test::PrintTo;`.
-template <class Row>
-requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+// Each test file's unnamed namespace brings the row printer in with `using selection_test::PrintTo;`.
+using workflow_test::PrintTo, workflow_test::rowName;
 
 }  // namespace selection_test

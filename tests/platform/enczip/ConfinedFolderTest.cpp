@@ -3,7 +3,6 @@
 #include "ConfinedFolder.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "TestArchive.h"
 #include "install/enczip/ExtractErrors.h"

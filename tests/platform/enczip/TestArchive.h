@@ -6,13 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace install::enczip::test {
+
+using workflow_test::readText;
 
 // An entry exactly as written, names not cleaned: a name ending in "/" is a folder, content
 // starting with "->" makes a symbolic link, and a mode with a kind (S_IFIFO, S_IFCHR) an entry
@@ -28,14 +29,6 @@ enum class ArchiveFormat { Zip, Tar };
 // Every entry's time is 1,600,000,000 seconds.
 void writeArchive(const std::filesystem::path& path, const std::vector<TestEntry>& entries,
                   ArchiveFormat format = ArchiveFormat::Zip, const char* passphrase = nullptr);
-
-inline std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 inline void writeText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -72,7 +65,7 @@ inline std::map<std::string, std::string> snapshot(const std::filesystem::path& 
 
 // A private folder with a destination inside and a neighbour beside it that no extraction may
 // touch: "outside/secret.txt" is there from the start.
-struct Sandbox : install::test::ScratchFolder {
+struct Sandbox : workflow_test::ScratchFolder {
     Sandbox() {
         std::filesystem::create_directories(outside());
         writeText(outside() / "secret.txt", "untouched");

@@ -46,7 +46,7 @@ protected:
         return readText(fs::path(VELORA_SAMPLE_REPOSITORY) / "archives/2025.1" / (code + ".enc"));
     }
 
-    install::test::ScratchFolder scratch;
+    workflow_test::ScratchFolder scratch;
 };
 
 TEST_F(DownloadRunTest, ACutTransferKeepsItsPartAndTheNextRunIntoTheFolderResumesIt) {

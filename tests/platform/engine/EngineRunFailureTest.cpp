@@ -1,7 +1,6 @@
 // Installation runs that stop: missing, damaged and unreadable archives, links that lead out, the
 // user's cancel, runs killed half-way. Every one leaves the installation folder as it was.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,8 +16,7 @@ namespace install::engine::test {
 namespace {
 
 using enczip::test::snapshot;
-using testing::ElementsAre;
-using testing::HasSubstr;
+using testing::ElementsAre, testing::HasSubstr;
 
 constexpr std::size_t kKiB = 1024;
 

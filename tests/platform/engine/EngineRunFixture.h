@@ -25,8 +25,8 @@ inline void PrintTo(WorkflowType type, std::ostream* out) { *out << "workflow " 
 
 namespace test {
 
-using enczip::test::readText;
 using enczip::test::TestEntry;
+using workflow_test::readText;
 
 // Content that compresses a little, so archives hold real deflate streams.
 inline std::string content(std::size_t size, unsigned seed) {
@@ -34,6 +34,12 @@ inline std::string content(std::size_t size, unsigned seed) {
     unsigned state = seed * 2654435761u + 1;
     for (char& c : text) c = static_cast<char>('a' + ((state = state * 1103515245u + 12345u) >> 16) % 16);
     return text;
+}
+
+inline std::string sha256Of(const std::string& bytes) {
+    enczip::Sha256 digest;
+    digest.update(bytes.data(), bytes.size());
+    return digest.finishHex();
 }
 
 // A packages root of zip archives written here, the catalogue describing them (with their
@@ -58,10 +64,7 @@ public:
         const auto archive = (where.empty() ? packages() : where) / (code + ".enc");
         std::filesystem::create_directories(archive.parent_path());
         enczip::test::writeArchive(archive, entries);
-        enczip::Sha256 digest;
-        const std::string bytes = readText(archive);
-        digest.update(bytes.data(), bytes.size());
-        checksums[code] = digest.finishHex();
+        checksums[code] = sha256Of(readText(archive));
     }
 
     void run(const std::vector<std::u16string>& products, WorkflowType type) {

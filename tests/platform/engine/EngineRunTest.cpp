@@ -1,7 +1,6 @@
 // Installation runs that succeed: files in place, the installation record of every file, and the
 // progress the engine's worker thread reports on the way.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 

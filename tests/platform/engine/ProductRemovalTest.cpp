@@ -4,7 +4,6 @@
 #include "ProductRemoval.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,13 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using enczip::test::snapshot;
+using test::sha256Of;
 using testing::ElementsAre;
-
-std::string sha256Of(const std::string& text) {
-    enczip::Sha256 digest;
-    digest.update(text.data(), text.size());
-    return digest.finishHex();
-}
 
 // Velora installed by hand: two files, a link and three folders of its own, a launcher and a
 // command link outside.
@@ -59,7 +53,7 @@ protected:
         return {snapshot(folder(), true), snapshot(outside())};
     }
 
-    install::test::ScratchFolder scratch;
+    workflow_test::ScratchFolder scratch;
 };
 
 TEST_F(ProductRemovalTest, AnInterruptAtTheFirstOrTheLastFilePutsEverythingBack) {

@@ -3,17 +3,14 @@
 #include "InstallationManifest.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace install::engine {
 namespace {
 
 TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThemForTheUninstaller) {
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     InstallationManifest manifest;
     manifest.setRelease(u"2025.1", u"Release", 2);
     manifest.setCreatedFolder(true);
@@ -37,9 +34,8 @@ TEST(InstallationManifestTest, KeepsEveryProductsFilesLinksAndFoldersAndListsThe
     EXPECT_EQ(read->getProducts()[1].files[0].path, "share/a b\n\\é");
     ASSERT_EQ(read->getRegistrations().size(), 2u) << "replaced by path";
     EXPECT_EQ(read->getRegistrations()[1].target, "/o/bin/vl");
-    std::ifstream list(folder.path() / InstallationManifest::kFileListName);
     EXPECT_EQ(
-        std::string(std::istreambuf_iterator<char>(list), {}),
+        workflow_test::readText(folder.path() / InstallationManifest::kFileListName),
         "f bin/velora\nf share/a\\0040b\\0012\\0134\\0303\\0251\nl bin/vl\nd share/x\nd bin\nd share\nd .\n"
         "i /media/an\\0040installer\n");
     // Both are replaced as a whole; nothing written aside stays behind.
@@ -55,7 +51,7 @@ std::string record(int format, const std::string& products) {
 }
 
 TEST(InstallationManifestTest, ReadsRecordsWithoutFilesAndNothingWhereThereIsNone) {
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     EXPECT_FALSE(InstallationManifest::readFrom(folder.path()).has_value());
     EXPECT_FALSE(InstallationManifest::readFrom(folder.path() / "missing").has_value());
     folder.writeFile(InstallationManifest::kFileName,
@@ -68,7 +64,7 @@ TEST(InstallationManifestTest, ReadsRecordsWithoutFilesAndNothingWhereThereIsNon
 class CorruptManifestTest : public testing::TestWithParam<std::pair<std::string, std::string>> {};
 
 TEST_P(CorruptManifestTest, IsReportedNotIgnored) {
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     folder.writeFile(InstallationManifest::kFileName, GetParam().second);
     EXPECT_THROW(InstallationManifest::readFrom(folder.path()), InstallationManifestException);
 }

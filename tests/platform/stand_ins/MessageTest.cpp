@@ -8,9 +8,9 @@
 #include <nlohmann/json.hpp>
 
 #include "MessageCatalogue.h"
-#include "ScratchFolder.h"
 #include "install/cpputil/InstallerLocale.h"
 #include "install/cpputil/Logger.h"
+#include "support/ScratchFolder.h"
 
 namespace fl::i18n {
 namespace {
@@ -28,7 +28,7 @@ struct Lookup {
 
 // A catalogue of the test's own: English, German, Austrian German, and French whose only entry is no text.
 TEST(Message, UsesTheMostSpecificUsableTextOrMarksTheRequestAndSaysWhy) {
-    install::test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     const auto write = [&](const std::string& locale, const std::string& json) {
         folder.writeFile("product_installer_resources." + locale + ".json", json);
     };

@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "ProcessTableDetector.h"
-#include "ScratchFolder.h"
 #include "fl/filesystem/Filesystem.h"
 #include "fl/i18n/TextConversion.h"
 #include "install/platformutil/DefaultDirectoryProvider.h"
@@ -15,6 +14,7 @@
 #include "install/platformutil/SizeFormatter.h"
 #include "install/platformutil/VolumeDetector.h"
 #include "support/ScopedEnvironmentVariable.h"
+#include "support/ScratchFolder.h"
 
 namespace install::platformutil {
 namespace {
@@ -24,7 +24,7 @@ using Environment = workflow_test::ScopedEnvironmentVariable;
 
 // Every folder the provider derives from the user's environment points into a scratch folder.
 TEST(DefaultDirectoryProvider, FoldersFollowTheXdgConventionsAndRecordsStayInsideTheirStore) {
-    test::ScratchFolder scratch;
+    workflow_test::ScratchFolder scratch;
     const auto at = [&](const std::string& relative) { return (scratch.path() / relative).u16string(); };
     const Environment home{"HOME", (scratch.path() / "home").string()}, user{"USER", "tester"},
         config{"XDG_CONFIG_HOME", (scratch.path() / "config").string()}, data{"XDG_DATA_HOME", "relative"},
@@ -68,14 +68,14 @@ TEST(PlatformUtility, TheInstallerFolderIsTheProgramsAndAncestorsWalkUpToWhatExi
     EXPECT_EQ(PlatformUtility::getInstallationPath(), fs::read_symlink("/proc/self/exe").parent_path());
     EXPECT_THAT(PlatformUtility::getPlatformUTCTime(),
                 testing::MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}"));
-    test::ScratchFolder scratch;
+    workflow_test::ScratchFolder scratch;
     const fs::path file = scratch.writeFile("file", "x");
     EXPECT_EQ(PlatformUtility::getNearestExistingAncestor(scratch.path() / "a/../b/c"), scratch.path());
     EXPECT_EQ(PlatformUtility::getNearestExistingAncestor(file / "below"), file)
         << "a file in the way ends the walk";
     const VolumeDetector volumes;
-    EXPECT_TRUE(volumes.isSameVolume(scratch.text(), (scratch.path() / "not/yet").u16string()));
-    EXPECT_FALSE(volumes.isSameVolume(scratch.text(), u"/proc"));
+    EXPECT_TRUE(volumes.isSameVolume(scratch.u16(), (scratch.path() / "not/yet").u16string()));
+    EXPECT_FALSE(volumes.isSameVolume(scratch.u16(), u"/proc"));
     EXPECT_THROW(volumes.getVolumeId(u""), std::invalid_argument);
 }
 
@@ -94,7 +94,7 @@ TEST(DetectRunningProcess, FindsThisProcessByItsProgramAndFolderAndOthersInAProc
     const fs::path executable = fs::read_symlink("/proc/self/exe");
     EXPECT_TRUE(createDetectRunningProcessStrategy()->isProcessRunning(executable.filename().u16string(),
                                                                        executable.parent_path().u16string()));
-    test::ScratchFolder table;
+    workflow_test::ScratchFolder table;
     fs::create_directories(table.path() / "100");
     fs::create_symlink("/opt/velora/bin/velora", table.path() / "100" / "exe");
     table.writeFile("200/cmdline", std::string("/usr/local/bin/flowmere\0--batch\0", 32));
@@ -133,20 +133,20 @@ TEST(TextConversion, ConvertsBothWaysAndReplacesWhatIsNotValid) {
 }
 
 TEST(Filesystem, FoldersAreCreatedByUtf16PathsAndTheTemporaryFolderIsTheFirstVariableNamingOne) {
-    install::test::ScratchFolder scratch;
-    const std::u16string nested = scratch.text() + u"/gr\u00fc\u00dfe/\u4e2d";
+    workflow_test::ScratchFolder scratch;
+    const std::u16string nested = scratch.u16() + u"/gr\u00fc\u00dfe/\u4e2d";
     EXPECT_FALSE(fl::filesystem::exists(nested));
     EXPECT_TRUE(fl::filesystem::create_directories(nested));
     EXPECT_FALSE(fl::filesystem::create_directories(nested)) << "it existed already";
     scratch.writeFile("file", "x");
-    EXPECT_THROW(fl::filesystem::create_directories(scratch.text() + u"/file/sub"), fs::filesystem_error);
+    EXPECT_THROW(fl::filesystem::create_directories(scratch.u16() + u"/file/sub"), fs::filesystem_error);
     EXPECT_EQ(fl::filesystem::filename(u"C:/mixed\\sep/tool.exe") + fl::filesystem::filename(u"/opt/dir/"),
               u"tool.exe");
     const Environment tmpdir("TMPDIR", (scratch.path() / "missing").string()), tmp("TMP", std::nullopt),
         temp("TEMP", ""), tempdir("TEMPDIR", (scratch.path() / "file").string());
     EXPECT_EQ(fl::filesystem::tmpname(), u"/tmp");
     const Environment tmpAgain("TMP", scratch.path().string());
-    EXPECT_EQ(fl::filesystem::tmpname(), scratch.text());
+    EXPECT_EQ(fl::filesystem::tmpname(), scratch.u16());
 }
 
 }  // namespace

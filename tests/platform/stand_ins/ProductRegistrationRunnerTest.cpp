@@ -5,16 +5,16 @@
 
 #include <regex>
 
-#include "ScratchFolder.h"
 #include "fl/i18n/TextConversion.h"
 #include "support/ScopedEnvironmentVariable.h"
+#include "support/ScratchFolder.h"
 
 namespace registration::productconfig {
 namespace {
 
 namespace fs = std::filesystem;
-using install::test::readText;
 using testing::AllOf, testing::HasSubstr;
+using workflow_test::readText;
 using Options = std::map<std::string, std::string>;
 
 // An installation with two programs, a text file, a link and a folder in bin/, and a session's desktop
@@ -40,7 +40,7 @@ protected:
         return fl::i18n::to_string(registration.getInstallationNotes({u"CORE", u"FLOWMERE"}));
     }
 
-    install::test::ScratchFolder scratch;
+    workflow_test::ScratchFolder scratch;
     const fs::path install = scratch.path() / "opt" / "2026.1", desktop = scratch.path() / "Desktop",
                    menu = scratch.path() / "apps", commands = scratch.path() / "bin";
     // The launcher's name follows the installation folder, so that two installations do not collide;
@@ -120,7 +120,7 @@ TEST_F(RegistrationTest, TheProgramPathSurvivesTheLauncherFormat) {
 }
 
 TEST(RegistrationHostSettings, FollowTheDesktopTheSessionNamesAndTheDataFolderElseTheHomesUsualOnes) {
-    install::test::ScratchFolder home;
+    workflow_test::ScratchFolder home;
     using Environment = workflow_test::ScopedEnvironmentVariable;
     const Environment homeVariable("HOME", home.path().string()),
         desktop("VELORA_DESKTOP_FOLDER", std::nullopt), menu("VELORA_APPLICATIONS_FOLDER", std::nullopt),

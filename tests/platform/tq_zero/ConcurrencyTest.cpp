@@ -13,8 +13,7 @@
 namespace tq_zero_test {
 namespace {
 
-using tq::zero::nilUuid;
-using tq::zero::Transaction;
+using tq::zero::nilUuid, tq::zero::Transaction;
 using tq::zero::detail::waitingWriters;
 
 // Whose step comes next, e.g. "KFKKF": thread K writes "k1", then "k2", then ends its transaction;

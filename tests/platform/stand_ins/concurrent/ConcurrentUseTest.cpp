@@ -4,12 +4,13 @@
 #include <thread>
 
 #include "FolderRepositoryAdapter.h"
-#include "ScratchFolder.h"
 #include "fl/i18n/Message.h"
 #include "foundation/log/DiagnosticLogger.h"
 #include "install/cpputil/Logger.h"
 #include "install/tlmx/DiagnosticsSink.h"
 #include "install/tlmx/TlmxUtil.h"
+#include "support/ScratchFolder.h"
+#include "support/ZipFile.h"
 
 namespace install {
 namespace {
@@ -30,7 +31,7 @@ std::vector<std::string> linesOf(const std::filesystem::path& file) {
 // The installer log, the support engineers' traces (each with its time stamp, severity and logger) and
 // the diagnostics records, all written by the same threads at once.
 TEST(ConcurrentUse, LinesAndRecordsNeverInterleaveAndAreNeverLost) {
-    test::ScratchFolder folder;
+    workflow_test::ScratchFolder folder;
     ASSERT_TRUE(cpputil::logger::set_log_file(folder.path() / "install.log"));
     const foundation::log::ScopedDiagnosticCapture capture;
     ASSERT_TRUE(foundation::log::set_diagnostic_log_file(folder.path() / "diagnostic.log"));
@@ -69,9 +70,9 @@ TEST(ConcurrentUse, CatalogueLookupsWhileTheFilesAreFirstReadAgreeAndEveryReader
     });
     EXPECT_THAT(texts, testing::ElementsAre(u"0 of x", u"1 of x", u"2 of x", u"3 of x"));
 
-    test::ScratchFolder packages;
-    packages.writeZip("VELORA.enc", {{"bin/velora", "program"}});
-    packages.writeZip("common/FLOWMERE.enc", {{"bin/flowmere", "program"}});
+    workflow_test::ScratchFolder packages;
+    workflow_test::writeZip(packages.path() / "VELORA.enc", {{"bin/velora", "program"}});
+    workflow_test::writeZip(packages.path() / "common/FLOWMERE.enc", {{"bin/flowmere", "program"}});
     repository_adapter::FolderRepositoryAdapter repository(
         packages.path(),
         std::make_shared<

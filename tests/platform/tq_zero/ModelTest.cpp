@@ -1,13 +1,20 @@
-// What one thread's writes, collection edits and transactions leave in the model, and which
-// commits its observers are told of, with the modifiers and validators that take part in them.
+// One thread's use of the model. What its writes, collection edits and transactions leave in the
+// model, and which commits its observers are told of, with the modifiers and validators that take
+// part in them; who is told of a commit: subscriptions, removal at any moment, and the elements a
+// listener's report holds (its class and subclasses); every misuse of the typed interface the
+// framework refuses, with the error's type and what its message names. (The untyped layer beneath
+// checks kinds too, but only the typed one calls it.)
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <typeindex>
 
 #include "TestModel.h"
 
 namespace tq_zero_test {
 namespace {
 
-using tq::zero::Transaction;
+using tq::zero::MetaClass, tq::zero::nilUuid, tq::zero::Transaction;
 
 struct Env : GadgetModel {
     Env() {
@@ -171,6 +178,112 @@ INSTANTIATE_TEST_SUITE_P(
             },
             "original count=1 | Gadget(count); Gadget(count); Gadget(count)"}),
     [](const auto& info) { return info.param.name; });
+
+class ListenerTest : public GadgetModel, public ::testing::Test {};
+
+TEST_F(ListenerTest, AListenerIsToldOnceOfItsModelsCommitsAndNotOnceRemovedEvenDuringADispatch) {
+    tq::zero::Model other;
+    RecordingObserver<Gadget> first;
+    first.onCommit = [&](const Report&) { model.removeListener(observer), model.removeListener(first); };
+    model.addListener(first), model.addListener(observer);
+    gadget.setCount(1);  // `first` removes both, itself too
+    other.addListener(observer);
+    model.addListener(observer), model.addListener(observer);
+    gadget.setCount(2);
+    tq::zero::Transaction transaction(model);
+    gadget.setCount(3);
+    model.removeListener(observer), model.removeListener(observer), other.removeListener(observer);
+    transaction.commit();
+    EXPECT_EQ(first.commits().size(), 1u);
+    EXPECT_EQ(observer.commits(), std::vector<std::string>{"Gadget(count)"});
+    EXPECT_EQ(observer.removedCalls + first.removedCalls, 4);
+    EXPECT_FALSE(model.hasListener(observer));
+}
+
+TEST_F(ListenerTest, AReportHoldsTheListenersClassAndItsSubclassesInOrderOfFirstChange) {
+    const FancyGadget fancy = FancyGadget::create(model, nilUuid());
+    const Part part = Part::create(model, nilUuid());
+    RecordingObserver<FancyGadget> fancyObserver;
+    RecordingObserver<Part> partObserver;
+    model.addListener(observer), model.addListener(fancyObserver), model.addListener(partObserver);
+    {
+        tq::zero::Transaction transaction(model);
+        fancy.setFlourish(u"swirl"), gadget.setCount(1), part.setLabel(u"p"), fancy.setName(u"fancy");
+        edit(gadget.getTags(), [](auto& m) { m.append(u"t"); });
+        gadget.setCount(2);
+        transaction.commit();
+    }
+    part.setWeight(3);
+    model.removeListener(fancyObserver), model.removeListener(partObserver);
+    EXPECT_EQ(observer.commits(), std::vector<std::string>{"FancyGadget(flourish name) Gadget(count tags)"});
+    EXPECT_EQ(fancyObserver.commits(), std::vector<std::string>{"FancyGadget(flourish name)"});
+    EXPECT_EQ(partObserver.commits(), (std::vector<std::string>{"Part(label)", "Part(weight)"}));
+}
+
+// --- misuse ---
+
+using Kind = tq::zero::PropertyKind;
+
+struct Misuse {
+    const char* name;
+    std::type_index type;
+    const char* mentions;
+    std::function<void(GadgetModel&)> act;
+};
+void PrintTo(const Misuse& m, std::ostream* out) { *out << m.name; }
+
+class MisuseTest : public GadgetModel, public ::testing::TestWithParam<Misuse> {};
+
+TEST_P(MisuseTest, ThrowsTheExpectedErrorNamingTheCause) {
+    try {
+        GetParam().act(*this);
+        ADD_FAILURE() << "nothing thrown";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::type_index(typeid(e)), GetParam().type) << e.what();
+        EXPECT_NE(std::string(e.what()).find(GetParam().mentions), std::string::npos) << e.what();
+    }
+}
+
+const std::type_index logic = typeid(std::logic_error), range = typeid(std::out_of_range);
+
+// Runs `act` from a modifier, on the transaction being committed.
+void fromModifier(GadgetModel& m, std::function<void(const tq::zero::Model&)> act) {
+    CommitParticipant modifier;
+    modifier.onCommitting = [&](const Report&) { act(m.model); };
+    m.model.addListener(modifier);
+    const std::shared_ptr<void> unsubscribe(nullptr, [&](void*) { m.model.removeListener(modifier); });
+    m.gadget.setCount(1);
+}
+// A gadget whose model is gone by the time it is returned.
+Gadget orphaned() { return Gadget::create(tq::zero::Model(), nilUuid()); }
+void holdOneAbove(GadgetModel& m) {
+    const Branch top = Branch::create(m.model, nilUuid()), below = Branch::create(m.model, nilUuid());
+    edit(top.getBranches(), [&](auto& e) { e.append(below); });
+    edit(below.getBranches(), [&](auto& e) { e.append(top); });
+}
+
+// One row per line: the table reads as a list of refusals.
+// clang-format off
+const Misuse kMisuses[] = {
+    {"UseOfAnAbsentChild", logic, "absent: Gadget.part", [](auto& m) { m.gadget.getPart().setLabel(u"x"); }},
+    {"ElementSeenAsAnotherClass", logic, "Gadget is not a tq_zero_test::Part", [](auto& m) { tq::zero::Element(m.gadget).as<Part>(); }},
+    {"UseOfAnElementThatOutlivedItsModel", logic, "outlived its model", [](auto&) { orphaned().setCount(1); }},
+    {"InsertPastTheEnd", range, "insert at 1 past the end of tq_zero_test::Gadget.notes (size 0)", [](auto& m) { edit(m.gadget.getNotes(), [](auto& e) { e.insert(1, u"a"); }); }},
+    {"ChildOfAnotherModel", logic, "Gadget.part cannot hold an element of another model", [](auto& m) { m.gadget.setPart(Part::create(tq::zero::Model(), nilUuid())); }},
+    {"ElementHoldingOneAboveIt", logic, "cannot hold its own element or one above it", [](auto& m) { holdOneAbove(m); }},
+    {"CommitWithoutATransaction", logic, "commit without a transaction", [](auto& m) { m.model.commit(); }},
+    {"EndWithoutATransaction", logic, "endTransaction without a transaction", [](auto& m) { m.model.endTransaction(); }},
+    {"WriteInAReadOnlyTransaction", logic, "write of tq_zero_test::Gadget.tags in a read-only transaction", [](auto& m) { tq::zero::Transaction(m.model, true), edit(m.gadget.getTags(), [](auto& e) { e.append(u"t"); }); }},
+    {"CommitFromAModifier", logic, "commit of a transaction while it is being committed", [](auto& m) { fromModifier(m, [](auto& model) { model.commit(); }); }},
+    {"EndFromAModifier", logic, "endTransaction of a transaction while it is being committed", [](auto& m) { fromModifier(m, [](auto& model) { model.endTransaction(); }); }},
+    {"DifferentDeclarationUnderATakenName", logic, "declared twice with different parents or properties", [](auto&) { Part::meta(), MetaClass::intern("tq_zero_test::Part", nullptr, {}); }},
+    {"PropertyDeclaredTwice", logic, "declares property a twice", [](auto&) { MetaClass::intern("tq_zero_test::Twice", nullptr, {{"a", Kind::Scalar, false}, {"a", Kind::Child, false}}); }},
+    {"UnknownProperty", range, "tq_zero_test::FancyGadget has no property colour", [](auto&) { FancyGadget::meta().property("colour"); }},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Refusals, MisuseTest, ::testing::ValuesIn(kMisuses),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tq_zero_test

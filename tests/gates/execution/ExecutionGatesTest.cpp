@@ -1,10 +1,17 @@
+// The execution gates, over a real model.
+//
+// The confirmation summary: which items each kind of installation shows, their values, the size
+// rules, and what reaches the log.
+//
 // The install progress step: what the engine is started with, how its progress reaches the
 // model, how each kind of engine failure is shown, logged and reported, the registration
 // options, the post-installation actions and their failures, and the timestamps diagnostics get.
 // The engine and the registration runner are the test's; everything else (callbacks, handler,
 // archive extraction, the runner's option map) is the real thing.
+//
+// The engine's progress reports as the callbacks turn them into model records, page texts and
+// log lines.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -14,34 +21,196 @@
 #include <regex>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EngineProgressPublisher.h"
 #include "fl/i18n/Message.h"
+#include "gates/execution/ConfirmationGate.h"
 #include "gates/execution/InstallProgressGate.h"
-#include "install/cpputil/Logger.h"
+#include "gates/execution/ProgressGateDownloadCallback.h"
+#include "gates/execution/ProgressGateInstallCallback.h"
+#include "gates/execution/ProgressGateUninstallCallback.h"
 #include "install/engine/EngineExceptions.h"
 #include "install/platformutil/PlatformUtility.h"
-#include "install/tlmx/DiagnosticsSink.h"
 #include "support/MockEngine.h"
 #include "support/ModelFixture.h"
 #include "support/ScratchFolder.h"
-#include "support/ValueText.h"
 
 namespace {
 
-using install::engine::EngineConfig;
-using install::engine::OptionalFeatureFlags;
+namespace wu = install::product_installer::workflow_utils;
+using fl::i18n::message;
+using install::datamodels::product_installer::UpdateScenario;
+using install::engine::EngineConfig, install::engine::OptionalFeatureFlags;
 using registration::productconfig::ProductRegistrationRunner;
-using testing::_;
-using testing::AllOf;
-using testing::Contains;
-using testing::ElementsAre;
-using testing::Throw;
-using workflow_test::joined;
-using workflow_test::MockEngine;
-using workflow_test::ScratchFolder;
+using testing::_, testing::AllOf, testing::Contains, testing::ElementsAre, testing::Return, testing::Throw;
+using workflow_test::joined, workflow_test::MockEngine, workflow_test::PrintTo, workflow_test::ScratchFolder;
 using Options = std::map<std::string, std::string>;
+
+// --- the confirmation summary ---
+
+constexpr std::uint64_t kGiB = 1024ull * 1024 * 1024;
+const std::u16string kFolder = u"/opt/velora/2031.1";
+
+class MockSizeCalculator : public install::engine::RequiredSizeCalculator {
+public:
+    MOCK_METHOD((std::pair<std::uint64_t, std::uint64_t>), getRequiredDownloadAndInstallSize,
+                (const std::vector<std::u16string>&, const std::u16string&, const std::vector<std::string>&,
+                 const std::vector<std::string>&, const install::repository_adapter::ProductMap&, bool, bool),
+                (const, override));
+};
+
+class TestConfirmationGate : public install::product_installer::workflow_utils::ConfirmationGate {
+public:
+    using ConfirmationGate::ConfirmationGate;
+    mutable std::unique_ptr<MockSizeCalculator> calculator = std::make_unique<MockSizeCalculator>();
+
+protected:
+    std::unique_ptr<install::engine::RequiredSizeCalculator> getRequiredSizeCalculatorInstance()
+        const override {
+        return std::move(calculator);
+    }
+};
+
+class ConfirmationGateTest : public workflow_test::ModelFixture {
+public:
+    using ModelFixture::handler;
+
+    ConfirmationGateTest() {
+        handler->initializeInstallFolderModel();
+        handler->setInstallFolder(kFolder);
+        handler->initializeProductSelectionModel();
+        handler->initializeSelectedProducts({u"VELORA", u"FLOWMERE"});
+        handler->setInstallableProducts({u"VELORA", u"FLOWMERE", u"COMPILER", u"QUARRIX", u"BUGFINDER"});
+        handler->setRequiredInstallSize(2 * kGiB);
+        independent().getRelease().setFamily(u"2031.1");
+        independent().setExecutionPlatform(u"l64pc");
+        independent().setLocale(u"de_DE");
+    }
+
+    // Each item as type=value.
+    std::vector<std::string> items() const {
+        std::vector<std::string> found;
+        for (const auto& item : dependent().getConfirmationData().getConfirmationItemToDisplayList().values())
+            found.push_back(joined(item.getConfirmationType()) + "=" + joined(item.getConfirmationValue()));
+        return found;
+    }
+    // A runtime installation reckons its size itself, for the selection, folder, platform and locale.
+    void runtime(UpdateScenario scenario, std::uint64_t installBytes) const {
+        handler->setIsQRTInstallation(true);
+        handler->setUpdateScenario(scenario);
+        EXPECT_CALL(*gate.calculator, getRequiredDownloadAndInstallSize(ElementsAre(u"FLOWMERE", u"VELORA"),
+                                                                        kFolder, ElementsAre("l64pc"),
+                                                                        ElementsAre("de_DE"), _, true, true))
+            .WillRepeatedly(Return(std::make_pair(std::uint64_t{1}, installBytes)));
+    }
+    void packagedApplication() const {
+        dependent().setIsVantapakInstallation(true);
+        independent().getUserApplicationData().setInstallationDirectory(u"/home/user/Orbitview");
+        independent().getUserApplicationData().setExtractedBundleDirectory(u"/tmp/bundle/Orbitview/");
+    }
+    void downloadOnly() const {
+        handler->setWorkflow(u"DownloadOnly");
+        handler->initializeDownloadFolderModel();
+        handler->setUserGivenDownloadFolder(u"/home/user/Downloads");
+        handler->setDownloadableProducts({u"VELORA", u"FLOWMERE", u"COMPILER"});
+        handler->setRequiredDownloadSize(3 * kGiB);
+        auto platforms = dependent().getDownloadPlatforms().modify();
+        for (const auto* code : {u"l64pc", u"x64zz", u"w64pc", u"m64ar", u"m64in"}) platforms.append(code);
+        platforms.commit();
+    }
+
+    TestConfirmationGate gate{u"ConfirmationGate", handler};
+};
+
+std::string item(int type, const std::u16string& value) { return joined(type) + "=" + joined(value); }
+std::string size(const char* formatted) { return item(4, message("requiredSizeMsg", formatted)); }
+std::string runtimeProducts() {
+    return item(3, message("VeloraRuntimeProductMsg", "Velora Runtime", u"2031.1"));
+}
+std::u16string addingTo(const char* afterKey) {
+    return message("additionalProductsMsgPartOne", "Velora Runtime") + u"|?:" + kFolder + u"|?:" +
+           message(afterKey);
+}
+const auto kApplication = item(2, u"/home/user/Orbitview");
+
+// What the summary shows for each kind of installation.
+struct Summary {
+    const char* name;
+    std::function<void(ConfirmationGateTest&)> prepare;
+    std::function<std::vector<std::string>()> items;
+};
+
+class SummaryTest : public ConfirmationGateTest, public testing::WithParamInterface<Summary> {};
+
+TEST_P(SummaryTest, ShowsTheItemsOfItsKindOfInstallation) {
+    GetParam().prepare(*this);
+    gate.setDefaultData();
+    EXPECT_EQ(items(), GetParam().items());
+}
+
+using T = ConfirmationGateTest&;
+using Items = std::vector<std::string>;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Kinds, SummaryTest, testing::Values(
+    Summary{"Installation", [](T) {},
+            [] { return Items{item(0, kFolder), item(3, message("numberOfProductsSelectedMsg", 2, 5)), size("2.0 GiB")}; }},
+    Summary{"DownloadOnlyWithThePlatformsKnown", [](T t) { t.downloadOnly(); },
+            [] { return Items{item(0, u"/home/user/Downloads"), item(3, message("numberOfProductsSelectedMsg", 2, 3)),
+                              item(6, message("Linux") + u" " + message("Windows") + u" " + message("macOS_Apple_silicon") +
+                                      u" " + message("macOS_Intel_processor")),
+                              size("3.0 GiB")}; }},
+    Summary{"Runtime", [](T t) { t.runtime(UpdateScenario::FreshInstallation, 7 * kGiB); },
+            [] { return Items{item(0, kFolder), runtimeProducts(), size("7.0 GiB")}; }},
+    Summary{"RuntimeWithNothingSelected",
+            [](T t) { t.runtime(UpdateScenario::FreshInstallation, 7 * kGiB); t.handler->initializeSelectedProducts({}); },
+            [] { return Items{item(0, kFolder), runtimeProducts()}; }},
+    Summary{"RuntimeAddingProducts", [](T t) { t.runtime(UpdateScenario::UpdateToNewerLevel, kGiB); },
+            [] { return Items{item(0, addingTo("additionalProductsMsgPartTwo")), runtimeProducts(), size("1.0 GiB")}; }},
+    Summary{"PackagedApplication",
+            [](T t) { t.runtime(UpdateScenario::FreshInstallation, kGiB); t.packagedApplication(); },
+            [] { return Items{kApplication, item(1, kFolder), size("1.0 GiB")}; }},
+    Summary{"PackagedApplicationAddingProducts",
+            [](T t) { t.runtime(UpdateScenario::UpdateToNewerLevel, kGiB); t.packagedApplication(); },
+            [] { return Items{kApplication, item(1, addingTo("VantapakAdditionalProductsMsgPartTwo")), size("1.0 GiB")}; }},
+    Summary{"PackagedApplicationAlreadyUpToDate",
+            [](T t) { t.runtime(UpdateScenario::AlreadyUpToDate, kGiB); t.packagedApplication(); },
+            [] { return Items{kApplication, item(1, message("runtimeAlreadyUpToDateMsg", "Velora Runtime") + u"|?:" + kFolder),
+                              size("1.0 GiB")}; }}),
+    workflow_test::rowName);
+// clang-format on
+
+TEST_F(ConfirmationGateTest, APackagedApplicationIsNamedByItsBundleFolderInTheLog) {
+    runtime(UpdateScenario::FreshInstallation, 0);
+    packagedApplication();
+    gate.setDefaultData();
+    EXPECT_THAT(
+        log.lines(),
+        ElementsAre(message("confirmationTitle"), message("userAppDestinationFolderTitle", "Orbitview"),
+                    u"/home/user/Orbitview", message("destinationFolderTitle", "Velora Runtime"), kFolder));
+}
+
+// Each title is logged, trimmed, before its value.
+TEST_F(ConfirmationGateTest, TheSummaryIsLoggedThenConfirmingCompletesTheStepAndClearingEmptiesIt) {
+    gate.setDefaultData();
+    EXPECT_THAT(
+        log.lines(),
+        ElementsAre(message("confirmationTitle"), u"Destination Folder", kFolder, message("productsTitle"),
+                    message("numberOfProductsSelectedMsg", 2, 5), message("requiredSizeMsg", "2.0 GiB")));
+    gate.setRequiredData();
+    handler->setAsDataAvailable();
+    gate.processData();
+    applicationData().setIsDataModified(false);
+    gate.clearInputData();
+    EXPECT_EQ(
+        joined(applicationData().getValidationStatus().getResult(), applicationData().getDataProcessed(),
+               items().size(), applicationData().getIsDataModified()),
+        "1|ConfirmationGate|0|true");
+}
+
+// --- the install progress step ---
 
 class TestInstallProgressGate : public install::product_installer::workflow_utils::InstallProgressGate {
 public:
@@ -136,8 +305,6 @@ protected:
     ScratchFolder scratch;
     std::u16string runnerFolder;  // where the registration runner was made for, once it is made
     TestInstallProgressGate gate{u"InstallProgressGate", handler};
-    install::cpputil::logger::ScopedCapture log;
-    install::tlmx::sink::ScopedCapture diagnostics;
 };
 
 // What the model says about the kind of installation, and what the engine is told.
@@ -150,7 +317,6 @@ struct EngineStart {
     // install folder before the engine starts|entry 24
     std::string started;
 };
-void PrintTo(const EngineStart& row, std::ostream* out) { *out << row.name; }
 
 class EngineStartTest : public InstallProgressGateTest, public testing::WithParamInterface<EngineStart> {};
 
@@ -175,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(Installations, EngineStartTest, testing::Values(
     EngineStart{"DocumentationWithoutDemos", [](Independent m) { m.setInstallDoc(true); }, "0|0|1|||false|true|-"},
     EngineStart{"ThroughAProxy", [](Independent m) { m.getProxy().setUserName(u"jdoe"); m.getProxy().setPassword(u"s3cr\u00e9t"); }, "0|1|1|jdoe|s3cr\xC3\xA9t|false|true|-"},
     EngineStart{"ProxyUserWithoutPassword", [](Independent m) { m.getProxy().setUserName(u"jdoe"); }, "0|1|1|||false|true|-"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
 
 TEST_F(InstallProgressGateTest, EngineProgressReachesTheModelUntilTheRunEnds) {
@@ -216,7 +382,6 @@ struct FailureRow {
     bool missingFile;
     std::string record;  // code|message|details|location
 };
-void PrintTo(const FailureRow& row, std::ostream* out) { *out << row.name; }
 
 template <class Exception>
 std::function<void()> raising(const char* code) {
@@ -258,13 +423,13 @@ TEST_P(EngineFailureTest, IsShownLoggedReportedAndLeavesTheStepOpen) {
               joined(2, 13, fl::i18n::message(GetParam().titleKey), message));
     EXPECT_THAT(log.lines(),
                 Contains(message + (GetParam().missingFile ? u"" : fl::i18n::to_u16string(thrown))));
-    EXPECT_THAT(workflow_test::recordTexts(diagnostics.records()), ElementsAre(GetParam().record));
+    EXPECT_THAT(recordTexts(), ElementsAre(GetParam().record));
     EXPECT_FALSE(stepCompleted());
     EXPECT_EQ(entries(gate.engineDiagnostics(), {26}), "false");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRow, EngineFailureTest, testing::ValuesIn(kFailureRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         workflow_test::rowName);
 
 TEST_F(InstallProgressGateTest, RegistrationOptionsDescribeTheInstallationAndTheChoices) {
     independent().getSessionData().setSessionKey(u"session-42");
@@ -303,7 +468,6 @@ struct Outcome {
     testing::Matcher<std::vector<std::u16string>> logged;
     std::string timestamps;  // entries 60 (page), 46 (installed), 45 (post-installation), 59 (end), 26
 };
-void PrintTo(const Outcome& row, std::ostream* out) { *out << row.name; }
 
 std::function<void(TestInstallProgressGate&)> runnerFailing(std::string commands, std::string notes) {
     return [=](auto& gate) {
@@ -333,7 +497,72 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, InstallOutcomeTest, testing::Values(
     Outcome{"RegistrationCommandsFail", runnerFailing("desktop folder is missing", ""), true, u"Installed 2 products", Contains(u"desktop folder is missing"), "time|time|time|time|true"},
     Outcome{"NotesFail", runnerFailing("", "notes unavailable"), true, u"", Contains(u"notes unavailable"), "time|time|time|time|true"},
     Outcome{"PostInstallationSequenceFails", outOfMemory, false, u"", _, "time|time|time|time|-"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    workflow_test::rowName);
 // clang-format on
+
+// --- the progress callbacks ---
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+class ProgressCallbacksTest : public workflow_test::ModelFixture {
+protected:
+    ProgressCallbacksTest() { handler->initializeProgressData(); }
+    install::datamodels::product_installer::ProgressData progress() const {
+        return dependent().getProgressData();
+    }
+
+    wu::ProgressGateDownloadCallback download{handler};
+    wu::ProgressGateInstallCallback install{handler};
+    wu::ProgressGateUninstallCallback uninstall{handler};
+};
+
+// The done size is right-aligned in twelve characters on the page.
+TEST_F(ProgressCallbacksTest, EachReportBecomesItsRecordWithTheSizes) {
+    download({u"Flowmere", 30, 100, 30});
+    install({u"Velora", 2, 3 * kMiB, 5, 300 * kMiB, 1});
+
+    const auto d = progress().getDownloadProgressData();
+    const auto i = progress().getInstallProgressData();
+    EXPECT_EQ(joined(d.getComponentName(), d.getBytesDownloadedSoFar(), d.getExpectedBytesToBeDownloaded(),
+                     d.getPercentage(), d.getDownloadMessage(), d.getDownloadTitle()),
+              joined("Flowmere", 30, 100, 30, message("progressMessage", "        30 B", "100 B"),
+                     message("downloadTitle")));
+    EXPECT_EQ(
+        joined(i.getComponentName(), i.getNumberOfComponentsInstalledSoFar(), i.getBytesInstalledSoFar(),
+               i.getExpectedNumberOfComponentsToBeInstalled(), i.getExpectedBytesToBeInstalled(),
+               i.getPercentage(), i.getInstallMessage(), i.getInstallTitle()),
+        joined("Velora", 2, 3 * kMiB, 5, 300 * kMiB, 1,
+               message("progressMessage", "     3.0 MiB", "300.0 MiB"), message("installTitle")));
+}
+
+TEST_F(ProgressCallbacksTest, FromNinetyNinePercentTheMessageSaysCompletedAndTheTitleIsEmpty) {
+    for (const std::uint64_t percent : {98, 99, 150}) {
+        SCOPED_TRACE(percent);
+        download({u"Velora", 98, 100, percent});
+        install({u"Velora", 0, 98, 1, 100, percent});
+        uninstall({u"Velora", 98, 100, percent});
+        const auto d = progress().getDownloadProgressData();
+        const auto i = progress().getInstallProgressData();
+        const auto u = progress().getUninstallProgressData();
+        const auto texts = joined(d.getDownloadMessage(), d.getDownloadTitle(), i.getInstallMessage(),
+                                  i.getInstallTitle(), u.getUninstallMessage(), u.getUninstallTitle());
+        const auto sizes = message("progressMessage", "        98 B", "100 B");
+        EXPECT_EQ(texts, percent < 99 ? joined(sizes, message("downloadTitle"), sizes,
+                                               message("installTitle"), sizes, message("uninstallTitle"))
+                                      : joined(message("downloadCompletedMessage"), "",
+                                               message("installCompletedMessage"), "",
+                                               message("uninstallCompletedMessage"), ""));
+    }
+}
+
+TEST_F(ProgressCallbacksTest, EachNewPercentFromOneToHundredIsLoggedOnce) {
+    for (const std::uint64_t percent : {0, 1, 1, 2, 50, 101, 50, 100, 100, 10})
+        install({u"V", 0, 1, 1, 1, percent});
+    EXPECT_THAT(log.lines(), ElementsAre(u"1%", u"2%", u"50%", u"100%", u"10%"));
+    EXPECT_EQ(progress().getInstallProgressData().getPercentage(), 10u);
+    log.clear();
+    for (const std::uint64_t percent : {0, 5, 5, 101}) uninstall({u"V", percent, 100, percent});
+    EXPECT_THAT(log.lines(), ElementsAre(u"5%"));
+}
 
 }  // namespace
