@@ -1,5 +1,6 @@
 #include "host/DestinationClaim.h"
 
+#include "host/ExitStatus.h"
 #include "install/cpputil/Interrupt.h"
 
 namespace velora::installer {
@@ -17,6 +18,17 @@ std::string otherInstaller(const lock::DestinationBusyException& busy) {
 
 DestinationClaim::DestinationClaim(bool waitForOthers, std::ostream& people)
     : waitForOthers_(waitForOthers), people_(people) {}
+
+int DestinationClaim::exitStatus() const {
+    switch (outcome_) {
+        case Outcome::HeldByAnother:
+            return kExitDestinationHeld;
+        case Outcome::Interrupted:
+            return kExitInterrupted;
+        default:
+            return kExitFailure;
+    }
+}
 
 DestinationClaim::Outcome DestinationClaim::claim(const std::filesystem::path& destination) {
     reason_.clear();

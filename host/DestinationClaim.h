@@ -25,6 +25,8 @@ public:
     Outcome lastOutcome() const { return outcome_; }
     // Why the last claim failed: one sentence for the user.
     const std::string& reason() const { return reason_; }
+    // The process exit status of a run that ends because the last claim failed.
+    int exitStatus() const;
 
 private:
     Outcome take(const std::filesystem::path& destination);

@@ -120,17 +120,6 @@ std::string lastErrorDetails(const install::tlmx::sink::ScopedCapture& records) 
     return {};
 }
 
-int exitStatusFor(DestinationClaim::Outcome claim) {
-    switch (claim) {
-        case DestinationClaim::Outcome::HeldByAnother:
-            return kExitDestinationHeld;
-        case DestinationClaim::Outcome::Interrupted:
-            return kExitInterrupted;
-        default:
-            return kExitFailure;
-    }
-}
-
 dm::common::ValidationStatus switchFailureStatus(const tq::zero::Model& model) {
     const auto status = dm::common::ValidationStatus::create(model, tq::zero::nilUuid());
     status.setResult(dm::common::Result::Failure);
@@ -337,7 +326,7 @@ int InstallerApplication::run() {
         }
         case RunEnd::StoppedBeforeProcessing:
             err_ << destinationClaim.reason() << '\n';
-            handler->setExitStatus(exitStatusFor(destinationClaim.lastOutcome()));
+            handler->setExitStatus(destinationClaim.exitStatus());
             break;
     }
     const int exitStatus = handler->getExitStatus() & 0xFF;

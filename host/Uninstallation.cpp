@@ -69,11 +69,9 @@ int Uninstallation::run() {
         return kExitUsage;
     }
     DestinationClaim claim(options_.waitLock, err_);
-    if (const auto outcome = claim.claim(folder); outcome != DestinationClaim::Outcome::Claimed) {
+    if (claim.claim(folder) != DestinationClaim::Outcome::Claimed) {
         err_ << claim.reason() << '\n';
-        return outcome == DestinationClaim::Outcome::HeldByAnother ? kExitDestinationHeld
-               : outcome == DestinationClaim::Outcome::Interrupted ? kExitInterrupted
-                                                                   : kExitFailure;
+        return claim.exitStatus();
     }
     std::vector<std::u16string> products;
     for (const std::string& product : options_.products) products.push_back(fl::i18n::to_u16string(product));

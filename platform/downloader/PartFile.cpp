@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "Sha256.h"
 
@@ -42,17 +41,11 @@ void PartFile::append(const char* data, std::size_t size) {
 }
 
 std::string PartFile::sha256Hex() const {
-    enczip::Sha256 digest;
-    std::vector<char> buffer(1 << 16);
-    for (off_t offset = 0;;) {
-        const ssize_t count = ::pread(descriptor_, buffer.data(), buffer.size(), offset);
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) fail("cannot read");
-        if (count == 0) break;
-        digest.update(buffer.data(), static_cast<std::size_t>(count));
-        offset += count;
+    try {
+        return enczip::Sha256::ofFile(descriptor_);
+    } catch (const std::system_error&) {
+        fail("cannot read");
     }
-    return digest.finishHex();
 }
 
 void PartFile::commitAs(const std::filesystem::path& target) {

@@ -1,10 +1,14 @@
 #include "Sha256.h"
 
 #include <openssl/evp.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <stdexcept>
+#include <system_error>
+#include <vector>
 
 namespace install::enczip {
 
@@ -41,6 +45,26 @@ std::string Sha256::normalized(std::string hex) {
     std::transform(hex.begin(), hex.end(), hex.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return hex;
+}
+
+std::string Sha256::ofBytes(std::string_view bytes) {
+    Sha256 digest;
+    digest.update(bytes.data(), bytes.size());
+    return digest.finishHex();
+}
+
+std::string Sha256::ofFile(int descriptor) {
+    Sha256 digest;
+    std::vector<char> buffer(1 << 16);
+    for (off_t offset = 0;;) {
+        const ssize_t count = ::pread(descriptor, buffer.data(), buffer.size(), offset);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) throw std::system_error(errno, std::generic_category(), "cannot read");
+        if (count == 0) break;
+        digest.update(buffer.data(), static_cast<std::size_t>(count));
+        offset += count;
+    }
+    return digest.finishHex();
 }
 
 }  // namespace install::enczip

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 struct evp_md_ctx_st;
 
@@ -23,6 +24,12 @@ public:
 
     // A hexadecimal digest as finishHex() writes it (lower case), for comparison.
     static std::string normalized(std::string hex);
+
+    // The digest of bytes held whole.
+    static std::string ofBytes(std::string_view bytes);
+    // The digest of an open file's whole content, read by position, so the descriptor's own
+    // offset stays where it was. Throws std::system_error when the file cannot be read.
+    static std::string ofFile(int descriptor);
 
 private:
     std::unique_ptr<evp_md_ctx_st, void (*)(evp_md_ctx_st*)> context_;

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "RelativePath.h"
 #include "TreeRemoval.h"
 
 namespace install::engine {
@@ -50,13 +51,6 @@ std::string readJournal(int stagingFolder) {
         text.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
     return text;
 }
-
-std::string parentOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // Puts back one change; false when that failed.
 bool undo(const Record& record, const enczip::ConfinedFolder& destination, int aside) {

@@ -7,12 +7,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <mutex>
 #include <system_error>
 
 #include "EngineErrorCodes.h"
 #include "EngineProgressPublisher.h"
+#include "FileDescriptor.h"
 #include "ProductWorkers.h"
 #include "Sha256.h"
 #include "fl/i18n/TextConversion.h"
@@ -40,12 +40,13 @@ bool isIntact(const Transfer& transfer) {
     std::error_code error;
     if (fs::file_size(transfer.target, error) != transfer.source.size || error) return false;
     if (transfer.source.sha256.empty()) return true;
-    std::ifstream stream(transfer.target, std::ios::binary);
-    enczip::Sha256 digest;
-    char buffer[1 << 16];
-    while (stream.read(buffer, sizeof buffer) || stream.gcount() > 0)
-        digest.update(buffer, static_cast<std::size_t>(stream.gcount()));
-    return digest.finishHex() == enczip::Sha256::normalized(transfer.source.sha256);
+    const enczip::FileDescriptor file(::open(transfer.target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    try {
+        return file.valid() &&
+               enczip::Sha256::ofFile(file.get()) == enczip::Sha256::normalized(transfer.source.sha256);
+    } catch (const std::system_error&) {
+        return false;
+    }
 }
 
 // Sums the bytes of every transfer and reports them, at most every 50 ms and when all is done.

@@ -1,13 +1,12 @@
 #include "ProductMover.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 
+#include "RelativePath.h"
 #include "TemporaryName.h"
 #include "install/enczip/ExtractErrors.h"
 
@@ -22,11 +21,6 @@ std::string below(const std::string& folder, const std::string& name) {
     return name.empty() ? folder : folder + "/" + name;
 }
 
-std::string parentOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 [[noreturn]] void fail(const std::string& what, const std::string& path) {
     throw std::system_error(errno, std::generic_category(), what + " " + path);
 }
@@ -36,17 +30,10 @@ bool reserved(const std::string& name) {
            name.starts_with(InstallationManifest::kStagingPrefix);
 }
 
-std::vector<std::string> namesIn(int folder) {
-    const int listed = FileDescriptor::reopenFolder(folder).release();
-    DIR* listing = listed < 0 ? nullptr : ::fdopendir(listed);
-    if (listing == nullptr) fail("Cannot list a staged folder", "");
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(listing)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(listing);
-    return names;
+std::vector<std::string> stagedNamesIn(int folder) {
+    auto names = namesIn(folder);
+    if (!names) fail("Cannot list a staged folder", "");
+    return std::move(*names);
 }
 
 }  // namespace
@@ -91,7 +78,7 @@ void ProductMover::placeFile(const std::string& name, const std::string& content
 void ProductMover::moveFolder(int staged, const std::string& stagedPath,
                               const ConfinedFolder::Folder& target) {
     folders_[stagedPath] = target.path;
-    for (const std::string& name : namesIn(staged)) {
+    for (const std::string& name : stagedNamesIn(staged)) {
         if (stagedPath.empty() && reserved(name))
             throw enczip::UnsafeArchiveEntryError(name, "the name is kept for the installation's own files");
         struct stat status {};

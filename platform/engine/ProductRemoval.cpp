@@ -2,15 +2,12 @@
 // that it is still what was installed, and the staged removal itself.
 #include "ProductRemoval.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -21,6 +18,7 @@
 #include "FileDescriptor.h"
 #include "ProductMover.h"
 #include "RegistrationRemoval.h"
+#include "RelativePath.h"
 #include "Sha256.h"
 #include "StagingArea.h"
 #include "TemporaryName.h"
@@ -36,33 +34,11 @@ namespace {
 
 constexpr const char* kRemoveLocation = "Engine::startUninstall";
 
-std::string parentOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-// The names in a folder, at most `limit` of them.
-std::vector<std::string> namesIn(int folder, std::size_t limit) {
-    std::vector<std::string> names;
-    const int listed = enczip::FileDescriptor::reopenFolder(folder).release();
-    DIR* listing = listed < 0 ? nullptr : ::fdopendir(listed);
-    if (listing == nullptr) return {"(unreadable)"};
-    while (const dirent* entry = ::readdir(listing)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        if (names.size() == limit) break;
-        names.emplace_back(entry->d_name);
-    }
-    ::closedir(listing);
-    return names;
-}
-
 // What a folder holds that is not already named in the report as left, as " (a, b, c, ...)";
 // empty when there is nothing else.
 std::string unexplainedNamesIn(int folder, const std::string& path, const std::set<std::string>& left) {
     std::vector<std::string> names;
-    for (std::string& name : namesIn(folder, std::numeric_limits<std::size_t>::max())) {
+    for (std::string& name : namesIn(folder).value_or(std::vector<std::string>{"(unreadable)"})) {
         if (left.count(path.empty() ? name : path + "/" + name) == 0) names.push_back(std::move(name));
     }
     std::string listed;
@@ -71,15 +47,15 @@ std::string unexplainedNamesIn(int folder, const std::string& path, const std::s
     return listed.empty() ? listed : listed + (names.size() > 3 ? ", ...)" : ")");
 }
 
+// Empty when the file cannot be read: it then differs from any digest recorded.
 std::string sha256OfFile(int folder, const std::string& name) {
     const enczip::FileDescriptor file(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!file.valid()) return {};
-    enczip::Sha256 digest;
-    char buffer[1 << 16];
-    ssize_t count = 0;
-    while ((count = ::read(file.get(), buffer, sizeof buffer)) > 0 || (count < 0 && errno == EINTR))
-        if (count > 0) digest.update(buffer, static_cast<std::size_t>(count));
-    return count < 0 ? std::string() : digest.finishHex();
+    try {
+        return enczip::Sha256::ofFile(file.get());
+    } catch (const std::system_error&) {
+        return {};
+    }
 }
 
 // One staged uninstallation: every entry that goes is written down in the journal and moved into
@@ -165,7 +141,8 @@ private:
                 const enczip::FileDescriptor inner(
                     ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
                 if (!inner.valid()) return "cannot be read";
-                if (namesIn(inner.get(), 1).empty()) return std::nullopt;
+                if (namesIn(inner.get(), 1).value_or(std::vector<std::string>{"(unreadable)"}).empty())
+                    return std::nullopt;
                 const std::string names = unexplainedNamesIn(inner.get(), path, left_);
                 return names.empty() ? std::string()
                                      : "holds what the installation did not put there" + names;

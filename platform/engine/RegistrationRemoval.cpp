@@ -16,12 +16,6 @@ std::string contentOf(const fs::path& file) {
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-std::string sha256Of(const std::string& content) {
-    enczip::Sha256 digest;
-    digest.update(content.data(), content.size());
-    return digest.finishHex();
-}
-
 }  // namespace
 
 RegistrationRemoval::~RegistrationRemoval() {
@@ -49,7 +43,7 @@ bool RegistrationRemoval::remove(const InstalledRegistration& registration, std:
             why = "no longer a link to " + registration.target;
             return false;
         }
-    } else if (!fs::is_regular_file(status) || sha256Of(removed.content = contentOf(path)) !=
+    } else if (!fs::is_regular_file(status) || enczip::Sha256::ofBytes(removed.content = contentOf(path)) !=
                                                    enczip::Sha256::normalized(registration.sha256)) {
         why = "changed since the installation";
         return false;

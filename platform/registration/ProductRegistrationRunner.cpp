@@ -30,12 +30,6 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
                       [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
-std::string sha256Of(const std::string& text) {
-    install::enczip::Sha256 digest;
-    digest.update(text.data(), text.size());
-    return digest.finishHex();
-}
-
 // Written into the record of the installation folder, so that uninstalling it takes away what
 // was placed outside it too. A folder without a record (an application placed on its own) has
 // nothing to keep it in.
@@ -115,8 +109,8 @@ void ProductRegistrationRunner::runRegistrationCommands() const {
         const LaunchTarget target = launchTarget();
         const std::string text = desktopEntryText(target);
         const fs::path file = placeFile(folder, target.id + ".desktop", text, permissions);
-        placed.push_back(
-            {kind, fs::absolute(file).string(), fs::absolute(target.program).string(), sha256Of(text)});
+        placed.push_back({kind, fs::absolute(file).string(), fs::absolute(target.program).string(),
+                          install::enczip::Sha256::ofBytes(text)});
         return file;
     };
 
