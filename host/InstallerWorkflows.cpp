@@ -5,7 +5,9 @@
 #include "gates/selection/OptionSelectionGate.h"
 #include "gates/selection/SLAGate.h"
 #include "gates/session/FinalGate.h"
+#include "gates/session/LoginGate.h"
 #include "gates/session/ProductFilesDetectionGate.h"
+#include "gates/session/ProxyGate.h"
 #include "gates/session/WelcomeGate.h"
 #include "host/CatalogueBoundGates.h"
 #include "host/CatalogueDownloadGates.h"
@@ -31,6 +33,8 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     const std::shared_ptr<microservices::ServiceRegistry>& services) {
     install::workflow_manager::WorkflowConfiguration configuration;
     addGate<wu::WelcomeGate>(configuration, u"WelcomeGate", handler);
+    addGate<wu::LoginGate>(configuration, u"LoginGate", handler);
+    addGate<wu::ProxyGate>(configuration, u"ProxyGate", handler);
     addGate<wu::ProductFilesDetectionGate>(configuration, u"ProductFilesDetectionGate", handler);
     addGate<wu::SLAGate>(configuration, u"SLAGate", handler);
     addGate<CatalogueFolderSelectionGate>(configuration, u"FolderSelectionGate", handler, components);
@@ -52,6 +56,13 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
         u"WelcomeGate",         u"ProductFilesDetectionGate", u"SLAGate",
         u"FolderSelectionGate", u"ProductSelectionGate",      u"OptionSelectionGate",
         u"ConfirmationGate",    u"InstallProgressGate",       u"FinalGate"};
+    // Products come from the online repository: the user signs in (and, behind a proxy that wants
+    // credentials, gives them) before anything is asked of it.
+    configuration.gateOrder[kInteractiveOnline] = {u"WelcomeGate",         u"LoginGate",
+                                                   u"ProxyGate",           u"SLAGate",
+                                                   u"FolderSelectionGate", u"ProductSelectionGate",
+                                                   u"OptionSelectionGate", u"ConfirmationGate",
+                                                   u"InstallProgressGate", u"FinalGate"};
     configuration.gateOrder[kDownloadOnly] = {u"WelcomeGate",
                                               u"SLAGate",
                                               u"DownloadFolderGate",

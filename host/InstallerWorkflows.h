@@ -12,6 +12,7 @@ namespace velora::installer {
 
 inline constexpr char16_t kInstallFromFolder[] = u"Interactive Install From Folder";
 inline constexpr char16_t kDownloadOnly[] = u"DownloadOnly";
+inline constexpr char16_t kInteractiveOnline[] = u"Interactive Online Install";
 
 // The gates of each workflow this installer runs, in order, each constructed over the handler;
 // those that ask about products work from the run's catalogue. A registration step that fails

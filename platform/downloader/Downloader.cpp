@@ -56,6 +56,7 @@ struct Downloader::State {
     std::string proxyUrl;
     std::string proxyUserName;
     std::string proxyPassword;
+    std::string accessToken;
     ProgressCallback progress;
     std::optional<std::uint64_t> expectedSize;
     std::string expectedSha256;
@@ -85,6 +86,7 @@ bool Downloader::State::transferInto(PartFile& part) {
     request.proxyUrl = proxyUrl;
     request.proxyUserName = proxyUserName;
     request.proxyPassword = proxyPassword;
+    request.accessToken = accessToken;
     request.connectTimeout = connectTimeout;
     request.stallTimeout = stallTimeout;
 
@@ -131,7 +133,7 @@ void Downloader::State::failTransfer(const TransferResult& result) const {
             proxyUserName.empty() ? "The proxy requires authentication for reaching " + where
                                   : "The proxy refused the credentials given for reaching " + where);
     }
-    const std::string reason = withoutSecrets(result.reason, {proxyPassword, proxyUserName});
+    const std::string reason = withoutSecrets(result.reason, {proxyPassword, proxyUserName, accessToken});
     if (result.code == CURLE_OPERATION_TIMEDOUT)
         throw DownloaderHttpRequestTimeoutException("The download of " + where + " timed out: " + reason);
     if (result.code != CURLE_OK)
@@ -167,6 +169,8 @@ void Downloader::setProxySettings(const std::string& userName, const std::string
     state_->proxyUserName = userName;
     state_->proxyPassword = password;
 }
+
+void Downloader::setAccessToken(const std::string& token) { state_->accessToken = token; }
 
 void Downloader::setProxyUrl(const std::string& url) { state_->proxyUrl = url; }
 

@@ -151,6 +151,11 @@ TransferResult HttpTransfer::run(const TransferRequest& request, const BodyStart
         set(easy.get(), CURLOPT_PROXYAUTH, static_cast<unsigned long>(CURLAUTH_ANY));
     }
 
+    if (!request.accessToken.empty()) {
+        set(easy.get(), CURLOPT_HTTPAUTH, static_cast<unsigned long>(CURLAUTH_BEARER));
+        set(easy.get(), CURLOPT_XOAUTH2_BEARER, request.accessToken.c_str());
+    }
+
     TransferResult result;
     {
         Attached attached(multi_, easy.get());

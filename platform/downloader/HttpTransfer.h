@@ -19,6 +19,8 @@ struct TransferRequest {
     std::string proxyUrl;
     std::string proxyUserName;
     std::string proxyPassword;
+    // Sent as "Authorization: Bearer", to the address's own host only.
+    std::string accessToken;
     std::chrono::seconds connectTimeout{30};
     std::chrono::seconds stallTimeout{30};
 };

@@ -172,8 +172,10 @@ void DownloadRun::run() {
             return;
         }
         downloader::Downloader downloader(transfer.source.address, transfer.target.u16string());
+        if (!request_.proxyUrl.empty()) downloader.setProxyUrl(request_.proxyUrl);
         if (!request_.proxyUserName.empty() && !request_.proxyPassword.empty())
             downloader.setProxySettings(request_.proxyUserName, request_.proxyPassword);
+        if (!transfer.source.accessToken.empty()) downloader.setAccessToken(transfer.source.accessToken);
         downloader.setExpectedSize(transfer.source.size);
         if (!transfer.source.sha256.empty()) downloader.setExpectedSha256(transfer.source.sha256);
         downloader.setProgressCallback([&](std::int64_t done, std::int64_t) {

@@ -17,6 +17,8 @@ struct DownloadRequest {
     std::vector<std::string> platforms;
     std::shared_ptr<repository_adapter::RepositoryAdapter> repository;
     std::shared_ptr<const productidentifier::ProductCatalogue> catalogue;
+    // Empty: the system's proxy.
+    std::string proxyUrl;
     std::string proxyUserName;
     std::string proxyPassword;
 };

@@ -13,5 +13,7 @@ void EngineConfig::setProxySettings(const std::string& userName, const std::stri
 bool EngineConfig::hasProxySettings() const { return !proxyUserName_.empty(); }
 const std::string& EngineConfig::getProxyUserName() const { return proxyUserName_; }
 const std::string& EngineConfig::getProxyPassword() const { return proxyPassword_; }
+void EngineConfig::setProxyUrl(const std::string& url) { proxyUrl_ = url; }
+const std::string& EngineConfig::getProxyUrl() const { return proxyUrl_; }
 
 }  // namespace install::engine

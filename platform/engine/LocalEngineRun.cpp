@@ -62,7 +62,7 @@ void LocalEngine::startForDownloadOnly(
     const std::shared_ptr<repository_adapter::RepositoryAdapter>& repository, const EngineConfig& config) {
     // Additional languages travel inside the archives here, so they need no download of their own.
     DownloadRun({products, std::filesystem::path(fl::i18n::to_string(folder)), platforms, repository,
-                 getCatalogue(), config.getProxyUserName(), config.getProxyPassword()})
+                 getCatalogue(), config.getProxyUrl(), config.getProxyUserName(), config.getProxyPassword()})
         .run();
 }
 

@@ -116,7 +116,7 @@ std::optional<ArchiveSource> FolderRepositoryAdapter::getProductArchive(const st
     std::error_code error;
     const auto size = fs::file_size(found->second, error);
     const auto* record = catalogue()->find(baseCode);
-    return ArchiveSource{found->second.string(), error ? 0 : size, record ? record->archiveSha256 : ""};
+    return ArchiveSource{found->second.string(), error ? 0 : size, record ? record->archiveSha256 : "", ""};
 }
 
 std::vector<std::u16string> FolderRepositoryAdapter::getAvailableProductBasecodes() {

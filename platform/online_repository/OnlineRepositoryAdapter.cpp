@@ -74,6 +74,7 @@ void OnlineRepositoryAdapter::configure(const config::RepoAdapterConfiguration& 
         for (const auto& platform : configuration.getPlatforms())
             platforms_.push_back(fl::i18n::to_string(platform));
     }
+    accessToken_ = fl::i18n::to_string(configuration.getKxAccountToken());
     indexes_.clear();
 }
 
@@ -89,6 +90,7 @@ std::string OnlineRepositoryAdapter::fetch(const std::string& relative, const st
     if (!proxyAddress_.empty()) downloader.setProxyUrl(proxyAddress_);
     if (!proxyUserName_.empty() && !proxyPassword_.empty())
         downloader.setProxySettings(proxyUserName_, proxyPassword_);
+    if (!accessToken_.empty()) downloader.setAccessToken(accessToken_);
     downloader.setTimeouts(std::chrono::seconds(15), std::chrono::seconds(30));
     // An index broken off on the way (no error answer) is fetched on from where it stopped, twice
     // at most, before the repository counts as unreachable.
@@ -181,7 +183,8 @@ std::optional<ArchiveSource> OnlineRepositoryAdapter::getProductArchive(const st
     const std::lock_guard lock(mutex_);
     for (const IndexedProduct& product : index(platform).products) {
         if (product.baseCode == baseCode)
-            return ArchiveSource{absolute(product.archive.url), product.archive.size, product.archive.sha256};
+            return ArchiveSource{absolute(product.archive.url), product.archive.size, product.archive.sha256,
+                                 accessToken_};
     }
     return std::nullopt;
 }

@@ -58,6 +58,8 @@ private:
     std::string proxyAddress_;
     std::string proxyUserName_;
     std::string proxyPassword_;
+    // The signed-in account's token: every index and archive of the repository asks for it.
+    std::string accessToken_;
     std::filesystem::path workFolder_;
     std::map<std::string, RepositoryIndex> indexes_;
 };

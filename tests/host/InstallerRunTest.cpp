@@ -335,7 +335,7 @@ const Scenario kScenarios[] = {
     {"UnknownOptionIsRefusedWithAPointerToTheHelp", "--no-such-option", 2, {}, {"'--no-such-option' (see --help)"}, {},
      alone},
     {"UnknownWorkflowIsAUsageErrorNamingTheKnownOnes", "--workflow Nope", 2, {},
-     {R"(There is no workflow "Nope": give one of "DownloadOnly", "Interactive Install From Folder".)"}, {}},
+     {R"(There is no workflow "Nope": give one of "DownloadOnly", "Interactive Install From Folder", "Interactive Online Install".)"}, {}},
     {"UnknownProductIsAUsageErrorNamingIt", "--products VELORA,NOPE", 2, {}, {"has no product NOPE: give base codes among"}, {}},
     {"UnknownLocaleIsWarnedOfAndEnglishSpoken", "--locale tlh_QO", 0, {"VELORA"},
      {R"(there are no messages in "tlh_QO"; the installer speaks en_US)", "@confirmationTitle"}, {}},

@@ -29,6 +29,9 @@ public:
 
     // Credentials for the proxy (UTF-8). They reach the proxy only, never a message.
     virtual void setProxySettings(const std::string& userName, const std::string& password);
+    // The account's access token, sent as "Authorization: Bearer" to the address's host (not to
+    // another host a redirect leads to). Like the proxy password, it never reaches a message.
+    virtual void setAccessToken(const std::string& token);
     // The proxy to go through, used for every host. Empty (the default): the system's, from the
     // http_proxy, https_proxy, all_proxy and no_proxy variables.
     virtual void setProxyUrl(const std::string& url);

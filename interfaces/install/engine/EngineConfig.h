@@ -17,8 +17,12 @@ public:
     virtual bool hasProxySettings() const;
     virtual const std::string& getProxyUserName() const;
     virtual const std::string& getProxyPassword() const;
+    // The proxy's address ("http://proxy.example:3128"); empty: the system's proxy settings.
+    virtual void setProxyUrl(const std::string& url);
+    virtual const std::string& getProxyUrl() const;
 
 private:
+    std::string proxyUrl_;
     std::string proxyUserName_;
     std::string proxyPassword_;
 };

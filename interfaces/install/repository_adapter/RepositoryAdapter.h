@@ -23,6 +23,9 @@ struct ArchiveSource {
     std::string address;  // a URL, or a path for a repository on this machine
     std::uint64_t size = 0;
     std::string sha256;
+    // What the repository wants shown for the address: the account's access token, empty when
+    // the address needs none.
+    std::string accessToken;
 };
 
 // A source of products: a folder of archives beside the installer, or the online repository.

@@ -35,6 +35,7 @@ protected:
                 std::make_shared<productidentifier::ProductCatalogue>(
                     productidentifier::ProductCatalogue::fromFile(VELORA_SAMPLE_CATALOGUE)),
                 "",
+                "",
                 ""};
     }
     std::vector<std::string> namesOf(const std::string& extension) const {
@@ -97,7 +98,7 @@ TEST_F(DownloadRunTest, AnInterruptStopsTheRunWithNothingUnderAFinalName) {
         .WillByDefault([&](const std::u16string& code, const std::string&) {
             const std::string name = fl::i18n::to_string(code);
             return repository_adapter::ArchiveSource{server.url("archives/2025.1/" + name + ".enc"),
-                                                     published(name).size(), ""};
+                                                     published(name).size(), "", ""};
         });
     auto run = request(server.url());
     run.repository = repository;
