@@ -208,18 +208,22 @@ int InstallerApplication::run() {
                                              ? install::platformutil::PlatformUtility::getInstallationPath()
                                              : std::filesystem::absolute(options_.packagesRoot));
     const auto services = onlineServices(options_);
+    const bool online = services->findService<install::repository_adapter::RepositoryAdapter>(
+                            "(type=onlineproduct)") != nullptr;
     const bool downloads =
         options_.workflow == fl::i18n::to_string(kDownloadOnly) ||
         (options_.switchWorkflow && options_.switchWorkflow->workflow == fl::i18n::to_string(kDownloadOnly));
-    if (downloads && services->findService<install::repository_adapter::RepositoryAdapter>(
-                         "(type=onlineproduct)") == nullptr) {
+    if (downloads && !online) {
         err_ << "A download-only run needs the online product repository: give its address with --repository "
                 "URL"
              << " (or as " << foundation::urlmanager::PRODUCT_REPOSITORY << " in "
              << foundation::urlmanager::UrlManager::defaultConfigurationFile().string() << ").\n";
         return kExitUsage;
     }
-    if (utf16(options_.workflow) == kInstallFromFolder && !holdsProductArchives(packagesRoot)) {
+    // The licence server comes from the packages too, unless an online repository can stand in.
+    if ((utf16(options_.workflow) == kInstallFromFolder ||
+         (utf16(options_.workflow) == kLicenseManager && !online)) &&
+        !holdsProductArchives(packagesRoot)) {
         err_ << "There are no product archives (*.enc) in " << packagesRoot.string()
              << ": name the folder that holds them with --packages-root.\n";
         return kExitUsage;
