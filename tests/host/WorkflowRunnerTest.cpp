@@ -23,6 +23,7 @@ struct SwitchCase {
     Names switched;   // "from>to" of the switches the installer application is told of
     Names failures;
 };
+void PrintTo(const SwitchCase& row, std::ostream* out) { *out << row.name; }
 
 // The fixture is the user interface too: it answers each page, and on page `at` changes workflow.
 class WorkflowRunnerSwitchTest : public workflow_test::ModelFixture,
