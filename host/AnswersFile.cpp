@@ -63,6 +63,10 @@ public:
             fail("\"" + key + "\" must be " + expectedType(schema) + ", not " + describe(value));
         }
         if (!value.is_object()) return;
+        for (const auto& name : schema.value("required", json::array())) {
+            if (!value.contains(name.get<std::string>()))
+                fail("has a \"" + key + "\" without \"" + name.get<std::string>() + "\"");
+        }
         const json& properties = schema.at("properties");
         for (const auto& [name, inner] : value.items()) {
             const std::string path = key.empty() ? name : key + "." + name;
@@ -156,6 +160,11 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
     SchemaCheck(file).check(answers, json::parse(kAnswersSchemaText), "");
 
     readIfPresent(answers, "workflow", options.workflow);
+    if (answers.contains("switchWorkflow")) {
+        const json& change = answers.at("switchWorkflow");
+        options.switchWorkflow =
+            WorkflowSwitch{change.at("step").get<std::string>(), change.at("workflow").get<std::string>()};
+    }
     readIfPresent(answers, "silent", options.silent);
     readIfPresent(answers, "locale", options.locale);
     readIfPresent(answers, "packagesRoot", options.packagesRoot);

@@ -29,6 +29,12 @@ void EventStream::validation(const ValidationEvent& event) {
     out_ << line.dump() << '\n' << std::flush;
 }
 
+void EventStream::workflow(const WorkflowEvent& event) {
+    const nlohmann::json line = {{"event", "workflow"}, {"from", utf8(event.from)}, {"to", utf8(event.to)}};
+    const std::lock_guard lock(mutex_);
+    out_ << line.dump() << '\n' << std::flush;
+}
+
 void EventStream::progress(const ProgressEvent& event) {
     const std::lock_guard lock(mutex_);
     if (lastProgress_ && lastProgress_->overallPercent == event.overallPercent &&

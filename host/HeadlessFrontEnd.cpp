@@ -55,6 +55,14 @@ HeadlessFrontEnd::HeadlessFrontEnd(
     : options_(options), handler_(std::move(handler)), root_(std::move(root)), out_(out) {}
 
 void HeadlessFrontEnd::supplyAnswers(const std::u16string& gateName) {
+    if (options_.switchWorkflow && !workflowSwitched_ && gateName == utf16(options_.switchWorkflow->step)) {
+        // The user leaves this page for another workflow instead of answering it; the committed
+        // name makes the switch listener do the rest. Once only: the new workflow may have a page
+        // of the same name, which the user then answers.
+        workflowSwitched_ = true;
+        handler_->setWorkflow(utf16(options_.switchWorkflow->workflow));
+        return;
+    }
     if (gateName == u"SLAGate") {
         root_.getWorkflowIndependentData().setIsAgreeToLicense(options_.agreeToLicense);
     } else if (gateName == u"FolderSelectionGate") {

@@ -12,7 +12,8 @@ namespace velora::installer {
 
 // Plays the user interface from the answers given on the command line or in the answers
 // file: what a person would type or tick on each page, and the acknowledgement of a warning
-// that a person may simply confirm (the root-drive warning, the missing-products warnings).
+// that a person may simply confirm (the root-drive warning, the missing-products warnings), and
+// the change of workflow the options ask for on a given page.
 class HeadlessFrontEnd : public FrontEnd {
 public:
     HeadlessFrontEnd(const InstallerOptions& options,
@@ -36,6 +37,7 @@ private:
     std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler_;
     install::datamodels::product_installer::ProductInstaller root_;
     std::ostream& out_;
+    bool workflowSwitched_ = false;
 };
 
 }  // namespace velora::installer

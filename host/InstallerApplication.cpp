@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <system_error>
 #include <thread>
@@ -68,13 +69,8 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     handler.setLocale(install::cpputil::installer_locale::getLocale());
     handler.setPlatform(u"l64pc");
 
-    // Every product of the catalogue is on offer; which of them the folder holds is the
-    // archive reader's finding.
-    std::vector<std::u16string> offered;
-    for (const auto& product : catalogue.getProducts()) {
-        offered.push_back(product.baseCode);
-    }
-    handler.setOfferedProducts(offered);
+    // Which of the products on offer the folder holds is the archive reader's finding.
+    handler.setOfferedProducts(offeredProducts(catalogue, utf16(options.workflow)));
 }
 
 // The online repository the pages find by "(type=onlineproduct)": the one named on the command
@@ -118,6 +114,30 @@ std::string lastErrorDetails(const install::tlmx::sink::ScopedCapture& records) 
         if (record->value("record", "") == "error") return record->value("error.3", "");
     }
     return {};
+}
+
+// "a", "b", "c"
+std::string quotedNames(const std::vector<std::u16string>& names) {
+    std::string text;
+    for (const auto& name : names) text += (text.empty() ? "\"" : ", \"") + fl::i18n::to_string(name) + "\"";
+    return text;
+}
+
+// Why the change of workflow the options ask for cannot be made, checked before the run starts:
+// both the workflow and the step must exist, the step in the workflow the run starts as.
+std::optional<std::string> workflowSwitchRefusal(
+    const InstallerOptions& options, const install::workflow_manager::WorkflowHandler& workflows) {
+    if (!options.switchWorkflow) return std::nullopt;
+    const auto names = workflows.getWorkflowNames();
+    if (std::find(names.begin(), names.end(), utf16(options.switchWorkflow->workflow)) == names.end())
+        return "There is no workflow \"" + options.switchWorkflow->workflow +
+               "\" to switch to: give one of " + quotedNames(names) + ".";
+    const auto order = workflows.getGateOrder(utf16(options.workflow));
+    if (std::find(order.begin(), order.end(), utf16(options.switchWorkflow->step)) == order.end()) {
+        return "The workflow \"" + options.workflow + "\" has no step \"" + options.switchWorkflow->step +
+               "\" to switch at: give one of " + quotedNames(order) + ".";
+    }
+    return std::nullopt;
 }
 
 dm::common::ValidationStatus switchFailureStatus(const tq::zero::Model& model) {
@@ -188,16 +208,22 @@ int InstallerApplication::run() {
                                              ? install::platformutil::PlatformUtility::getInstallationPath()
                                              : std::filesystem::absolute(options_.packagesRoot));
     const auto services = onlineServices(options_);
-    if (utf16(options_.workflow) == kDownloadOnly &&
-        services->findService<install::repository_adapter::RepositoryAdapter>("(type=onlineproduct)") ==
-            nullptr) {
+    const bool online = services->findService<install::repository_adapter::RepositoryAdapter>(
+                            "(type=onlineproduct)") != nullptr;
+    const bool downloads =
+        options_.workflow == fl::i18n::to_string(kDownloadOnly) ||
+        (options_.switchWorkflow && options_.switchWorkflow->workflow == fl::i18n::to_string(kDownloadOnly));
+    if (downloads && !online) {
         err_ << "A download-only run needs the online product repository: give its address with --repository "
                 "URL"
              << " (or as " << foundation::urlmanager::PRODUCT_REPOSITORY << " in "
              << foundation::urlmanager::UrlManager::defaultConfigurationFile().string() << ").\n";
         return kExitUsage;
     }
-    if (utf16(options_.workflow) == kInstallFromFolder && !holdsProductArchives(packagesRoot)) {
+    // The licence server comes from the packages too, unless an online repository can stand in.
+    if ((utf16(options_.workflow) == kInstallFromFolder ||
+         (utf16(options_.workflow) == kLicenseManager && !online)) &&
+        !holdsProductArchives(packagesRoot)) {
         err_ << "There are no product archives (*.enc) in " << packagesRoot.string()
              << ": name the folder that holds them with --packages-root.\n";
         return kExitUsage;
@@ -255,17 +281,14 @@ int InstallerApplication::run() {
         [&people](const std::string& failure) { people << "Warning: " << failure << '\n'; }, services));
     const auto names = workflows->getWorkflowNames();
     if (std::find(names.begin(), names.end(), utf16(options_.workflow)) == names.end()) {
-        std::string known;
-        for (const auto& name : names)
-            known += (known.empty() ? "\"" : ", \"") + fl::i18n::to_string(name) + "\"";
-        err_ << "There is no workflow \"" << options_.workflow << "\": give one of " << known << ".\n";
+        err_ << "There is no workflow \"" << options_.workflow << "\": give one of " << quotedNames(names)
+             << ".\n";
         return kExitUsage;
     }
-    const auto application = installerModel.root.getWorkflowIndependentData().getApplicationData();
-    wu::SwitchWorkflowListener switchListener(installerModel.model, workflows, {u"WelcomeGate", u"SLAGate"},
-                                              installerModel.root, application,
-                                              switchFailureStatus(installerModel.model));
-
+    if (const auto refusal = workflowSwitchRefusal(options_, *workflows)) {
+        err_ << *refusal << '\n';
+        return kExitUsage;
+    }
     EventStream events(out_);
     ProgressDisplay progress(people, !options_.events && outputIsTerminal_);
     ModelEventSinks sinks;
@@ -276,8 +299,14 @@ int InstallerApplication::run() {
     if (options_.events) {
         sinks.step = [&](const StepEvent& event) { events.step(event); };
         sinks.validation = [&](const ValidationEvent& event) { events.validation(event); };
+        sinks.workflow = [&](const WorkflowEvent& event) { events.workflow(event); };
     }
     ModelEvents modelEvents(installerModel.model, installerModel.root, std::move(sinks));
+    // Subscribed after the events, which then tell of a switch before the new workflow's first step.
+    const auto application = installerModel.root.getWorkflowIndependentData().getApplicationData();
+    wu::SwitchWorkflowListener switchListener(installerModel.model, workflows, {u"WelcomeGate", u"SLAGate"},
+                                              installerModel.root, application,
+                                              switchFailureStatus(installerModel.model));
 
     HeadlessFrontEnd frontEnd(options_, handler, installerModel.root, people);
     RunSettings settings;
@@ -289,6 +318,13 @@ int InstallerApplication::run() {
         if (gateName != u"FolderSelectionGate" || folder.empty()) return true;
         return destinationClaim.claim(std::filesystem::path(folder)) == DestinationClaim::Outcome::Claimed;
     };
+    settings.workflowSwitched = [&](const std::u16string& from, const std::u16string& to) {
+        // The switch dropped the workflow's data, the page models and the products on offer with it.
+        createPageModels(installerModel.model, installerModel.root);
+        handler->setOfferedProducts(offeredProducts(*catalogue.catalogue, to));
+        people << "The workflow changed from \"" << fl::i18n::to_string(from) << "\" to \""
+               << fl::i18n::to_string(to) << "\".\n";
+    };
     WorkflowRunner runner(handler, workflows, application, frontEnd, settings);
 
     // The steps show a failure as the page would; the component's own reason (an entry refused,
@@ -296,6 +332,11 @@ int InstallerApplication::run() {
     const install::tlmx::sink::ScopedCapture records;
     const RunEnd end = runner.run(utf16(options_.workflow));
     progress.finish();
+    if (options_.switchWorkflow && end == RunEnd::Completed &&
+        handler->getWorkflow() != utf16(options_.switchWorkflow->workflow)) {
+        people << "Warning: the run skipped the step " << options_.switchWorkflow->step
+               << ", so it did not change to \"" << options_.switchWorkflow->workflow << "\".\n";
+    }
     switch (end) {
         case RunEnd::Completed: {
             const auto notes = installerModel.root.getWorkflowDependentData().getInstallationNotes();

@@ -65,6 +65,15 @@ void readProxyPassword(InstallerOptions& options) {
     }
 }
 
+// "STEP=NAME": the workflow name may hold blanks and even "=", the step name neither.
+WorkflowSwitch parseWorkflowSwitch(const std::string& value) {
+    const auto equals = value.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == value.size())
+        throw std::invalid_argument(
+            "--switch-workflow expects STEP=WORKFLOW, such as LoginGate=DownloadOnly, not '" + value + "'");
+    return {value.substr(0, equals), value.substr(equals + 1)};
+}
+
 }  // namespace
 
 InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments) {
@@ -77,6 +86,7 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
     const std::map<std::string, Handler> withValue = {
         {"--answers", [](const std::string&) {}},
         {"--workflow", [&](const std::string& v) { options.workflow = v; }},
+        {"--switch-workflow", [&](const std::string& v) { options.switchWorkflow = parseWorkflowSwitch(v); }},
         {"--locale", [&](const std::string& v) { options.locale = v; }},
         {"--packages-root", [&](const std::string& v) { options.packagesRoot = v; }},
         {"--catalogue", [&](const std::string& v) { options.catalogue = v; }},
@@ -129,13 +139,21 @@ Installs Velora products without a graphical user interface: it walks the steps 
 supplying the answers given here, and prints what each step reports.
 
 Run:
-  --workflow NAME            workflow to run (default "Interactive Install From Folder")
+  --workflow NAME            workflow to run (default "Interactive Install From Folder"; also
+                             "Interactive Online Install", "DownloadOnly", and "License Manager",
+                             which installs the network licence server, LICENSEMANAGER)
+  --switch-workflow STEP=WORKFLOW
+                             at step STEP change to workflow WORKFLOW, as a user choosing
+                             "download only" on the sign-in page does (LoginGate=DownloadOnly);
+                             what the first workflow chose is dropped; pages already passed
+                             that both share (welcome, licence agreement) are not shown again
   --answers FILE             JSON answers file; options on the command line override it.
-                             Keys: workflow, silent, locale, packagesRoot, catalogue, destination,
-                             products (list), agreeToLicense, waitLock, options
-                             {desktopShortcut, startMenuShortcut, symbolicLinkFolder,
-                             improveVelora}, proxy {user, passwordFile}; checked against
-                             docs/answers.schema.json (an unknown key is an error)
+                             Keys: workflow, switchWorkflow {step, workflow}, silent, locale,
+                             packagesRoot, catalogue, destination, products (list),
+                             agreeToLicense, waitLock, options {desktopShortcut,
+                             startMenuShortcut, symbolicLinkFolder, improveVelora}, proxy
+                             {user, passwordFile}; checked against docs/answers.schema.json
+                             (an unknown key is an error)
   --silent                   no questions: a failure ends the run with a non-zero exit status,
                              a warning is acknowledged and the step retried
   --locale LOCALE            language of the messages (default en_US)

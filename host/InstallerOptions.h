@@ -7,10 +7,18 @@
 
 namespace velora::installer {
 
+// A change of workflow the user makes on a page, as choosing "download only" on the sign-in page
+// does: at the step named `step`, the run goes on as workflow `workflow`.
+struct WorkflowSwitch {
+    std::string step;
+    std::string workflow;
+};
+
 // Everything a run is told from outside: the command line, completed by an optional answers
 // file (JSON). A value on the command line wins over the same value in the answers file.
 struct InstallerOptions {
     std::string workflow = "Interactive Install From Folder";
+    std::optional<WorkflowSwitch> switchWorkflow;
     bool silent = false;
     std::string locale = "en_US";
     std::filesystem::path packagesRoot;

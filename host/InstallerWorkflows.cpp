@@ -11,6 +11,7 @@
 #include "gates/session/WelcomeGate.h"
 #include "host/CatalogueBoundGates.h"
 #include "host/CatalogueDownloadGates.h"
+#include "host/LicenseManagerProductGate.h"
 
 namespace velora::installer {
 
@@ -51,6 +52,7 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     addGate<CatalogueDownloadProductSelectionGate>(configuration, u"DownloadProductSelectionGate", handler,
                                                    components);
     addGate<CatalogueDownloadProgressGate>(configuration, u"DownloadProgressGate", handler, components);
+    addGate<LicenseManagerProductGate>(configuration, u"LicenseManagerProductGate", handler, components);
 
     configuration.gateOrder[kInstallFromFolder] = {
         u"WelcomeGate",         u"ProductFilesDetectionGate", u"SLAGate",
@@ -71,7 +73,28 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
                                               u"ConfirmationGate",
                                               u"DownloadProgressGate",
                                               u"FinalGate"};
+    // The licence server alone: its folder is proposed and checked for it (the products on offer
+    // are the licence server only), then the product step fixes the selection to it, from the
+    // packages or from the online repository the folder page turned to.
+    configuration.gateOrder[kLicenseManager] = {u"WelcomeGate",
+                                                u"SLAGate",
+                                                u"FolderSelectionGate",
+                                                u"LicenseManagerProductGate",
+                                                u"ConfirmationGate",
+                                                u"InstallProgressGate",
+                                                u"FinalGate"};
     return configuration;
+}
+
+std::vector<std::u16string> offeredProducts(const install::productidentifier::ProductCatalogue& catalogue,
+                                            const std::u16string& workflowName) {
+    const bool licenseServer = workflowName == kLicenseManager;
+    std::vector<std::u16string> offered;
+    for (const auto& product : catalogue.getProducts()) {
+        if ((product.baseCode == LicenseManagerProductGate::kLicenseManager) == licenseServer)
+            offered.push_back(product.baseCode);
+    }
+    return offered;
 }
 
 }  // namespace velora::installer

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "host/CatalogueComponents.h"
 #include "host/ReportingRegistrationRunner.h"
+#include "install/productidentifier/ProductCatalogue.h"
 #include "install/workflow_manager/WorkflowConfiguration.h"
 #include "microservices/ServiceRegistry.h"
 #include "workflow_core/DataModelHandler.h"
@@ -13,6 +16,7 @@ namespace velora::installer {
 inline constexpr char16_t kInstallFromFolder[] = u"Interactive Install From Folder";
 inline constexpr char16_t kDownloadOnly[] = u"DownloadOnly";
 inline constexpr char16_t kInteractiveOnline[] = u"Interactive Online Install";
+inline constexpr char16_t kLicenseManager[] = u"License Manager";
 
 // The gates of each workflow this installer runs, in order, each constructed over the handler;
 // those that ask about products work from the run's catalogue. A registration step that fails
@@ -23,5 +27,11 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     const CatalogueComponents& components,
     const ReportingRegistrationRunner::Warning& registrationWarning = {},
     const std::shared_ptr<microservices::ServiceRegistry>& services = nullptr);
+
+// The products a workflow offers, in catalogue order: the licence server alone in its own
+// workflow, every other product of the catalogue in the rest (the licence server is installed
+// apart from the products it serves).
+std::vector<std::u16string> offeredProducts(const install::productidentifier::ProductCatalogue& catalogue,
+                                            const std::u16string& workflowName);
 
 }  // namespace velora::installer

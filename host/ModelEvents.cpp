@@ -6,7 +6,10 @@ namespace dm = install::datamodels;
 
 ModelEvents::ModelEvents(const tq::zero::Model& model, dm::product_installer::ProductInstaller root,
                          ModelEventSinks sinks)
-    : model_(model), root_(std::move(root)), sinks_(std::move(sinks)) {
+    : model_(model),
+      root_(std::move(root)),
+      sinks_(std::move(sinks)),
+      workflow_(root_.getWorkflowIndependentData().getApplicationData().getWorkflowName()) {
     model_.addListener(*this);
 }
 
@@ -18,6 +21,11 @@ void ModelEvents::transactionCommitted(const tq::zero::ShallowChangeReport<tq::z
         const auto& meta = entry.element.metaClass();
         if (meta.isA(dm::common::ApplicationData::meta())) {
             const auto application = entry.element.as<dm::common::ApplicationData>();
+            if (entry.isChanged(dm::common::ApplicationData::workflowNameProperty())) {
+                WorkflowEvent event{workflow_, application.getWorkflowName()};
+                workflow_ = event.to;
+                if (sinks_.workflow) sinks_.workflow(event);
+            }
             if (sinks_.step && (entry.isChanged(dm::common::ApplicationData::dataRequiredProperty()) ||
                                 entry.isChanged(dm::common::ApplicationData::dataProcessedProperty()))) {
                 sinks_.step(StepEvent{application.getDataRequired(), application.getDataProcessed()});

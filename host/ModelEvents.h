@@ -20,6 +20,11 @@ struct ValidationEvent {
     std::u16string title;
     std::u16string message;
 };
+// The user changed the workflow: the run goes on as `to`.
+struct WorkflowEvent {
+    std::u16string from;
+    std::u16string to;
+};
 struct ProgressEvent {
     std::uint64_t overallPercent = 0;
     std::u16string component;
@@ -31,10 +36,12 @@ struct ModelEventSinks {
     std::function<void(const StepEvent&)> step;
     std::function<void(const ValidationEvent&)> validation;
     std::function<void(const ProgressEvent&)> progress;
+    std::function<void(const WorkflowEvent&)> workflow;
 };
 
 // Observes every commit of the model and turns the changes a front end cares about into events.
-// Progress events arrive on the engine's threads: sinks must be thread-safe.
+// Progress events arrive on the engine's threads: sinks must be thread-safe. Subscribed before the
+// workflow switch listener, it tells of a workflow change before the new workflow's first step.
 class ModelEvents : public tq::zero::Listener {
 public:
     static constexpr bool IsObserver = true;
@@ -53,6 +60,8 @@ private:
     tq::zero::Model model_;
     install::datamodels::product_installer::ProductInstaller root_;
     ModelEventSinks sinks_;
+    // The workflow as last reported; only the workflow thread changes the name.
+    std::u16string workflow_;
 };
 
 }  // namespace velora::installer

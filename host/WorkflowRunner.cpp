@@ -8,6 +8,9 @@ using install::datamodels::common::Result;
 
 namespace {
 
+// What the step protocol's data names hold when no step is in progress, as after a failed switch.
+constexpr char16_t kUnset[] = u"Unset";
+
 // Ends the transaction however the gate call leaves, so an exception never strands an open frame.
 class GateTransaction {
 public:
@@ -49,15 +52,18 @@ void WorkflowRunner::call(const install::workflow_manager::Gate& gate, Operation
 }
 
 RunEnd WorkflowRunner::run(const std::u16string& workflowName) {
-    workflows_->startWorkflow(workflowName);
+    workflow_ = workflowName;
+    workflows_->startWorkflow(workflow_);
     while (const auto gateName = workflows_->getCurrentGateName()) {
         const auto gate = workflows_->getCurrentGate();
         StepEnd end = StepEnd::Failed;
         try {
             end = runStep(*gateName, *gate);
+            if (end == StepEnd::Switched && !followSwitch()) end = StepEnd::Failed;
         } catch (const std::exception& error) {
             // What leaves a gate is meant for the workflow manager: here that ends the run.
             frontEnd_.showInformation(std::string("The step could not be completed: ") + error.what());
+            end = StepEnd::Failed;
         }
         switch (end) {
             case StepEnd::Failed:
@@ -66,6 +72,9 @@ RunEnd WorkflowRunner::run(const std::u16string& workflowName) {
                 return RunEnd::Interrupted;
             case StepEnd::Stopped:
                 return RunEnd::StoppedBeforeProcessing;
+            case StepEnd::Switched:
+                // The page the switch was made on is left; the new workflow's first gate is next.
+                continue;
             case StepEnd::Done:
                 break;
         }
@@ -74,6 +83,24 @@ RunEnd WorkflowRunner::run(const std::u16string& workflowName) {
         workflows_->advance();
     }
     return RunEnd::Completed;
+}
+
+bool WorkflowRunner::followSwitch() {
+    const std::u16string from = workflow_;
+    workflow_ = application_.getWorkflowName();
+    // A switch that went through leaves the new workflow's first gate required or processed; a
+    // failed one leaves no step in progress, and its status for the user to read.
+    if (application_.getDataRequired() == kUnset) {
+        const auto status = application_.getValidationStatus();
+        frontEnd_.showFailure(status.getTitle(), status.getMessage());
+        return false;
+    }
+    if (settings_.workflowSwitched) settings_.workflowSwitched(from, workflow_);
+    // The listener has started the first open gate already. The loop walks it through its whole
+    // step once more, now with what the installer application set up again: its defaults are
+    // worked out from the model, so setting them twice changes nothing.
+    workflows_->startWorkflow(workflow_);
+    return true;
 }
 
 WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
@@ -104,6 +131,8 @@ WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
             frontEnd_.supplyAnswers(gateName);
             handler_->setAsDataAvailable();
         });
+        // A user who changes the workflow leaves this page for the new workflow's first page.
+        if (application_.getWorkflowName() != workflow_) return StepEnd::Switched;
         if (settings_.beforeProcessing && !settings_.beforeProcessing(gateName)) return StepEnd::Stopped;
         call(gate, [&] { gate.processData(); });
 

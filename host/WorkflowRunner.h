@@ -22,11 +22,20 @@ struct RunSettings {
     // run (RunEnd::StoppedBeforeProcessing). The installer claims its folder here, before the
     // folder page looks into it.
     std::function<bool(const std::u16string& gateName)> beforeProcessing;
+    // Called when the user has changed the workflow on a page and the switch went through, before
+    // the first page of the new workflow: the installer application sets up again what it gives
+    // every workflow (the page models, the products on offer).
+    std::function<void(const std::u16string& from, const std::u16string& to)> workflowSwitched;
 };
 
 // Drives a workflow as the workflow manager does: for each gate the skip check, then defaults,
 // required data, the front end's answers and processing, until the step is done. Each gate call
 // runs in a model transaction of its own unless the gate commits its own.
+//
+// A front end may change the workflow name with a page's answers. The committed change makes the
+// workflow switch listener discard the workflow's data and reset the workflow manager; the runner
+// then leaves that page unprocessed and goes on with the new workflow from its first open gate, or
+// ends the run as failed with the listener's switch-failure status when the switch failed.
 class WorkflowRunner {
 public:
     WorkflowRunner(std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler,
@@ -37,9 +46,10 @@ public:
     RunEnd run(const std::u16string& workflowName);
 
 private:
-    enum class StepEnd { Done, Failed, Interrupted, Stopped };
+    enum class StepEnd { Done, Failed, Interrupted, Stopped, Switched };
 
     StepEnd runStep(const std::u16string& gateName, install::workflow_manager::Gate& gate);
+    bool followSwitch();
     template <class Operation>
     void call(const install::workflow_manager::Gate& gate, Operation operation) const;
 
@@ -48,6 +58,7 @@ private:
     install::datamodels::common::ApplicationData application_;
     FrontEnd& frontEnd_;
     RunSettings settings_;
+    std::u16string workflow_;
 };
 
 }  // namespace velora::installer

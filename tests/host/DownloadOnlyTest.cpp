@@ -67,6 +67,27 @@ TEST_F(DownloadOnlyTest, ARunThatCannotFetchEndsWithAFailureAndNoFileUnderAFinal
     }
 }
 
+// The user starts an online installation and chooses "download only" on the sign-in page.
+TEST_F(DownloadOnlyTest, AnOnlineRunSwitchedOnTheSignInPageEndsAsADownloadOnlyRun) {
+    workflow_test::RepoServerProcess server(VELORA_REPO_SERVER, {"--root", VELORA_SAMPLE_REPOSITORY});
+    auto arguments = downloadOnly(server.url());
+    arguments[1] = "Interactive Online Install";
+    arguments.insert(arguments.end(), {"--switch-workflow", "LoginGate=DownloadOnly", "--events",
+                                       "--destination", destination().string()});
+    const InstallerOutcome outcome = runInstaller(arguments);
+
+    ASSERT_EQ(outcome.exitStatus, 0) << outcome.transcript();
+    EXPECT_EQ(readText(fs::directory_iterator(root() / "downloads")->path() / "archives/l64pc/VELORA.enc"),
+              readText(fs::path(VELORA_SAMPLE_REPOSITORY) / "archives/2025.1/VELORA.enc"));
+    EXPECT_FALSE(fs::exists(destination()));
+    std::string steps;  // the pages shown and done, and the switch, in order
+    for (const auto& event : parseJsonLines(outcome.out))
+        if (event.at("event") != "progress") steps += event.dump() + "\n";
+    EXPECT_THAT(steps, HasSubstr(R"(,"required":"LoginGate"}
+{"event":"workflow","from":"Interactive Online Install","to":"DownloadOnly"}
+{"event":"step","processed":"WelcomeGate","required":"SLAGate"})"));
+}
+
 TEST_F(DownloadOnlyTest, WithoutARepositoryAddressTheRunDoesNotStart) {
     setChildVariable("VELORA_URL_CONFIGURATION", (root() / "none.json").string());
     const InstallerOutcome outcome = runInstaller(downloadOnly(""));

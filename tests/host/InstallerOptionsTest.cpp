@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Files, AnswersFileTest, ::testing::Values(
                 R"(has an unknown key "options.desktopShortcuts" (did you mean "desktopShortcut"?))"},
     AnswersCase{"PasswordItselfIsNoKey", R"({"proxy": {"password": "x"}})",
                 R"(has an unknown key "proxy.password" (did you mean "passwordFile"?))"},
+    AnswersCase{"SwitchWithoutItsWorkflow", R"({"switchWorkflow": {"step": "LoginGate"}})",
+                R"(has a "switchWorkflow" without "workflow")"},
     AnswersCase{"NotAnObject", R"(["VELORA"])", "must hold an object of answers"},
     AnswersCase{"OptionsAsAList", R"({"options": []})", R"("options" must be an object, not a list)"},
     AnswersCase{"ProxyAsAString", R"({"proxy": "x"})", R"("proxy" must be an object, not a string)"},

@@ -234,6 +234,17 @@ void releasedWhenWaiting(InstallerRunTest& test, Launch& run) {
     };
 }
 
+// The licence server's own workflow; it asks for no products.
+void licenseManager(InstallerRunTest&, Launch& run) {
+    run.arguments.insert(run.arguments.end(), {"--workflow", "License Manager"});
+}
+
+void licenseManagerWithoutItsArchive(InstallerRunTest& test, Launch& run) {
+    run.packages = test.copyOfSamplePackages();
+    fs::remove(run.packages / "LICENSEMANAGER.enc");
+    licenseManager(test, run);
+}
+
 // Every documented option, then the usage example, all on one command line: the installer reads
 // every option before it acts on --help, and names the first one it does not know.
 void everyDocumentedOption(InstallerRunTest& test, Launch& run) {
@@ -242,7 +253,10 @@ void everyDocumentedOption(InstallerRunTest& test, Launch& run) {
     for (std::sregex_iterator match(usage.begin(), usage.begin() + usage.find("Example:"), option), end;
          match != end; ++match) {
         run.arguments.push_back((*match)[1]);
-        if ((*match)[3].matched) run.arguments.push_back((*match)[3] == " BOOL" ? "true" : "{root}/x.json");
+        if ((*match)[3].matched)
+            run.arguments.push_back((*match)[3] == " BOOL"   ? "true"
+                                    : (*match)[3] == " STEP" ? "SLAGate=DownloadOnly"
+                                                             : "{root}/x.json");
     }
     EXPECT_THAT(run.arguments, ::testing::IsSupersetOf({"--catalogue", "--wait-lock", "--help", "--events"}));
     std::ofstream(test.root() / "x.json") << "{}";
@@ -335,7 +349,16 @@ const Scenario kScenarios[] = {
     {"UnknownOptionIsRefusedWithAPointerToTheHelp", "--no-such-option", 2, {}, {"'--no-such-option' (see --help)"}, {},
      alone},
     {"UnknownWorkflowIsAUsageErrorNamingTheKnownOnes", "--workflow Nope", 2, {},
-     {R"(There is no workflow "Nope": give one of "DownloadOnly", "Interactive Install From Folder", "Interactive Online Install".)"}, {}},
+     {R"(There is no workflow "Nope": give one of "DownloadOnly", "Interactive Install From Folder", "Interactive Online Install", "License Manager".)"}, {}},
+    {"SwitchToAnUnknownWorkflowIsAUsageError", "--switch-workflow SLAGate=Nope", 2, {},
+     {R"(There is no workflow "Nope" to switch to: give one of "DownloadOnly",)"}, {}},
+    {"SwitchAtAStepTheWorkflowLacksIsAUsageError", "--switch-workflow LoginGate=DownloadOnly --repository http://127.0.0.1:9",
+     2, {}, {R"(has no step "LoginGate" to switch at: give one of "WelcomeGate", "ProductFilesDetectionGate",)"}, {}},
+    {"LicenseManagerInstallsTheLicenceServerAlone", "", 0, {"LICENSEMANAGER"},
+     {"@confirmationTitle", "1 of 1 products selected (LICENSEMANAGER)"}, {}, licenseManager, nullptr, {"VELORA"}},
+    {"LicenseManagerWithoutItsArchiveIsRefused", "", 1, {},
+     {"@selectedProductNotAvailable|License Manager", "{packages} hold no archive of LICENSEMANAGER"}, {"850"},
+     licenseManagerWithoutItsArchive},
     {"UnknownProductIsAUsageErrorNamingIt", "--products VELORA,NOPE", 2, {}, {"has no product NOPE: give base codes among"}, {}},
     {"UnknownLocaleIsWarnedOfAndEnglishSpoken", "--locale tlh_QO", 0, {"VELORA"},
      {R"(there are no messages in "tlh_QO"; the installer speaks en_US)", "@confirmationTitle"}, {}},

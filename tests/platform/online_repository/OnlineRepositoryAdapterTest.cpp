@@ -35,7 +35,7 @@ TEST(OnlineRepositoryAdapterTest, OffersTheSampleProductsWithTheArchivesOfEveryP
     repository.configure(release(u"2025.1", {u"l64pc", u"w64pc"}));
 
     const auto products = repository.getAvailableProducts();
-    EXPECT_EQ(products.size(), 5u);
+    EXPECT_EQ(products.size(), 6u);
     EXPECT_EQ(products.at(u"VELORA")->getName(), u"Velora");
     EXPECT_EQ(products.at(u"VELORA")->getDownloadSize(), 2 * single) << "one archive per platform";
     const auto archive = repository.getProductArchive(u"VELORA", "w64pc");
