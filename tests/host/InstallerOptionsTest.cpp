@@ -1,5 +1,5 @@
 // The command line and the answers file: every mistake is one sentence that names what to fix,
-// and the proxy password never comes from an argument. A password given the installer the way it
+// and no password comes from an argument. A password given the installer the way it
 // accepts one shows up nowhere it writes: output, events, log, diagnostics, the installation, the
 // temporary folder.
 #include <fstream>
@@ -49,7 +49,8 @@ TEST_P(AnswersFileTest, IsCheckedAgainstItsSchemaBeforeAnyOfItIsUsed) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Files, AnswersFileTest, ::testing::Values(
     AnswersCase{"EveryKnownKey", R"({"destination": "/opt/velora", "products": ["VELORA", "FLOWMERE"],
-        "options": {"desktopShortcut": true}, "proxy": {"user": "someone"}})", ""},
+        "options": {"desktopShortcut": true}, "proxy": {"user": "someone"}, "account": {"email": "a@b.org"},
+        "urls": "u.json"})", ""},
     AnswersCase{"TypoNamedWithTheNearestKey", R"({"destinaton": "/opt/velora"})",
                 R"(has an unknown key "destinaton" (did you mean "destination"?))"},
     AnswersCase{"UnknownKeyWithNothingNear", R"({"colour": "blue"})", R"(has an unknown key "colour")"},
@@ -69,25 +70,41 @@ INSTANTIATE_TEST_SUITE_P(Files, AnswersFileTest, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST(InstallerOptionsTest, TheProxyPasswordComesFromAFileOrTheEnvironmentNeverFromAnArgument) {
-    workflow_test::ScratchFolder scratch;
-    const auto file = scratch.path() / "pw";
-    std::ofstream(file) << "s3cret\n";
-    const workflow_test::ScopedEnvironmentVariable environment("VELORA_PROXY_PASSWORD", "from-env");
+struct PasswordSource {
+    const char* option;  // the refused one
+    const char* fileOption;
+    const char* variable;
+    const char* answersKey;
+    std::string InstallerOptions::*password;
+};
 
-    EXPECT_EQ(parseInstallerOptions({"--proxy-password-file", file.string()}).proxyPassword, "s3cret");
-    const auto answers = scratch.path() / "answers.json";
-    std::ofstream(answers) << R"({"proxy": {"passwordFile": ")" << file.string() << R"("}})";
-    EXPECT_EQ(parseInstallerOptions({"--answers", answers.string()}).proxyPassword, "s3cret");
-    EXPECT_EQ(parseInstallerOptions({}).proxyPassword, "from-env");
-    EXPECT_THROW(parseInstallerOptions({"--proxy-password-file", (scratch.path() / "none").string()}),
-                 std::invalid_argument);
-    try {
-        parseInstallerOptions({"--proxy-password", "s3cret"});
-        ADD_FAILURE() << "accepted";
-    } catch (const std::invalid_argument& error) {
-        EXPECT_THAT(error.what(), HasSubstr("--proxy-password-file"));
-        EXPECT_THAT(error.what(), ::testing::Not(HasSubstr("s3cret")));
+TEST(InstallerOptionsTest, PasswordsComeFromAFileOrTheEnvironmentNeverFromAnArgument) {
+    for (const PasswordSource& source :
+         {PasswordSource{"--proxy-password", "--proxy-password-file", "VELORA_PROXY_PASSWORD", "proxy",
+                         &InstallerOptions::proxyPassword},
+          PasswordSource{"--account-password", "--account-password-file", "VELORA_ACCOUNT_PASSWORD",
+                         "account", &InstallerOptions::accountPassword}}) {
+        SCOPED_TRACE(source.option);
+        workflow_test::ScratchFolder scratch;
+        const auto file = scratch.path() / "pw";
+        std::ofstream(file) << "s3cret\n";
+        const workflow_test::ScopedEnvironmentVariable environment(source.variable, "from-env");
+
+        EXPECT_EQ(parseInstallerOptions({source.fileOption, file.string()}).*source.password, "s3cret");
+        const auto answers = scratch.path() / "answers.json";
+        std::ofstream(answers) << R"({")" << source.answersKey << R"(": {"passwordFile": ")" << file.string()
+                               << R"("}})";
+        EXPECT_EQ(parseInstallerOptions({"--answers", answers.string()}).*source.password, "s3cret");
+        EXPECT_EQ(parseInstallerOptions({}).*source.password, "from-env");
+        EXPECT_THROW(parseInstallerOptions({source.fileOption, (scratch.path() / "none").string()}),
+                     std::invalid_argument);
+        try {
+            parseInstallerOptions({source.option, "s3cret"});
+            ADD_FAILURE() << "accepted";
+        } catch (const std::invalid_argument& error) {
+            EXPECT_THAT(error.what(), HasSubstr(source.fileOption));
+            EXPECT_THAT(error.what(), ::testing::Not(HasSubstr("s3cret")));
+        }
     }
 }
 
