@@ -188,6 +188,12 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
         readIfPresent(proxy, "user", options.proxyUser);
         readIfPresent(proxy, "passwordFile", options.proxyPasswordFile);
     }
+    if (answers.contains("account")) {
+        const json& account = answers.at("account");
+        readIfPresent(account, "email", options.account);
+        readIfPresent(account, "passwordFile", options.accountPasswordFile);
+    }
+    readIfPresent(answers, "urls", options.urls);
 }
 
 }  // namespace velora::installer

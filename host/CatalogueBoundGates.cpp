@@ -1,5 +1,7 @@
 #include "host/CatalogueBoundGates.h"
 
+#include "host/ConfiguredProxy.h"
+
 namespace velora::installer {
 
 CatalogueFolderSelectionGate::CatalogueFolderSelectionGate(
@@ -58,6 +60,12 @@ CatalogueInstallProgressGate::CatalogueInstallProgressGate(
 
 std::unique_ptr<install::engine::Engine> CatalogueInstallProgressGate::getEngineInstance() const {
     return components_.engine();
+}
+
+std::unique_ptr<install::engine::EngineConfig> CatalogueInstallProgressGate::getEngineConfigInstance() const {
+    auto config = InstallProgressGate::getEngineConfigInstance();
+    config->setProxyUrl(configuredProxyAddress());
+    return config;
 }
 
 std::unique_ptr<registration::productconfig::ProductRegistrationRunner>

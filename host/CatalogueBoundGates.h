@@ -70,6 +70,8 @@ public:
 
 protected:
     std::unique_ptr<install::engine::Engine> getEngineInstance() const override;
+    // Through the configured proxy, like every other request of the run.
+    std::unique_ptr<install::engine::EngineConfig> getEngineConfigInstance() const override;
     std::unique_ptr<registration::productconfig::ProductRegistrationRunner>
     getProductRegistrationRunnerInstance(const std::u16string& folder) const override;
 

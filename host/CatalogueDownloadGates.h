@@ -9,7 +9,7 @@
 
 // The download-only pages that ask about products, given the run's product catalogue through
 // their factory getters: what is offered and checked is what the engine fetches and describes in
-// the downloaded folder's catalogue.
+// the downloaded folder's catalogue. The downloads go through the configured proxy.
 namespace velora::installer {
 
 class CatalogueDownloadProductSelectionGate
@@ -38,6 +38,12 @@ public:
 
 protected:
     std::unique_ptr<install::engine::Engine> getEngineInstance() const override;
+    std::unique_ptr<install::engine::EngineConfig> getEngineConfigInstance() const override;
+    std::unique_ptr<install::product_installer::workflow_utils::InstallerDownloaderInterface>
+    getInstallerDownloader(
+        const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
+        const InstallerUrls& windowsInstallers, const InstallerUrls& otherInstallers,
+        const std::u16string& folder) const override;
 
 private:
     CatalogueComponents components_;

@@ -4,6 +4,7 @@
 
 #include "fl/i18n/Message.h"
 #include "fl/i18n/TextConversion.h"
+#include "host/AccountSignIn.h"
 #include "install/cpputil/Logger.h"
 
 namespace velora::installer {
@@ -51,8 +52,13 @@ std::string readableValue(const std::u16string& value) {
 HeadlessFrontEnd::HeadlessFrontEnd(
     const InstallerOptions& options,
     std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler,
-    install::datamodels::product_installer::ProductInstaller root, std::ostream& out)
-    : options_(options), handler_(std::move(handler)), root_(std::move(root)), out_(out) {}
+    install::datamodels::product_installer::ProductInstaller root, std::ostream& out,
+    const BrowserProxy& browserProxy)
+    : options_(options),
+      handler_(std::move(handler)),
+      root_(std::move(root)),
+      out_(out),
+      browserProxy_(browserProxy) {}
 
 void HeadlessFrontEnd::supplyAnswers(const std::u16string& gateName) {
     if (options_.switchWorkflow && !workflowSwitched_ && gateName == utf16(options_.switchWorkflow->step)) {
@@ -100,7 +106,49 @@ void HeadlessFrontEnd::supplyAnswers(const std::u16string& gateName) {
         }
         proxy.setUserName(utf16(options_.proxyUser));
         proxy.setPassword(utf16(options_.proxyPassword));
+    } else if (gateName == u"LoginGate") {
+        signIn();
     }
+}
+
+void HeadlessFrontEnd::signIn() {
+    const auto independent = root_.getWorkflowIndependentData();
+    if (!independent.getUserInfo()) handler_->initializeLoginModelForResponseParameters();
+    if (!independent.getLoginError()) handler_->initializeLoginError();
+    const auto error = independent.getLoginError();
+    if (options_.account.empty() || options_.accountPassword.empty()) {
+        error.setErrorFromUser(true);
+        out_ << "Sign-in: give the account's e-mail address with --account and its password in a file for "
+                "--account-password-file or in VELORA_ACCOUNT_PASSWORD.\n"
+             << std::flush;
+        return;
+    }
+    const auto endPoint = utf8(independent.getLoginRequestParameters().getEndPoint());
+    const SignInOutcome outcome =
+        AccountSignIn(endPoint, browserProxy_.route()).signIn(options_.account, options_.accountPassword);
+    switch (outcome.result) {
+        case SignInOutcome::Result::SignedIn: {
+            const auto user = independent.getUserInfo();
+            user.setAccessToken(utf16(outcome.accessToken));
+            user.setEmail(utf16(outcome.email.empty() ? options_.account : outcome.email));
+            user.setFirstName(utf16(outcome.firstName));
+            user.setLastName(utf16(outcome.lastName));
+            out_ << "Signed in as " << outcome.firstName << ' ' << outcome.lastName << " ("
+                 << utf8(user.getEmail()) << ").\n";
+            break;
+        }
+        case SignInOutcome::Result::Refused:
+            error.setErrorFromUser(true);
+            out_ << "Sign-in refused for " << options_.account << " (" << outcome.details
+                 << "): check the e-mail address given with --account and the password in the file of "
+                    "--account-password-file or in VELORA_ACCOUNT_PASSWORD.\n";
+            break;
+        case SignInOutcome::Result::BackendError:
+            error.setErrorFromBackend(true);
+            error.setBackendDetails(utf16(outcome.details));
+            break;
+    }
+    out_ << std::flush;
 }
 
 bool HeadlessFrontEnd::acknowledgeWarning(const std::u16string&) {

@@ -15,7 +15,9 @@
 #include "fl/i18n/TextConversion.h"
 #include "foundation/release_info/ReleaseInfo.h"
 #include "foundation/urlmanager/UrlManager.h"
+#include "host/BrowserProxy.h"
 #include "host/CatalogueComponents.h"
+#include "host/ConfiguredProxy.h"
 #include "host/DestinationClaim.h"
 #include "host/EventStream.h"
 #include "host/ExitStatus.h"
@@ -88,9 +90,11 @@ std::shared_ptr<microservices::ServiceRegistry> onlineServices(const InstallerOp
         }
     }
     if (!address.empty()) {
+        auto repository =
+            std::make_shared<install::repository_adapter::OnlineRepositoryAdapter>(address, "l64pc");
+        repository->setProxyAddress(configuredProxyAddress());
         services->registerService<install::repository_adapter::RepositoryAdapter>(
-            std::make_shared<install::repository_adapter::OnlineRepositoryAdapter>(address, "l64pc"),
-            {{"type", "onlineproduct"}});
+            repository, {{"type", "onlineproduct"}});
     }
     return services;
 }
@@ -203,6 +207,17 @@ int InstallerApplication::run() {
     if (!options_.shortcutFolder.empty())
         ::setenv("VELORA_DESKTOP_FOLDER", options_.shortcutFolder.c_str(), 1);
     if (!options_.menuFolder.empty()) ::setenv("VELORA_APPLICATIONS_FOLDER", options_.menuFolder.c_str(), 1);
+    if (!options_.urls.empty()) {
+        // Every component finds its addresses through the URL manager, which reads this variable.
+        const auto urls = std::filesystem::absolute(options_.urls);
+        try {
+            (void)foundation::urlmanager::createUrlManager(urls);
+        } catch (const std::exception& error) {
+            err_ << error.what() << ": give a JSON object of addresses with --urls.\n";
+            return kExitUsage;
+        }
+        ::setenv("VELORA_URL_CONFIGURATION", urls.c_str(), 1);
+    }
 
     const auto packagesRoot = archivesIn(options_.packagesRoot.empty()
                                              ? install::platformutil::PlatformUtility::getInstallationPath()
@@ -308,7 +323,10 @@ int InstallerApplication::run() {
                                               installerModel.root, application,
                                               switchFailureStatus(installerModel.model));
 
-    HeadlessFrontEnd frontEnd(options_, handler, installerModel.root, people);
+    // The proxy page hands the credentials to the embedded browser, whose pages the front end plays.
+    BrowserProxy browserProxy(options_.proxyUser, options_.proxyPassword);
+    const auto proxyPage = browserProxy.receiveFromProxyPage();
+    HeadlessFrontEnd frontEnd(options_, handler, installerModel.root, people, browserProxy);
     RunSettings settings;
     if (options_.dryRun) settings.stopAfterGate = u"ConfirmationGate";
     // Held from before the folder page looks into the folder until the run ends.

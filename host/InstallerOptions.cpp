@@ -46,23 +46,31 @@ bool parseBool(const std::string& option, const std::string& value) {
     throw std::invalid_argument(option + " expects true or false, not '" + value + "'");
 }
 
-// The proxy password never comes from an argument, which every user of the machine can read
-// (ps, /proc): a file named on the command line or in the answers, else the environment.
-void readProxyPassword(InstallerOptions& options) {
-    if (!options.proxyPasswordFile.empty()) {
-        try {
-            options.proxyPassword = readWholeFile(options.proxyPasswordFile);
-        } catch (const std::system_error& failure) {
-            throw std::invalid_argument("cannot read the proxy password file " +
-                                        options.proxyPasswordFile.string() + ": " + failure.code().message());
-        }
-        // A file written by an editor or `echo` ends with a line break that is no part of it.
-        while (!options.proxyPassword.empty() &&
-               (options.proxyPassword.back() == '\n' || options.proxyPassword.back() == '\r'))
-            options.proxyPassword.pop_back();
-    } else if (const char* password = std::getenv("VELORA_PROXY_PASSWORD")) {
-        options.proxyPassword = password;
+// A password never comes from an argument, which every user of the machine can read (ps, /proc):
+// a file named on the command line or in the answers, else the environment.
+std::string readPassword(const std::filesystem::path& file, const char* variable, const std::string& what) {
+    if (file.empty()) {
+        const char* password = std::getenv(variable);
+        return password != nullptr ? password : "";
     }
+    std::string password;
+    try {
+        password = readWholeFile(file);
+    } catch (const std::system_error& failure) {
+        throw std::invalid_argument("cannot read the " + what + " password file " + file.string() + ": " +
+                                    failure.code().message());
+    }
+    // A file written by an editor or `echo` ends with a line break that is no part of it.
+    while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) password.pop_back();
+    return password;
+}
+
+[[noreturn]] void refusePasswordArgument(const std::string& option, const std::string& fileOption,
+                                         const std::string& variable) {
+    throw std::invalid_argument(option +
+                                " is not accepted: every user of this machine can read a command line. "
+                                "Put the password in a file for " +
+                                fileOption + ", or in " + variable);
 }
 
 // "STEP=NAME": the workflow name may hold blanks and even "=", the step name neither.
@@ -104,6 +112,9 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
          [&](const std::string& v) { options.improveVelora = parseBool("--improve-velora", v); }},
         {"--proxy-user", [&](const std::string& v) { options.proxyUser = v; }},
         {"--proxy-password-file", [&](const std::string& v) { options.proxyPasswordFile = v; }},
+        {"--account", [&](const std::string& v) { options.account = v; }},
+        {"--account-password-file", [&](const std::string& v) { options.accountPasswordFile = v; }},
+        {"--urls", [&](const std::string& v) { options.urls = v; }},
         {"--shortcut-folder", [&](const std::string& v) { options.shortcutFolder = v; }},
         {"--menu-folder", [&](const std::string& v) { options.menuFolder = v; }},
         {"--log", [&](const std::string& v) { options.logFile = v; }},
@@ -121,14 +132,15 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
             if (i + 1 >= arguments.size()) throw std::invalid_argument(argument + " needs a value");
             option->second(arguments[++i]);
         } else if (argument == "--proxy-password") {
-            throw std::invalid_argument(
-                "--proxy-password is not accepted: every user of this machine can read a command line. "
-                "Put the password in a file for --proxy-password-file, or in VELORA_PROXY_PASSWORD");
+            refusePasswordArgument(argument, "--proxy-password-file", "VELORA_PROXY_PASSWORD");
+        } else if (argument == "--account-password") {
+            refusePasswordArgument(argument, "--account-password-file", "VELORA_ACCOUNT_PASSWORD");
         } else {
             throw std::invalid_argument("unknown option '" + argument + "' (see --help)");
         }
     }
-    readProxyPassword(options);
+    options.proxyPassword = readPassword(options.proxyPasswordFile, "VELORA_PROXY_PASSWORD", "proxy");
+    options.accountPassword = readPassword(options.accountPasswordFile, "VELORA_ACCOUNT_PASSWORD", "account");
     return options;
 }
 
@@ -152,8 +164,8 @@ Run:
                              packagesRoot, catalogue, destination, products (list),
                              agreeToLicense, waitLock, options {desktopShortcut,
                              startMenuShortcut, symbolicLinkFolder, improveVelora}, proxy
-                             {user, passwordFile}; checked against docs/answers.schema.json
-                             (an unknown key is an error)
+                             {user, passwordFile}, account {email, passwordFile}, urls; checked
+                             against docs/answers.schema.json (an unknown key is an error)
   --silent                   no questions: a failure ends the run with a non-zero exit status,
                              a warning is acknowledged and the step retried
   --locale LOCALE            language of the messages (default en_US)
@@ -174,7 +186,20 @@ Download only (--workflow DownloadOnly):
                              in DIR; that folder installs offline (--packages-root FOLDER)
   --platforms A,B            platforms to fetch: w64pc, l64pc, m64in, m64ar (default: l64pc)
   --repository URL           the online product repository (default: PRODUCT_REPOSITORY in the
-                             address configuration, urls.json beside the installer)
+                             address configuration)
+
+Online services (download only, online installation):
+  --urls FILE                address configuration, a JSON object of addresses: EMBEDDED_SIGNIN
+                             (sign-in), ONLINE_SERVICE (connection check), PROXY (proxy for all
+                             of them), PRODUCT_REPOSITORY (default: the file VELORA_URL_CONFIGURATION
+                             names, else urls.json beside the installer)
+  --account EMAIL            the account to sign in with on the sign-in page
+  --account-password-file FILE
+                             file holding the account's password (else VELORA_ACCOUNT_PASSWORD;
+                             never on the command line, never printed or logged)
+  --proxy-user USER          proxy credentials, asked for when the proxy demands them
+  --proxy-password-file FILE file holding the proxy password (else VELORA_PROXY_PASSWORD; never
+                             on the command line, never printed or logged)
 
 Uninstall:
   --uninstall DIR            take away the products installed in DIR (only those of --products,
@@ -189,9 +214,6 @@ Options of the installation:
   --improve-velora BOOL      send usage data to help improve the product
   --shortcut-folder DIR      where desktop shortcuts go (default: the desktop folder)
   --menu-folder DIR          where menu entries go (default: the applications-menu folder)
-  --proxy-user USER          proxy credentials for the online service
-  --proxy-password-file FILE file holding the proxy password (else VELORA_PROXY_PASSWORD; never
-                             on the command line, never printed or logged)
 
 Output:
   --log FILE                 write the installer log to FILE

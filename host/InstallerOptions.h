@@ -39,6 +39,14 @@ struct InstallerOptions {
     std::filesystem::path proxyPasswordFile;
     // Read from proxyPasswordFile, else the environment; never printed, logged or recorded.
     std::string proxyPassword;
+    // The user's account, signed in on the sign-in page; the password, like the proxy's, comes from
+    // accountPasswordFile or the environment and is never printed, logged or recorded.
+    std::string account;
+    std::filesystem::path accountPasswordFile;
+    std::string accountPassword;
+    // The address configuration (sign-in page, online service, proxy, repository); empty: the
+    // one VELORA_URL_CONFIGURATION names, else urls.json beside the installer.
+    std::filesystem::path urls;
     std::filesystem::path shortcutFolder;
     std::filesystem::path menuFolder;
     std::filesystem::path logFile;

@@ -65,7 +65,12 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
                                                    u"FolderSelectionGate", u"ProductSelectionGate",
                                                    u"OptionSelectionGate", u"ConfirmationGate",
                                                    u"InstallProgressGate", u"FinalGate"};
+    // The repository serves its products to signed-in users only. The connection is checked first:
+    // behind a proxy that wants credentials, the proxy page hands them to the browser that shows
+    // the sign-in page.
     configuration.gateOrder[kDownloadOnly] = {u"WelcomeGate",
+                                              u"ProxyGate",
+                                              u"LoginGate",
                                               u"SLAGate",
                                               u"DownloadFolderGate",
                                               u"PlatformSelectionGate",

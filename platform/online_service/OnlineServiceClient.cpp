@@ -91,8 +91,11 @@ std::shared_ptr<OnlineServiceClient> createOnlineServiceClient() {
     const auto urls = foundation::urlmanager::createUrlManager();
     OnlineServiceSettings settings;
     settings.serviceUrl = urls->getUrl(foundation::urlmanager::ONLINE_SERVICE);
-    if (urls->hasUrl(foundation::urlmanager::PROXY))
+    if (urls->hasUrl(foundation::urlmanager::PROXY)) {
         settings.proxyUrl = urls->getUrl(foundation::urlmanager::PROXY);
+        // A proxy named for the installer serves every host, whatever the system exempts.
+        settings.noProxy = "";
+    }
     return createOnlineServiceClient(std::move(settings));
 }
 

@@ -1,5 +1,9 @@
-// The download-only workflow against the repository server: what the run folder holds, that it
-// installs with the server gone, and the runs that cannot start.
+// The download-only workflow against the repository server, signed in to an account: what the run
+// folder holds, that it installs with the server gone, the sign-in and the proxy page failing, and
+// the runs that cannot start. No password or token of a run shows up in its output, its events, any
+// file it writes, or its command line.
+#include <fstream>
+
 #include "InstallerEndToEndTest.h"
 #include "support/RepoServerProcess.h"
 
@@ -9,22 +13,67 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
+constexpr char kAccountPassword[] = "SENTINEL-account-pw-51c2";
+constexpr char kWrongAccountPassword[] = "SENTINEL-wrong-account-pw-0d4e";
+constexpr char kProxyPassword[] = "SENTINEL-proxy-pw-9e07";
+constexpr char kWrongProxyPassword[] = "SENTINEL-wrong-proxy-pw-77aa";
+// Every token the server issues starts so.
+constexpr char kTokenPrefix[] = "vrs-token-";
+
 class DownloadOnlyTest : public InstallerEndToEndTest {
 protected:
-    std::vector<std::string> downloadOnly(const std::string& repository) const {
-        return {"--workflow",      "DownloadOnly",      "--silent",
-                "--agree",         "--download-folder", (root() / "downloads").string(),
-                "--platforms",     "l64pc,w64pc",       "--products",
-                "VELORA,FLOWMERE", "--repository",      repository,
-                "--log",           logFile().string()};
+    DownloadOnlyTest() {
+        fs::create_directories(secrets());
+        std::ofstream(secrets() / "accounts.json")
+            << R"({"accounts": [{"email": "ada@example.org", "password": ")" << kAccountPassword
+            << R"(", "firstName": "Ada", "lastName": "Lovelace"}]})";
+        std::ofstream(secrets() / "proxy-auth") << "proxyuser:" << kProxyPassword;
+        for (const char* secret :
+             {kAccountPassword, kWrongAccountPassword, kProxyPassword, kWrongProxyPassword})
+            std::ofstream(passwordFile(secret)) << secret << '\n';
+    }
+
+    // Where the run's secrets lie: the only files that may hold them.
+    fs::path secrets() const { return root() / "secrets"; }
+    // Named after the secret without its marker, so that the name on a command line is no leak.
+    fs::path passwordFile(const std::string& secret) const { return secrets() / secret.substr(9); }
+
+    std::unique_ptr<workflow_test::RepoServerProcess> startServer(
+        std::vector<std::string> arguments = {}) const {
+        arguments.insert(arguments.begin(), {"--root", VELORA_SAMPLE_REPOSITORY, "--accounts",
+                                             (secrets() / "accounts.json").string(), "--proxy-auth-file",
+                                             (secrets() / "proxy-auth").string()});
+        return std::make_unique<workflow_test::RepoServerProcess>(VELORA_REPO_SERVER, arguments);
+    }
+
+    // The address configuration naming the server for everything, and as the proxy when asked.
+    std::string urls(const workflow_test::RepoServerProcess& server, bool throughProxy) const {
+        nlohmann::json urls = {{"EMBEDDED_SIGNIN", server.url("signin")},
+                               {"ONLINE_SERVICE", server.url("ping")},
+                               {"PRODUCT_REPOSITORY", server.url()}};
+        if (throughProxy) urls["PROXY"] = "http://127.0.0.1:" + std::to_string(server.port());
+        std::ofstream(root() / "urls.json") << urls.dump();
+        return (root() / "urls.json").string();
+    }
+
+    std::vector<std::string> downloadOnly(const std::string& urls,
+                                          const char* accountPassword = kAccountPassword,
+                                          const char* proxyPassword = kProxyPassword) const {
+        // clang-format off
+        return {"--workflow", "DownloadOnly", "--silent", "--agree", "--download-folder", (root() / "downloads").string(),
+                "--platforms", "l64pc,w64pc", "--products", "VELORA,FLOWMERE", "--urls", urls,
+                "--account", "ada@example.org", "--account-password-file", passwordFile(accountPassword).string(),
+                "--proxy-user", "proxyuser", "--proxy-password-file", passwordFile(proxyPassword).string(),
+                "--log", logFile().string(), "--diagnostics", diagnosticsFile().string()};
+        // clang-format on
     }
 };
 
 TEST_F(DownloadOnlyTest, TheRunFolderHoldsVerifiedArchivesAndInstallersAndInstallsWithTheServerGone) {
     fs::path run;
     {
-        workflow_test::RepoServerProcess server(VELORA_REPO_SERVER, {"--root", VELORA_SAMPLE_REPOSITORY});
-        const InstallerOutcome outcome = runInstaller(downloadOnly(server.url()));
+        const auto server = startServer();
+        const InstallerOutcome outcome = runInstaller(downloadOnly(urls(*server, false)));
         ASSERT_EQ(outcome.exitStatus, 0) << outcome.transcript();
         ASSERT_EQ(std::distance(fs::directory_iterator(root() / "downloads"), {}), 1);
         run = fs::directory_iterator(root() / "downloads")->path();
@@ -54,10 +103,73 @@ TEST_F(DownloadOnlyTest, TheRunFolderHoldsVerifiedArchivesAndInstallersAndInstal
     expectSampleContent(destination(), "FLOWMERE", true);
 }
 
+struct SignInCase {
+    std::string name;
+    bool throughProxy = false;
+    std::vector<std::string> serverArguments;
+    const char* accountPassword = kAccountPassword;
+    const char* proxyPassword = kProxyPassword;
+    int exitStatus = 0;
+    std::vector<std::string> codes;        // of the diagnostics file's error records
+    std::vector<std::string> texts;        // in the output or the log
+    std::vector<std::string> serverLines;  // parts of request lines the server printed
+};
+void PrintTo(const SignInCase& row, std::ostream* out) { *out << row.name; }
+
+class SignedInDownloadTest : public DownloadOnlyTest, public ::testing::WithParamInterface<SignInCase> {};
+
+TEST_P(SignedInDownloadTest, SignsInThenDownloadsOrStopsWithNoSecretShown) {
+    const SignInCase& row = GetParam();
+    const auto server = startServer(row.serverArguments);
+    auto arguments = downloadOnly(urls(*server, row.throughProxy), row.accountPassword, row.proxyPassword);
+    arguments.push_back("--events");
+    std::string commandLine;
+    const InstallerOutcome outcome =
+        runInstaller(arguments, kRunLimit, [&](const std::string&, InstallerProcess& process) {
+            if (commandLine.empty())
+                commandLine = readText("/proc/" + std::to_string(process.pid()) + "/cmdline");
+        });
+
+    EXPECT_EQ(outcome.exitStatus, row.exitStatus) << outcome.transcript();
+    EXPECT_EQ(diagnosticsErrorCodes(), row.codes);
+    EXPECT_EQ(fs::exists(root() / "downloads"), row.exitStatus == 0)
+        << "the download folder is made once signed in";
+    for (const std::string& text : row.texts)
+        EXPECT_THAT(outcome.transcript() + readText(logFile()), HasSubstr(text));
+    for (const std::string& line : row.serverLines) EXPECT_TRUE(server->sawRequest(line)) << line;
+    ASSERT_THAT(commandLine, HasSubstr("ada@example.org")) << "read while the installer ran";
+    // The output and events, the command line, and every file of the run: log, diagnostics, downloads,
+    // temporary.
+    std::string written = outcome.transcript() + commandLine;
+    for (const auto& entry : fs::recursive_directory_iterator(root()))
+        if (entry.is_regular_file() && entry.path().parent_path() != secrets())
+            written += readText(entry.path());
+    for (const char* secret :
+         {kAccountPassword, kWrongAccountPassword, kProxyPassword, kWrongProxyPassword, kTokenPrefix})
+        EXPECT_EQ(written.find(secret), std::string::npos) << secret;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Runs, SignedInDownloadTest, ::testing::Values(
+    SignInCase{"SignedInTheTokenOpensIndexesAndArchives", false, {}, kAccountPassword, kProxyPassword, 0, {},
+               {"Signed in as Ada Lovelace (ada@example.org)."},
+               {"POST /signin -> 200", "GET /index/2025.1/Release/w64pc.json -> 200", "GET /archives/2025.1/VELORA.enc -> 200"}},
+    SignInCase{"WrongAccountPasswordIsTheUsersError", false, {}, kWrongAccountPassword, kProxyPassword, 1, {"2620"},
+               {"Sign-in refused for ada@example.org (The e-mail address or the password is not right)", "Failure: Connection Error",
+                "Error in Login panel due to user action"}, {"POST /signin -> 401"}},
+    SignInCase{"BackEndErrorIsNamedAsTheReason", false, {"--fault", "signin-error"}, kAccountPassword, kProxyPassword, 1,
+               {"2610"}, {"signin answered HTTP 500", "Error in Login panel due to wrong endpoint"}, {"POST /signin -> 500"}},
+    SignInCase{"ThroughTheProxyAfterItsPage", true, {}, kAccountPassword, kProxyPassword, 0, {},
+               {"Proxy validation is successful.", "Signed in as Ada Lovelace"},
+               {"/ping -> 407", "POST http://127.0.0.1", "GET http://127.0.0.1"}},
+    SignInCase{"WrongProxyCredentialsFailTheProxyPage", true, {}, kAccountPassword, kWrongProxyPassword, 1, {},
+               {"Failure (result type 21)", "The installer could not connect through the proxy server."}, {"/ping -> 407"}}),
+    [](const auto& info) { return info.param.name; });
+// clang-format on
+
 TEST_F(DownloadOnlyTest, ARunThatCannotFetchEndsWithAFailureAndNoFileUnderAFinalName) {
-    workflow_test::RepoServerProcess server(VELORA_REPO_SERVER,
-                                            {"--root", VELORA_SAMPLE_REPOSITORY, "--fault", "cut-after=300"});
-    const InstallerOutcome outcome = runInstaller(downloadOnly(server.url()));
+    const auto server = startServer({"--fault", "cut-after=300"});
+    const InstallerOutcome outcome = runInstaller(downloadOnly(urls(*server, false)));
     EXPECT_EQ(outcome.exitStatus, 1) << outcome.transcript();
     EXPECT_THAT(outcome.out, HasSubstr("Reason: "));
     for (const auto& entry : fs::recursive_directory_iterator(root() / "downloads")) {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "ByteRange.h"
 
 namespace velora::tools {
@@ -45,6 +47,11 @@ std::filesystem::path fileUnder(const std::filesystem::path& root, const std::st
     return std::filesystem::is_regular_file(file, error) ? file : std::filesystem::path{};
 }
 
+void answerJson(httplib::Response& response, int status, const nlohmann::json& body) {
+    response.status = status;
+    response.set_content(body.dump(), "application/json");
+}
+
 const char* contentType(const std::filesystem::path& file) {
     if (file.extension() == ".json") return "application/json";
     if (file.extension() == ".zip") return "application/zip";
@@ -56,10 +63,14 @@ const char* contentType(const std::filesystem::path& file) {
 RepositoryServer::RepositoryServer(ServerOptions options) : options_(std::move(options)) {
     if (!options_.proxyCredentials.empty())
         expectedProxyAuthorization_ = "Basic " + base64(options_.proxyCredentials);
+    if (!options_.accountsFile.empty()) accounts_ = AccountBook::read(options_.accountsFile);
     // Short idle connections let stop() end promptly.
     server_.set_keep_alive_timeout(1);
     server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         answer(request, response);
+    });
+    server_.Post(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        signIn(request, response);
     });
     server_.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
         log(request, response);
@@ -90,7 +101,59 @@ void RepositoryServer::answer(const httplib::Request& request, httplib::Response
         response.status = static_cast<int>(options_.fault.amount);
         return;
     }
+    if (*path == "/ping") {
+        response.set_content("ok\n", "text/plain");
+        return;
+    }
+    if (lacksToken(request, *path)) {
+        response.set_header("WWW-Authenticate", "Bearer realm=\"velora-repo-server\"");
+        answerJson(response, 401, {{"error", "Sign in to fetch this file"}});
+        return;
+    }
     serveFile(request, *path, response);
+}
+
+bool RepositoryServer::lacksToken(const httplib::Request& request, const std::string& path) const {
+    // Installer programs stay public: anybody may fetch an installer, products need an account.
+    if (!accounts_ || !(path.starts_with("/index/") || path.starts_with("/archives/"))) return false;
+    constexpr std::string_view kBearer = "Bearer ";
+    const std::string authorization = request.get_header_value("Authorization");
+    return !authorization.starts_with(kBearer) || !accounts_->isIssued(authorization.substr(kBearer.size()));
+}
+
+void RepositoryServer::signIn(const httplib::Request& request, httplib::Response& response) {
+    const std::optional<std::string> path = localPath(request, response);
+    if (!path) return;
+    if (options_.fault.kind == Fault::Kind::Status) {
+        response.status = static_cast<int>(options_.fault.amount);
+        return;
+    }
+    if (*path != "/signin" || !accounts_) {
+        response.status = 404;
+        return;
+    }
+    if (options_.fault.kind == Fault::Kind::SigninError) {
+        answerJson(response, 500, {{"error", "The account service is not available"}});
+        return;
+    }
+    const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+    if (!body.is_object() || !body.contains("email") || !body.at("email").is_string() ||
+        !body.contains("password") || !body.at("password").is_string()) {
+        answerJson(response, 400, {{"error", "Give \"email\" and \"password\" as texts of a JSON object"}});
+        return;
+    }
+    const auto signedIn =
+        accounts_->signIn(body.at("email").get<std::string>(), body.at("password").get<std::string>());
+    if (!signedIn) {
+        answerJson(response, 401, {{"error", "The e-mail address or the password is not right"}});
+        return;
+    }
+    const auto& [account, token] = *signedIn;
+    answerJson(response, 200,
+               {{"accessToken", token},
+                {"firstName", account.firstName},
+                {"lastName", account.lastName},
+                {"email", account.email}});
 }
 
 std::optional<std::string> RepositoryServer::localPath(const httplib::Request& request,

@@ -3,20 +3,24 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 
+#include "AccountBook.h"
 #include "ServerOptions.h"
 
 namespace velora::tools {
 
 // Serves a repository folder over HTTP on 127.0.0.1: static files with ranges, optionally a
-// forward proxy to itself that demands Basic credentials, optionally one fault. See
+// forward proxy to itself that demands Basic credentials, optionally an account service whose
+// tokens the indexes and archives then demand, optionally one fault. See
 // docs/repository-protocol.md.
 class RepositoryServer {
 public:
+    // Throws std::invalid_argument when the accounts file cannot be used.
     explicit RepositoryServer(ServerOptions options);
 
     // Binds the listening socket; returns the port (the one chosen when 0 was asked).
@@ -28,6 +32,9 @@ public:
 
 private:
     void answer(const httplib::Request& request, httplib::Response& response);
+    void signIn(const httplib::Request& request, httplib::Response& response);
+    // With accounts, whether a request for path lacks the bearer token it needs.
+    bool lacksToken(const httplib::Request& request, const std::string& path) const;
     // The path asked for, after the proxy's checks for an absolute-form request; nothing when the
     // response has been given already.
     std::optional<std::string> localPath(const httplib::Request& request, httplib::Response& response) const;
@@ -38,6 +45,7 @@ private:
 
     ServerOptions options_;
     std::string expectedProxyAuthorization_;
+    std::unique_ptr<AccountBook> accounts_;
     int port_ = 0;
     httplib::Server server_;
     std::atomic<bool> stopping_{false};

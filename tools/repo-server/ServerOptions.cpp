@@ -19,6 +19,7 @@ Fault parseFault(const std::string& mode) {
     const auto valueAfter = [&](const std::string& prefix) { return mode.substr(prefix.size()); };
     if (mode == "stall") return {Fault::Kind::Stall, 0};
     if (mode == "ignore-range") return {Fault::Kind::IgnoreRange, 0};
+    if (mode == "signin-error") return {Fault::Kind::SigninError, 0};
     if (mode.starts_with("cut-after="))
         return {Fault::Kind::CutAfter, number(valueAfter("cut-after="), "--fault cut-after")};
     if (mode.starts_with("status=")) {
@@ -28,7 +29,7 @@ Fault parseFault(const std::string& mode) {
         return {Fault::Kind::Status, status};
     }
     throw std::invalid_argument("unknown --fault \"" + mode +
-                                "\" (cut-after=BYTES, stall, status=CODE or ignore-range)");
+                                "\" (cut-after=BYTES, stall, status=CODE, ignore-range or signin-error)");
 }
 
 // The first line of the file, without its line end; the password stays off the command line.
@@ -44,12 +45,15 @@ std::string credentialsFrom(const std::string& file) {
 }  // namespace
 
 const char* ServerOptions::usage() {
-    return "usage: velora-repo-server --root DIR [--port N] [--proxy-auth-file FILE] [--fault MODE]\n"
+    return "usage: velora-repo-server --root DIR [--port N] [--proxy-auth-file FILE] [--accounts FILE]\n"
+           "                          [--fault MODE]\n"
            "  --root DIR              the repository folder to serve\n"
            "  --port N                port on 127.0.0.1; 0 (the default) takes a free one\n"
            "  --proxy-auth-file FILE  act as a proxy demanding USER:PASSWORD from FILE's first line\n"
            "                          (or from the variable VELORA_REPO_PROXY_AUTH)\n"
-           "  --fault MODE            cut-after=BYTES, stall, status=CODE or ignore-range\n"
+           "  --accounts FILE         sign in the accounts of FILE (JSON) at POST /signin; indexes and\n"
+           "                          archives then need a token it issued\n"
+           "  --fault MODE            cut-after=BYTES, stall, status=CODE, ignore-range or signin-error\n"
            "The first line printed is \"listening on 127.0.0.1:PORT\".\n";
 }
 
@@ -77,6 +81,8 @@ ServerOptions ServerOptions::parse(const std::vector<std::string>& arguments,
             options.port = static_cast<int>(port);
         } else if (name == "--proxy-auth-file") {
             options.proxyCredentials = credentialsFrom(value);
+        } else if (name == "--accounts") {
+            options.accountsFile = value;
         } else if (name == "--fault") {
             options.fault = parseFault(value);
         } else {

@@ -9,7 +9,7 @@ namespace velora::tools {
 
 // How the server misbehaves on purpose (--fault).
 struct Fault {
-    enum class Kind { None, CutAfter, Stall, Status, IgnoreRange };
+    enum class Kind { None, CutAfter, Stall, Status, IgnoreRange, SigninError };
     Kind kind = Kind::None;
     // Bytes of body before the cut, or the HTTP status.
     std::uint64_t amount = 0;
@@ -20,6 +20,8 @@ struct ServerOptions {
     int port = 0;
     // "USER:PASSWORD" of the proxy; empty: no proxy.
     std::string proxyCredentials;
+    // The accounts the server signs in; empty: no account service, and no file needs a token.
+    std::filesystem::path accountsFile;
     Fault fault;
     bool help = false;
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -35,7 +36,14 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    velora::tools::RepositoryServer server(options);
+    std::unique_ptr<velora::tools::RepositoryServer> created;
+    try {
+        created = std::make_unique<velora::tools::RepositoryServer>(options);
+    } catch (const std::invalid_argument& error) {
+        std::cerr << "velora-repo-server: " << error.what() << "\n";
+        return 2;
+    }
+    velora::tools::RepositoryServer& server = *created;
     const int port = server.bind();
     if (port <= 0) {
         std::cerr << "velora-repo-server: cannot listen on 127.0.0.1:" << options.port << "\n";
