@@ -58,10 +58,10 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
         u"WelcomeGate",         u"ProductFilesDetectionGate", u"SLAGate",
         u"FolderSelectionGate", u"ProductSelectionGate",      u"OptionSelectionGate",
         u"ConfirmationGate",    u"InstallProgressGate",       u"FinalGate"};
-    // Products come from the online repository: the user signs in (and, behind a proxy that wants
-    // credentials, gives them) before anything is asked of it.
-    configuration.gateOrder[kInteractiveOnline] = {u"WelcomeGate",         u"LoginGate",
-                                                   u"ProxyGate",           u"SLAGate",
+    // Products come from the online repository, which serves signed-in users only; as for a
+    // download-only run, the connection is checked before the sign-in page goes through it.
+    configuration.gateOrder[kInteractiveOnline] = {u"WelcomeGate",         u"ProxyGate",
+                                                   u"LoginGate",           u"SLAGate",
                                                    u"FolderSelectionGate", u"ProductSelectionGate",
                                                    u"OptionSelectionGate", u"ConfirmationGate",
                                                    u"InstallProgressGate", u"FinalGate"};

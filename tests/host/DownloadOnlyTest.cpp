@@ -181,8 +181,8 @@ TEST_F(DownloadOnlyTest, ARunThatCannotFetchEndsWithAFailureAndNoFileUnderAFinal
 
 // The user starts an online installation and chooses "download only" on the sign-in page.
 TEST_F(DownloadOnlyTest, AnOnlineRunSwitchedOnTheSignInPageEndsAsADownloadOnlyRun) {
-    workflow_test::RepoServerProcess server(VELORA_REPO_SERVER, {"--root", VELORA_SAMPLE_REPOSITORY});
-    auto arguments = downloadOnly(server.url());
+    const auto server = startServer();
+    auto arguments = downloadOnly(urls(*server, false));
     arguments[1] = "Interactive Online Install";
     arguments.insert(arguments.end(), {"--switch-workflow", "LoginGate=DownloadOnly", "--events",
                                        "--destination", destination().string()});
@@ -197,7 +197,7 @@ TEST_F(DownloadOnlyTest, AnOnlineRunSwitchedOnTheSignInPageEndsAsADownloadOnlyRu
         if (event.at("event") != "progress") steps += event.dump() + "\n";
     EXPECT_THAT(steps, HasSubstr(R"(,"required":"LoginGate"}
 {"event":"workflow","from":"Interactive Online Install","to":"DownloadOnly"}
-{"event":"step","processed":"WelcomeGate","required":"SLAGate"})"));
+{"event":"step","processed":"LoginGate","required":"LoginGate"})"));
 }
 
 TEST_F(DownloadOnlyTest, WithoutARepositoryAddressTheRunDoesNotStart) {

@@ -99,7 +99,9 @@ TEST_P(WorkflowRunnerSwitchTest, GoesOnFromTheNewWorkflowsFirstOpenGate) {
     EXPECT_EQ(failures, GetParam().failures);
     // Sign-in data outlives a switch; what the first workflow chose does not.
     EXPECT_EQ(independent().getLoginRequestParameters().getEndPoint(), u"https://sign-in.example");
-    if (GetParam().end == RunEnd::Completed) EXPECT_EQ(handler->getUserInputFolder(), u"");
+    if (GetParam().end == RunEnd::Completed) {
+        EXPECT_EQ(handler->getUserInputFolder(), u"");
+    }
 }
 
 const std::u16string kToDownload = std::u16string(kOnline) + u">DownloadOnly";
