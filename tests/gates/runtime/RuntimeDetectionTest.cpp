@@ -1,12 +1,17 @@
 // The runtime installer's first decisions: whether an earlier runtime is on this machine (where,
-// with which products, at which level), and what to do with it (the update scenario).
+// with which products, at which level), what to do with it (the update scenario), and the
+// explanation the product step shows instead of being skipped when the installation cannot go on.
 #include "RuntimeTesting.h"
+#include "fl/i18n/Message.h"
 #include "gates/runtime/PreviousQRTInstallationDetectionGate.h"
 #include "gates/runtime/UpdateScenarioDecision.h"
+#include "gates/runtime/VeloraRuntimeProductSelectionGate.h"
+#include "install/productidentifier/ProductIdentifier.h"
 
 namespace runtime_test {
 namespace {
 
+using runtime_test::PrintTo;
 namespace wu = install::product_installer::workflow_utils;
 
 struct Decision {
@@ -21,13 +26,12 @@ class UpdateScenarioTest : public testing::TestWithParam<Decision> {};
 
 TEST_P(UpdateScenarioTest, FollowsTheLevelsTheProductsAndTheRepository) {
     const auto& row = GetParam();
-    const auto decision =
+    const auto [scenario, products] =
         wu::decideUpdateScenario(codes(row.installed), codes(row.selected), row.installedLevel,
                                  row.offeredLevel, row.folderRepository);
-    const auto products = decision.productsToInstall;
-    EXPECT_EQ(joined(decision.scenario) + "|" +
-                  (products ? joined(Texts(products->begin(), products->end())) : std::string("keep")),
-              row.decided);
+    EXPECT_EQ(
+        joined(scenario) + "|" + (products ? joined(Texts(products->begin(), products->end())) : "keep"),
+        row.decided);
 }
 
 // clang-format off
@@ -49,83 +53,120 @@ INSTANTIATE_TEST_SUITE_P(Folders, UpdateScenarioTest, testing::Values(
 class TestDetectionGate : public wu::PreviousQRTInstallationDetectionGate {
 public:
     using PreviousQRTInstallationDetectionGate::PreviousQRTInstallationDetectionGate;
-    std::filesystem::path registry;
     MockSupply<MockEngine> engines;
 
 protected:
-    std::unique_ptr<install::platformutil::DefaultDirectoryProvider> getDefaultDirectoryProvider()
-        const override {
-        return std::make_unique<install::platformutil::DefaultDirectoryProvider>(registry);
-    }
     std::unique_ptr<install::productidentifier::ProductIdentifier> getProductIdentifier() const override {
-        return runtimeCatalogue();
+        return std::make_unique<install::productidentifier::ProductIdentifier>(
+            std::make_shared<const install::productidentifier::ProductCatalogue>(
+                install::productidentifier::ProductCatalogue::fromJson(
+                    R"({"products": [{"baseCode": "VELORA_RUNTIME", "name": "Velora Runtime",
+            "controlling": true, "registry": {"keyRoot": "HKEY_LOCAL_MACHINE", "key": "SOFTWARE\\Velora Runtime", "subRoot": "2031.1"}}]})")));
     }
     std::unique_ptr<install::engine::Engine> getEngineInstance() const override { return engines.next(); }
 };
 
 struct Earlier {
     const char* name;
-    bool recorded;
+    bool recorded, testRunKnowsIt;
     std::string installed;
-    std::optional<std::string> versionInfo;
-    std::string found;  // flag|install folder|default|user input|level|products ("R" for the recorded folder)
+    std::string versionInfo;
+    std::string found;  // flag|install folder|default|user input|level|products, "R" for the runtime's folder
 };
 
-class DetectionTest : public runtime_test::RuntimeFixture, public testing::WithParamInterface<Earlier> {};
+class DetectionTest : public RuntimeFixture, public testing::WithParamInterface<Earlier> {};
 
 TEST_P(DetectionTest, PointsTheFolderAtTheRecordedRuntimeWithItsProductsAndLevel) {
     TestDetectionGate gate(u"PreviousQRTInstallationDetectionGate", handler);
-    gate.registry = registryRoot();
-    const auto runtime = scratch.makeFolder("opt/runtime").u16string();
+    const auto runtime = scratch.writeFile("opt/r/VersionInfo.xml", GetParam().versionInfo).parent_path();
     if (GetParam().recorded) {
-        install::platformutil::DefaultDirectoryProvider(registryRoot())
-            .recordApplicationInstallation(u"HKEY_LOCAL_MACHINE", u"2031.1",
-                                           u"SOFTWARE\\Kestrelix\\Velora Runtime", runtime);
+        install::platformutil::DefaultDirectoryProvider().recordApplicationInstallation(
+            u"HKEY_LOCAL_MACHINE", u"2031.1", u"SOFTWARE\\Velora Runtime", runtime.u16string());
     }
-    if (GetParam().versionInfo) scratch.writeFile("opt/runtime/VersionInfo.xml", *GetParam().versionInfo);
     gate.engines.arrange(workflow_test::findsInstalled(codes(GetParam().installed)));
+    handler->setOfferedProducts({u"VELORA_RUNTIME"});
     handler->setUserInputFolder(u"typed");
+    handler->setIsBat(GetParam().testRunKnowsIt);
+    handler->setHasPrevQRTInstallation(GetParam().testRunKnowsIt);
     gate.setDefaultData();
     auto found = joined(dependent().getHasPrevQRTInstallation(), handler->getInstallFolder(),
                         handler->getDefaultFolder(), handler->getUserInputFolder(),
                         handler->getInstalledProductsReleaseUpdateLevel(), handler->getInstalledProducts());
-    for (auto at = found.find(joined(runtime)); at != std::string::npos; at = found.find(joined(runtime)))
-        found.replace(at, joined(runtime).size(), "R");
+    for (auto at = found.find(runtime.string()); at != std::string::npos; at = found.find(runtime.string()))
+        found.replace(at, runtime.string().size(), "R");
     EXPECT_EQ(found, GetParam().found);
 }
 
+constexpr char kLevel4[] = "<VersionInfo><UpdateLevel>4</UpdateLevel></VersionInfo>";
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Machines, DetectionTest, testing::Values(
-    Earlier{"NoRuntimeRecorded", false, "R", "<VersionInfo><UpdateLevel>4</UpdateLevel></VersionInfo>", "false|||typed|0|[]"},
-    Earlier{"RuntimeAtItsLevel", true, "R G", "<VersionInfo><UpdateLevel>4</UpdateLevel></VersionInfo>", "true|R|R|R|4|[G,R]"},
-    Earlier{"UnreadableVersionInfo", true, "R", "<VersionInfo><UpdateLevel>", "true|R|R|R|-1|[R]"},
-    Earlier{"FolderWithoutProducts", true, "", "<VersionInfo><UpdateLevel>4</UpdateLevel></VersionInfo>", "true|R|R|R|-1|[]"}),
+    Earlier{"NoRuntimeRecorded", false, false, "R", kLevel4, "false|||typed|0|[]"},
+    Earlier{"RuntimeAtItsLevel", true, false, "R G", kLevel4, "true|R|R|R|4|[G,R]"},
+    Earlier{"UnreadableVersionInfo", true, false, "R", "<VersionInfo><UpdateLevel>", "true|R|R|R|-1|[R]"},
+    Earlier{"FolderWithoutProductsHasNoLevel", true, false, "", kLevel4, "true|R|R|R|-1|[]"},
+    Earlier{"TestRunThatAlreadyKnowsOfARuntime", true, true, "R", kLevel4, "true|||typed|0|[]"}),
     rowName);
 // clang-format on
 
-TEST_F(RuntimeFixture, ATestRunThatKnowsOfAnEarlierRuntimeIsNotAskedAgainAndClearingResetsTheFolder) {
-    TestDetectionGate gate(u"PreviousQRTInstallationDetectionGate", handler);
-    handler->setIsBat(true);
-    handler->setHasPrevQRTInstallation(true);
-    handler->setInstallFolder(u"/opt/earlier");
+// The products installed at level 3 and the level offered; then the runtime's products G, R and X
+// from the folder beside the installer, if it is there. G is selected, or the application
+// requires R and X.
+struct Folder {
+    const char* name;
+    bool packagedApplication;
+    std::string installed;
+    int offeredLevel;
+    bool packagesThere;
+    std::function<std::u16string()> explanation;  // none: the page is skipped
+    std::string decided;                          // scenario|selection|from the folder|error item type
+};
+
+class ProductStepTest : public RuntimeFixture, public testing::WithParamInterface<Folder> {};
+
+TEST_P(ProductStepTest, DecidesTheScenarioAndExplainsWhyItCannotGoOn) {
+    wu::VeloraRuntimeProductSelectionGate gate(u"RuntimeProducts", handler);
+    if (GetParam().packagesThere) independent().setPackagesRoot(scratch.makeFolder("packages").u16string());
+    handler->setProductRepoAdapterInstance(repositoryOf(codes("G R X")));
+    handler->setIsFolderRepoInstance(true);
+    independent().getRelease().setUpdateLevel(GetParam().offeredLevel);
+    handler->setInstalledProductsReleaseUpdateLevel(3);
+    handler->setInstalledProducts(codes(GetParam().installed));
+    select({u"G"});
+    if (GetParam().packagedApplication) {
+        handler->setWorkflow(u"Vantapak Install");
+        dependent().setIsVantapakInstallation(true);
+        auto required = independent().getUserApplicationData().getAppRequiredProducts().modify();
+        required.insert(u"X");
+        required.insert(u"R");
+        required.commit();
+    }
     gate.setDefaultData();
-    EXPECT_EQ(gate.engines.handedOut(), 0);
-    gate.clearInputData();
-    submit(gate);
-    EXPECT_EQ(joined(handler->getInstallFolder(), processed(u"PreviousQRTInstallationDetectionGate")),
-              "|true");
+    const bool skipped = gate.checkIfShouldBeSkipped();
+    const auto item = dependent().getQrtErrorItem();
+    EXPECT_EQ(joined(handler->getUpdateScenario(), handler->getSelectedProducts(),
+                     handler->IsFolderRepoInstance(), item.isNull() ? "-" : joined(item.getErrorType())),
+              GetParam().decided);
+    const auto explanation = GetParam().explanation ? Texts{GetParam().explanation()} : Texts{};
+    EXPECT_EQ(joined(skipped, item.isNull() ? Texts{} : Texts{item.getErrorMessage()}, log.lines()),
+              joined(explanation.empty(), explanation, explanation));
+    EXPECT_TRUE(skipped || gate.checkIfDataIsReady()) << "a page that only explains needs nothing";
 }
 
-TEST_F(RuntimeFixture, AFolderWhoseProductsCannotBeListedLeavesTheGateLogged) {
-    TestDetectionGate gate(u"PreviousQRTInstallationDetectionGate", handler);
-    gate.registry = registryRoot();
-    install::platformutil::DefaultDirectoryProvider(registryRoot())
-        .recordApplicationInstallation(u"HKEY_LOCAL_MACHINE", u"2031.1",
-                                       u"SOFTWARE\\Kestrelix\\Velora Runtime", u"/opt/r");
-    gate.engines.arrange(workflow_test::findsUnreadableRecord());
-    EXPECT_THROW(gate.setDefaultData(), install::engine::EngineInvalidInstalledProductsException);
-    EXPECT_THAT(log.lines(), ElementsAre(u"Failed to retrieve installed products"));
+std::u16string runtimeMessage(const char* key) {
+    return fl::i18n::message(key, "2031.1", "Velora Runtime", "l64pc");
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Installations, ProductStepTest, testing::Values(
+    Folder{"RuntimeAlreadyInstalled", false, "G R", 3, true, [] { return fl::i18n::message("alreadyHasRuntimeMsg", "Velora Runtime", "2031.1"); }, "1|[]|true|1"},
+    Folder{"AProductFolderCannotUpdateWhatItWasNotAskedFor", false, "R X", 5, true, [] { return runtimeMessage("runtimeIncompatibleMsg"); }, "5|[]|true|0"},
+    Folder{"WithoutAProductFolderTheOnlineRepositoryUpdatesEverything", false, "R X", 5, false, nullptr, "4|[G,R,X]|false|-"},
+    Folder{"AnApplicationAsksForEveryInstalledProduct", true, "R X", 5, true, nullptr, "4|[R,X]|true|-"},
+    Folder{"AnApplicationOverAnUpToDateRuntime", true, "R X", 3, true, nullptr, "1|[]|true|-"},
+    Folder{"AnApplicationNeedingARuntimeTheFolderCannotGive", true, "R X Y", 5, true, [] { return runtimeMessage("vantapakIncompatibleMsg"); }, "5|[]|true|2"}),
+    rowName);
+// clang-format on
 
 }  // namespace
 }  // namespace runtime_test

@@ -11,27 +11,22 @@
 namespace runtime_test {
 namespace {
 
-namespace wu = install::product_installer::workflow_utils;
+using runtime_test::PrintTo;
 namespace fs = std::filesystem;
-using fl::i18n::message;
 using registration::productconfig::ProductRegistrationRunner;
-using workflow_test::readText;
 
-class NotingRunner : public ProductRegistrationRunner {
-public:
-    NotingRunner()
-        : ProductRegistrationRunner(std::map<std::string, std::string>{{"skiposcommands", "true"}}) {}
+// Registers nothing on this machine.
+struct SilentRunner : ProductRegistrationRunner {
+    SilentRunner() : ProductRegistrationRunner(std::map<std::string, std::string>{}) {}
     void runRegistrationCommands() const override {}
-    std::u16string getInstallationNotes(const Texts& products) const override {
-        return u"Installed " + fl::i18n::to_u16string(joined(products));
-    }
+    std::u16string getInstallationNotes(const Texts&) const override { return {}; }
 };
 
-class TestRuntimeProgressGate : public wu::VeloraRuntimeProgressGate {
+class TestRuntimeProgressGate : public install::product_installer::workflow_utils::VeloraRuntimeProgressGate {
 public:
     using VeloraRuntimeProgressGate::VeloraRuntimeProgressGate;
     MockSupply<MockEngine> engines;
-    fs::path registry, installer;
+    fs::path installer;
     mutable std::map<std::string, std::string> options;
 
 protected:
@@ -39,21 +34,19 @@ protected:
     std::unique_ptr<ProductRegistrationRunner> getProductRegistrationRunnerInstance(
         const std::u16string& folder) const override {
         options = VeloraRuntimeProgressGate::getProductRegistrationRunnerInstance(folder)->options();
-        return std::make_unique<NotingRunner>();
-    }
-    std::unique_ptr<install::registry::RegistryReader> getRegistryReaderInstance() const override {
-        return std::make_unique<install::registry::RegistryReader>(registry);
+        return std::make_unique<SilentRunner>();
     }
     std::u16string getInstallPathWrapper() const override { return installer.u16string(); }
 };
 
+// The runtime R and X is installed in /opt/vr; G and R are selected. Each engine run is noted as
+// type|products|archives folder.
 class RuntimeProgressTest : public RuntimeFixture {
 protected:
     RuntimeProgressTest() {
-        handler->setInstallFolder(folder);
+        handler->setInstallFolder(u"/opt/vr");
         handler->setInstalledProducts(codes("R X"));
         select({u"G", u"R"});
-        gate.registry = registryRoot();
         gate.installer = scratch.makeFolder("installer");
         gate.engines.arrange([this](MockEngine& engine) {
             ON_CALL(engine, start)
@@ -64,128 +57,80 @@ protected:
                 });
         });
     }
-    void searchPath(const std::u16string& value) const {
-        install::registry::RegistryStore(registryRoot())
-            .write(u"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-                   u"Path", value);
-    }
-    bool completed() const { return processed(u"VeloraRuntimeProgressGate"); }
+    bool completed() const { return processed(u"RuntimeProgress"); }
 
-    const std::u16string folder = u"/opt/velora runtime";
-    const std::u16string entry = folder + u"/runtime/w64pc";
     std::vector<std::string> starts;
     bool failing = false;
-    TestRuntimeProgressGate gate{u"VeloraRuntimeProgressGate", handler};
+    TestRuntimeProgressGate gate{u"RuntimeProgress", handler};
 };
 
+// The scenario, how the engine fares and the machine's search path; then the engine runs, whether
+// the step completed and the note about the search path ("-" for none).
 struct Run {
     const char* name;
     UpdateScenario scenario;
-    bool engineFails;
-    std::string outcome;  // engine runs (type|products|archives) then whether the step completed
+    bool engineFails, testRun;
+    std::u16string searchPath;
+    std::string outcome;
 };
 
-class ScenarioRunTest : public RuntimeProgressTest, public testing::WithParamInterface<Run> {};
+class RunTest : public RuntimeProgressTest, public testing::WithParamInterface<Run> {};
 
-TEST_P(ScenarioRunTest, RunsTheEngineAsTheScenarioSays) {
+TEST_P(RunTest, FollowsTheScenarioAndNotesARuntimeMissingFromTheSearchPath) {
+    install::registry::RegistryStore(registryRoot())
+        .write(u"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+               u"Path", GetParam().searchPath);
+    handler->setIsBat(GetParam().testRun);
     handler->setUpdateScenario(GetParam().scenario);
     failing = GetParam().engineFails;
     submit(gate);
-    EXPECT_EQ(joined(starts) + "|" + joined(completed()), GetParam().outcome);
+    const auto note = dependent().getPathIssueNotes();
+    const auto noted = note.empty()                                                        ? "-"
+                       : note == fl::i18n::message("existingSystemPathTooLong", "/opt/vr") ? "noted"
+                                                                                           : joined(note);
+    EXPECT_EQ(joined(starts, completed(), noted), GetParam().outcome);
 }
 
+constexpr char16_t kLastEntry[] = u"C:\\Windows;/opt/vr/runtime/w64pc";
+
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Scenarios, ScenarioRunTest, testing::Values(
-    Run{"AlreadyUpToDate", UpdateScenario::AlreadyUpToDate, false, "[]|true"},
-    Run{"FreshInstallation", UpdateScenario::FreshInstallation, false, "[0|[G,R]|archives]|true"},
-    Run{"NewerLevelRemovesTheRuntimeFirst", UpdateScenario::UpdateToNewerLevel, false, "[3|[R,X]|temp_placeholder,0|[G,R]|archives]|true"},
-    Run{"NotPossibleFromAFolder", UpdateScenario::UpdateNotPossibleFromFolderRepository, false, "[]|true"},
-    Run{"FailedInstallationStaysOpen", UpdateScenario::ProductsAdded, true, "[0|[G,R]|archives]|false"}),
+INSTANTIATE_TEST_SUITE_P(Scenarios, RunTest, testing::Values(
+    Run{"AlreadyUpToDate", UpdateScenario::AlreadyUpToDate, false, false, u"", "[]|true|-"},
+    Run{"FreshInstallationWithoutThePath", UpdateScenario::FreshInstallation, false, false, u"", "[0|[G,R]|archives]|true|noted"},
+    Run{"NewerLevelRemovesTheRuntimeFirst", UpdateScenario::UpdateToNewerLevel, false, false, kLastEntry, "[3|[R,X]|temp_placeholder,0|[G,R]|archives]|true|-"},
+    Run{"NotPossibleFromAFolder", UpdateScenario::UpdateNotPossibleFromFolderRepository, false, false, u"", "[]|true|-"},
+    Run{"FailedInstallationStaysOpen", UpdateScenario::ProductsAdded, true, false, u"", "[0|[G,R]|archives]|false|-"},
+    Run{"RuntimeAsAMiddleEntryOfThePath", UpdateScenario::FreshInstallation, false, false, u"C:\\Windows;/opt/vr/runtime/w64pc;D:\\x", "[0|[G,R]|archives]|true|-"},
+    Run{"OnlyALongerEntryInThePath", UpdateScenario::FreshInstallation, false, false, u"/opt/vr/runtime/w64pc64;C:\\Windows", "[0|[G,R]|archives]|true|noted"},
+    Run{"TestRunsAreNotNoted", UpdateScenario::FreshInstallation, false, true, u"", "[0|[G,R]|archives]|true|-"}),
     rowName);
 // clang-format on
 
-struct SearchPath {
-    const char* name;
-    std::optional<std::u16string> value;  // "E" stands for the runtime's entry
-    bool testRun;
-    bool noted;
-};
-
-class SearchPathTest : public RuntimeProgressTest, public testing::WithParamInterface<SearchPath> {};
-
-TEST_P(SearchPathTest, ANoteTellsTheUserToAddTheRuntimeWhenThePathLacksIt) {
-    if (auto value = GetParam().value) {
-        if (const auto at = value->find(u'E'); at != std::u16string::npos) value->replace(at, 1, entry);
-        searchPath(*value);
-    }
-    handler->setIsBat(GetParam().testRun);
-    handler->setUpdateScenario(UpdateScenario::FreshInstallation);
+// An application that comes with its own program, over an up-to-date runtime; an older copy of it
+// is in the way.
+TEST_F(RuntimeProgressTest, APackagedApplicationIsCopiedWithItsIconGuideAndUninstallerAndRegistered) {
+    handler->setWorkflow(u"Vantapak Install");
+    handler->setUpdateScenario(UpdateScenario::AlreadyUpToDate);
+    for (const auto* file : {"application/bin/viewer", "application/GettingStarted.html", "orbit.png",
+                             "orbitview", "ApplicationInstallerManifest.xml"})
+        scratch.writeFile(fs::path("bundle") / file, file);
+    scratch.writeFile("apps/application/bin/viewer", "older");
+    workflow_test::writeZip(gate.installer / "app_uninstaller.zip",
+                            {{"uninstall-application.sh", "#!/bin/sh"}});
+    const auto record = independent().getUserApplicationData();
+    record.setExtractedBundleDirectory((scratch.path() / "bundle").u16string());
+    record.setInstallationDirectory((scratch.path() / "apps").u16string());
+    record.setIcon(u"orbit.png");
+    record.setMainProgram(u"orbitview");
     submit(gate);
-    const auto note = GetParam().noted ? message("existingSystemPathTooLong", folder) : u"";
-    EXPECT_EQ(joined(dependent().getPathIssueNotes(), dependent().getInstallationNotes(), completed()),
-              joined(note, "Installed [G,R]", true));
-    EXPECT_THAT(log.lines(), testing::Contains(note));
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Machines, SearchPathTest, testing::Values(
-    SearchPath{"MiddleEntry", u"C:\\Windows;E;D:\\tools", false, false},
-    SearchPath{"LastEntry", u"C:\\Windows;E", false, false},
-    SearchPath{"OnlyALongerEntry", u"E64;C:\\Windows", false, true},
-    SearchPath{"NoPathValue", std::nullopt, false, true},
-    SearchPath{"TestRunsAreNotNoted", std::nullopt, true, false}),
-    rowName);
-// clang-format on
-
-// The bundle of an application with its own program, and where it goes.
-class PackagedApplicationTest : public RuntimeProgressTest {
-protected:
-    PackagedApplicationTest() {
-        handler->setWorkflow(u"Vantapak Install");
-        handler->setUpdateScenario(UpdateScenario::AlreadyUpToDate);
-        scratch.writeFile("bundle/application/bin/viewer.bin", "program");
-        scratch.writeFile("bundle/application/GettingStarted.html", "guide");
-        scratch.writeFile("bundle/orbit.png", "icon");
-        scratch.writeFile("bundle/orbitview", "launcher");
-        scratch.writeFile("bundle/ApplicationInstallerManifest.xml", "<manifest/>");
-        workflow_test::writeZip(gate.installer / "app_uninstaller.zip",
-                                {{"uninstall-application.sh", "#!/bin/sh"}});
-        const auto application = independent().getUserApplicationData();
-        application.setExtractedBundleDirectory((scratch.path() / "bundle").u16string());
-        application.setInstallationDirectory(target().u16string());
-        application.setIcon(u"orbit.png");
-        application.setMainProgram(u"orbitview");
-        application.setApplicationName(u"Orbitview");
-        application.setApplicationVersion(u"2.4");
-    }
-    fs::path target() const { return scratch.path() / "apps/Orbitview"; }
-};
-
-TEST_F(PackagedApplicationTest, IsCopiedWithItsIconGuideAndUninstallerAndRegisteredForLaunching) {
-    scratch.writeFile("apps/Orbitview/application/bin/viewer.bin", "older program");
-    submit(gate);
-    const auto app = target() / "application";
-    EXPECT_EQ(joined(readText(app / "bin/viewer.bin"), readText(target() / "orbit.png"),
-                     readText(target() / "uninstall/ApplicationInstallerManifest.xml"),
-                     readText(target() / "uninstall/uninstall-application.sh"), completed()),
-              "program|icon|<manifest/>|#!/bin/sh|true");
-    EXPECT_EQ(independent().getUserApplicationData().getGettingStartedGuideLocation(),
-              (app / "GettingStarted.html").u16string());
-    EXPECT_EQ(gate.options.at("vantapakapplicationfilepath") + "|" +
-                  gate.options.at("vantapakapplicationiconfilepath") + "|" +
-                  gate.options.at("vantapakapplicationname") + "|" +
-                  gate.options.at("vantapakapplicationversion"),
-              (app / "orbitview").string() + "|" + (target() / "orbit.png").string() + "|Orbitview|2.4");
-    EXPECT_EQ(dependent().getInstallationNotes(), u"Installed [G,R]") << "the application is registered";
-}
-
-TEST_F(PackagedApplicationTest, AFolderThatCannotBeMadeIsLoggedAndTheRuntimeStepStillCompletes) {
-    scratch.writeFile("apps/Orbitview", "a file in the way");
-    submit(gate);
-    EXPECT_THAT(log.lines(), testing::IsSupersetOf(
-                                 {u"Failed to create directory " + (target() / "application").u16string(),
-                                  std::u16string(u"Failed to install user application.")}));
-    EXPECT_TRUE(completed());
+    const auto at = [&](const char* file) { return workflow_test::readText(scratch.path() / "apps" / file); };
+    EXPECT_EQ(joined(at("application/bin/viewer"), at("orbit.png"),
+                     at("uninstall/ApplicationInstallerManifest.xml"),
+                     at("uninstall/uninstall-application.sh"), record.getGettingStartedGuideLocation(),
+                     completed(), gate.options.at("vantapakapplicationfilepath")),
+              joined("application/bin/viewer", "orbit.png", "ApplicationInstallerManifest.xml", "#!/bin/sh",
+                     (scratch.path() / "apps/application/GettingStarted.html").string(), true,
+                     (scratch.path() / "apps/application/orbitview").string()));
 }
 
 }  // namespace
