@@ -84,7 +84,7 @@ bool VeloraRuntimeProductSelectionGate::checkIfShouldBeSkipped() const {
             return explain(kIncompatibleApplication,
                            fl::i18n::message("vantapakIncompatibleMsg", family, kRuntimeName, platform));
         }
-        // The application may need products the folder lacks: the list comes from the repository.
+        // The online repository may have been configured for another level since the defaults.
         if (!handler->IsFolderRepoInstance()) {
             getProducts();
             populateDataModelWithAvailableProducts();

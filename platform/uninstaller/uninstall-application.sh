@@ -26,7 +26,7 @@ fi
 rm -rf -- "$application"
 rm -rf -- "$here"
 for left in "$installation"/* "$installation"/.[!.]*; do
-    [ -e "$left" ] && echo "Left in place: $left"
+    if [ -e "$left" ]; then echo "Left in place: $left"; fi
 done
 rmdir -- "$installation" 2>/dev/null || true
 echo "The application in $installation has been removed."
