@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "install/cpputil/LogMessages.h"
+
 namespace install::product_installer::workflow_utils {
 
 namespace {
