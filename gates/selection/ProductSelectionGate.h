@@ -120,6 +120,10 @@ protected:
     virtual std::unique_ptr<install::platformutil::VolumeDetector> getVolumeDetetorInstance() const;
     virtual std::string getLocation() const;
 
+    // The name and the handler, for derived pages that decide more than this one.
+    const std::u16string& gateName() const { return name; }
+    const std::shared_ptr<DataModelHandler>& dataModelHandler() const { return handler; }
+
 private:
     // The display list of the missing products, sorted, stored as the model's missing products.
     ProductToDisplayList storeMissingProducts(const ProductList& missing) const;

@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <optional>
+#include <system_error>
+#include <utility>
 
-#include "ApplicationRegistry.h"
+#include "RegistryStore.h"
 #include "UserFolders.h"
 #include "fl/i18n/TextConversion.h"
 
@@ -12,6 +15,14 @@ namespace install::platformutil {
 namespace {
 
 constexpr const char16_t* kProductFolder = u"Velora";
+constexpr const char16_t* kInstallationFolderValue = u"InstallationFolder";
+
+// The registry key of an installation record; nothing for an empty key, which names no product.
+std::optional<std::u16string> installationKey(const std::u16string& keyRoot, const std::u16string& subRoot,
+                                              const std::u16string& key) {
+    if (install::registry::RegistryStore::normalisedKey(key).empty()) return std::nullopt;
+    return install::registry::RegistryStore::normalisedKey(keyRoot + u'\\' + key + u'\\' + subRoot);
+}
 
 char16_t separatorOf(Platform platform) { return platform == Platform::Windows ? u'\\' : u'/'; }
 
@@ -41,7 +52,12 @@ std::u16string homeOn(Platform platform) {
 
 }  // namespace
 
-DefaultDirectoryProvider::DefaultDirectoryProvider() = default;
+DefaultDirectoryProvider::DefaultDirectoryProvider()
+    : DefaultDirectoryProvider(install::registry::RegistryStore::defaultRoot()) {}
+
+DefaultDirectoryProvider::DefaultDirectoryProvider(std::filesystem::path registryRoot)
+    : registryRoot_(std::move(registryRoot)) {}
+
 DefaultDirectoryProvider::~DefaultDirectoryProvider() = default;
 
 std::u16string DefaultDirectoryProvider::getDefaultInstallationDirectory(
@@ -50,9 +66,11 @@ std::u16string DefaultDirectoryProvider::getDefaultInstallationDirectory(
     const std::u16string& registryKeySubRoot, const std::u16string& registryKeyRoot,
     const std::u16string& registryKey) const {
     if (!ignorePreviousInstallation) {
+        const auto key = installationKey(registryKeyRoot, registryKeySubRoot, registryKey);
         const auto recorded =
-            ApplicationRegistry::forCurrentUser().find(registryKeyRoot, registryKeySubRoot, registryKey);
-        if (recorded) return *recorded;
+            key ? install::registry::RegistryStore(registryRoot_).read(*key, kInstallationFolderValue)
+                : std::nullopt;
+        if (recorded && !recorded->empty()) return *recorded;
     }
     std::u16string folder = getPlatformInstallationDirectory(platform);
     append(folder, relativePath.empty() ? productFamily : relativePath.u16string(), platform);
@@ -103,17 +121,25 @@ std::u16string DefaultDirectoryProvider::getUserAppDataDirectory() const {
 bool DefaultDirectoryProvider::isApplicationPrevInstalled(const std::u16string& registryKeyRoot,
                                                           const std::u16string& registryKeySubRoot,
                                                           const std::u16string& registryKey) const {
-    return ApplicationRegistry::forCurrentUser()
-        .find(registryKeyRoot, registryKeySubRoot, registryKey)
-        .has_value();
+    const auto key = installationKey(registryKeyRoot, registryKeySubRoot, registryKey);
+    if (!key) return false;
+    const auto recorded =
+        install::registry::RegistryStore(registryRoot_).read(*key, kInstallationFolderValue);
+    return recorded && !recorded->empty();
 }
 
 void DefaultDirectoryProvider::recordApplicationInstallation(const std::u16string& registryKeyRoot,
                                                              const std::u16string& registryKeySubRoot,
                                                              const std::u16string& registryKey,
                                                              const std::u16string& installationFolder) const {
-    ApplicationRegistry::forCurrentUser().record(registryKeyRoot, registryKeySubRoot, registryKey,
-                                                 installationFolder);
+    const auto key = installationKey(registryKeyRoot, registryKeySubRoot, registryKey);
+    if (!key) {
+        throw std::filesystem::filesystem_error("no registry entry for an empty key", registryRoot_,
+                                                std::make_error_code(std::errc::invalid_argument));
+    }
+    install::registry::RegistryStore(registryRoot_)
+        .write(*key, kInstallationFolderValue,
+               installationFolder.empty() ? std::nullopt : std::optional<std::u16string>(installationFolder));
 }
 
 }  // namespace install::platformutil

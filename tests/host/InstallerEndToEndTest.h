@@ -57,6 +57,7 @@ public:
                         {"XDG_CONFIG_HOME", (home / ".config").string()},
                         {"XDG_DATA_HOME", (home / ".local" / "share").string()},
                         {"TMPDIR", (root() / "tmp").string()},
+                        {"VELORA_REGISTRY_ROOT", (root() / "registry").string()},
                         {"LC_ALL", "C.UTF-8"}};
     }
 

@@ -18,6 +18,22 @@ bool exists(const std::u16string& path);
 // std::filesystem::filesystem_error when a folder cannot be created.
 bool create_directories(const std::u16string& path);
 
+// Whether the path names a folder, or a regular file, following links. A missing entry is
+// false; any other failure to look throws std::filesystem::filesystem_error.
+bool is_directory(const std::u16string& path);
+bool is_regular_file(const std::u16string& path);
+
+// Copies a file over whatever the target holds. The copy is written beside the target, flushed
+// and then renamed over it, so the target is either the old file or the whole new one. Throws
+// std::filesystem::filesystem_error naming the path that failed.
+void copy_file(const std::u16string& from, const std::u16string& to);
+
+// Copies a folder into another, with everything below it: folders are created as needed, files
+// are copied as copy_file copies them, replacing files of the same name, and symbolic links are
+// copied as links. What the target already holds besides stays. Throws
+// std::filesystem::filesystem_error naming the path that failed.
+void copy_folder(const std::u16string& from, const std::u16string& to);
+
 // The last component of a path, accepting both '/' and '\' as separators so that a Windows path
 // named in a product description works too; empty for a path that ends in a separator.
 std::u16string filename(const std::u16string& path);

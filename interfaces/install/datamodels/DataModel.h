@@ -70,6 +70,11 @@ TQ_ELEMENT("install::datamodels::product_installer", QRTErrorItem, ::tq::zero::E
            (PROPERTY, QRTErrorType, errorType, ErrorType)
            (PROPERTY, std::u16string, errorMessage, ErrorMessage))
 
+// The packaged application the Vantapak workflow installs with the runtime: the bundle the
+// installer unpacked (extractedBundleDirectory, holding the "application" folder, the icon file
+// and, for an application that comes with its own program, mainProgram), where it goes
+// (installationDirectory), its name and version, the bytes it needs, and where its getting-started
+// guide landed once installed.
 TQ_ELEMENT("install::datamodels::product_installer", UserApplicationData, ::tq::zero::Element,
            (PROPERTY, std::u16string, icon, Icon)
            (PROPERTY, std::u16string, logo, Logo)
@@ -79,7 +84,12 @@ TQ_ELEMENT("install::datamodels::product_installer", UserApplicationData, ::tq::
            (PROPERTY, std::u16string, defaultInstallationDirectory, DefaultInstallationDirectory)
            (PROPERTY, std::u16string, userInputInstallationDirectory, UserInputInstallationDirectory)
            (PROPERTY, std::u16string, installationDirectory, InstallationDirectory)
-           (STRING_SET, ANY, appRequiredProducts, AppRequiredProducts))
+           (STRING_SET, ANY, appRequiredProducts, AppRequiredProducts)
+           (PROPERTY, std::u16string, applicationName, ApplicationName)
+           (PROPERTY, std::u16string, applicationVersion, ApplicationVersion)
+           (PROPERTY, std::u16string, mainProgram, MainProgram)
+           (PROPERTY, std::uint64_t, requiredDiskSpace, RequiredDiskSpace)
+           (PROPERTY, std::u16string, gettingStartedGuideLocation, GettingStartedGuideLocation))
 
 TQ_ELEMENT("install::datamodels::product_installer", ProductToDisplay, ::tq::zero::Element,
            (PROPERTY, std::u16string, baseCode, BaseCode)

@@ -9,13 +9,18 @@
 namespace install::platformutil {
 
 // Where things go by default: installation, download and application-data folders, and the
-// record of earlier installations (the registry on Windows; on Linux a small file store under
-// the user's configuration folder, "<config>/velora-installer/registry", that mirrors its keys).
-// Paths for this platform follow its conventions (XDG variables, $HOME); paths asked for
-// another platform use that platform's conventional form and separator.
+// record of earlier installations. Installations are recorded machine-wide, in the registry on
+// Windows and on Linux in the registry file store every installer of the machine shares (see
+// install/registry/RegistryReader.h), as the value "InstallationFolder" of the key
+// "<key root>\<key>\<key sub-root>". Paths for this platform follow its conventions (XDG
+// variables, $HOME); paths asked for another platform use that platform's conventional form
+// and separator.
 class COMPONENT_API DefaultDirectoryProvider {
 public:
+    // Over the registry of this machine.
     DefaultDirectoryProvider();
+    // Over the registry file store under another root.
+    explicit DefaultDirectoryProvider(std::filesystem::path registryRoot);
     virtual ~DefaultDirectoryProvider();
 
     // The recorded folder of an earlier installation under the registry key, unless
@@ -52,11 +57,16 @@ public:
                                             const std::u16string& registryKey) const;
 
     // Records (or, with an empty folder, forgets) the installation folder under the key; the
-    // registration after an installation calls it. Throws std::filesystem::filesystem_error.
+    // registration after an installation calls it. Throws std::filesystem::filesystem_error for
+    // an empty key or a registry that cannot be written, std::runtime_error for one that cannot
+    // be read.
     virtual void recordApplicationInstallation(const std::u16string& registryKeyRoot,
                                                const std::u16string& registryKeySubRoot,
                                                const std::u16string& registryKey,
                                                const std::u16string& installationFolder) const;
+
+private:
+    std::filesystem::path registryRoot_;
 };
 
 }  // namespace install::platformutil

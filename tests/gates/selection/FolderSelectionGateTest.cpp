@@ -104,7 +104,7 @@ protected:
 
     // Where installations are recorded: none of this machine's.
     workflow_test::ScratchFolder scratch;
-    workflow_test::ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME", scratch.path().string()};
+    workflow_test::ScopedEnvironmentVariable registryRoot{"VELORA_REGISTRY_ROOT", scratch.path().string()};
     std::shared_ptr<workflow_test::MockRepositoryAdapter> folderRepository =
         std::make_shared<testing::NiceMock<workflow_test::MockRepositoryAdapter>>();
     TestableFolderSelectionGate gate{kFolderGate, handler};

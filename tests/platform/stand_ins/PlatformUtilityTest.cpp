@@ -28,7 +28,8 @@ TEST(DefaultDirectoryProvider, FoldersFollowTheXdgConventionsAndRecordsStayInsid
     const auto at = [&](const std::string& relative) { return (scratch.path() / relative).u16string(); };
     const Environment home{"HOME", (scratch.path() / "home").string()}, user{"USER", "tester"},
         config{"XDG_CONFIG_HOME", (scratch.path() / "config").string()}, data{"XDG_DATA_HOME", "relative"},
-        download{"XDG_DOWNLOAD_DIR", std::nullopt};
+        download{"XDG_DOWNLOAD_DIR", std::nullopt},
+        registry{"VELORA_REGISTRY_ROOT", (scratch.path() / "reg").string()};
     const DefaultDirectoryProvider provider;
     EXPECT_EQ(provider.getUserAppDataDirectory(), at("home/.local/share")) << "a relative one is ignored";
     EXPECT_EQ(provider.getDefaultDownloadDirectory(u"2025.1", Platform::Linux),
@@ -58,9 +59,12 @@ TEST(DefaultDirectoryProvider, FoldersFollowTheXdgConventionsAndRecordsStayInsid
     provider.recordApplicationInstallation(root, u"2025.1", key, u"");
     EXPECT_FALSE(provider.isApplicationPrevInstalled(root, u"2025.1", key))
         << "an empty folder removes the record";
-    provider.recordApplicationInstallation(u"..", u"..", u"..\\..\\escape", u"/opt/x");
-    EXPECT_TRUE(fs::exists(scratch.path() / "config/velora-installer/registry/escape"))
-        << "keys cannot leave the store";
+    provider.recordApplicationInstallation(root, u"2025.1", u"software/kestrelix//VELORA RUNTIME", u"/opt/x");
+    EXPECT_EQ(
+        DefaultDirectoryProvider(scratch.path() / "reg")
+            .getDefaultInstallationDirectory("", u"", Platform::Linux, false, u"", u"2025.1", root, key),
+        u"/opt/x")
+        << "the machine's store, whose keys compare as registry keys do";
     EXPECT_THROW(provider.recordApplicationInstallation(u"root", u"", u"", u"/opt/x"), fs::filesystem_error);
 }
 
