@@ -155,8 +155,13 @@ Download only (--workflow DownloadOnly):
   --download-folder DIR      the run's archives and installers go into a new time-stamped folder
                              in DIR; that folder installs offline (--packages-root FOLDER)
   --platforms A,B            platforms to fetch: w64pc, l64pc, m64in, m64ar (default: l64pc)
+
+Online (--workflow "Interactive Online Install", and download only):
   --repository URL           the online product repository (default: PRODUCT_REPOSITORY in the
-                             address configuration, urls.json beside the installer)
+                             address configuration, urls.json beside the installer). A signed-in
+                             account's access token is read from VELORA_ACCESS_TOKEN, never from
+                             the command line; the archives are downloaded below TMPDIR and a
+                             failed run's downloads are resumed by the next run into the folder
 
 Uninstall:
   --uninstall DIR            take away the products installed in DIR (only those of --products,
