@@ -201,10 +201,12 @@ InstallRun::PlannedProduct InstallRun::locate(const productdata::ProductRecord& 
                                                   kStartLocation);
         }
         if (request_.workflowType == WorkflowType::Install && isWebAddress(path)) {
-            repository_adapter::ArchiveSource source = webSource(record);
-            const std::uint64_t archiveBytes = source.size;
-            return {&record,          {}, false, estimatedInstallBytes(record.baseCode, {}), archiveBytes,
-                    std::move(source)};
+            PlannedProduct planned{};
+            planned.record = &record;
+            planned.installBytes = estimatedInstallBytes(record.baseCode, fs::path());
+            planned.source = webSource(record);
+            planned.archiveBytes = planned.source->size;
+            return planned;
         }
         archive = fs::path(path);
         if (!isRegularFile(archive)) {
