@@ -1,5 +1,6 @@
 #include "host/CatalogueBoundGates.h"
 
+#include "fl/i18n/TextConversion.h"
 #include "host/ConfiguredProxy.h"
 
 namespace velora::installer {
@@ -8,7 +9,7 @@ CatalogueFolderSelectionGate::CatalogueFolderSelectionGate(
     const std::u16string& name,
     const std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler>& handler,
     CatalogueComponents components)
-    : FolderSelectionGate(name, handler), components_(std::move(components)) {}
+    : FolderSelectionGate(name, handler), handler_(handler), components_(std::move(components)) {}
 
 std::unique_ptr<install::productidentifier::ProductIdentifier>
 CatalogueFolderSelectionGate::getProductIdentifier() const {
@@ -17,6 +18,14 @@ CatalogueFolderSelectionGate::getProductIdentifier() const {
 
 std::unique_ptr<install::engine::Engine> CatalogueFolderSelectionGate::getEngineInstance() const {
     return components_.engine();
+}
+
+bool CatalogueFolderSelectionGate::getAvailableProducts(
+    const std::shared_ptr<RepositoryAdapter>& repository) const {
+    if (!FolderSelectionGate::getAvailableProducts(repository)) return false;
+    handler_->setOfferedProducts(
+        components_.adoptRepository(*repository, fl::i18n::to_string(handler_->getExecutionPlatform())));
+    return true;
 }
 
 CatalogueProductSelectionGate::CatalogueProductSelectionGate(

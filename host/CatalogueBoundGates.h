@@ -25,8 +25,12 @@ public:
 protected:
     std::unique_ptr<install::productidentifier::ProductIdentifier> getProductIdentifier() const override;
     std::unique_ptr<install::engine::Engine> getEngineInstance() const override;
+    // Once the online repository has listed its products, they are the run's catalogue and
+    // what the run offers.
+    bool getAvailableProducts(const std::shared_ptr<RepositoryAdapter>& repository) const override;
 
 private:
+    std::shared_ptr<install::product_installer::workflow_utils::DataModelHandler> handler_;
     CatalogueComponents components_;
 };
 

@@ -15,6 +15,7 @@
 #include "fl/i18n/TextConversion.h"
 #include "foundation/release_info/ReleaseInfo.h"
 #include "foundation/urlmanager/UrlManager.h"
+#include "host/AccessTokenFromEnvironment.h"
 #include "host/BrowserProxy.h"
 #include "host/CatalogueComponents.h"
 #include "host/ConfiguredProxy.h"
@@ -223,21 +224,23 @@ int InstallerApplication::run() {
                                              ? install::platformutil::PlatformUtility::getInstallationPath()
                                              : std::filesystem::absolute(options_.packagesRoot));
     const auto services = onlineServices(options_);
-    const bool online = services->findService<install::repository_adapter::RepositoryAdapter>(
-                            "(type=onlineproduct)") != nullptr;
+    const bool haveOnlineRepository = services->findService<install::repository_adapter::RepositoryAdapter>(
+                                          "(type=onlineproduct)") != nullptr;
+    // Online, the products and their catalogue are the repository's: nothing is read from a folder.
+    const bool online = utf16(options_.workflow) == kInteractiveOnline;
     const bool downloads =
         options_.workflow == fl::i18n::to_string(kDownloadOnly) ||
         (options_.switchWorkflow && options_.switchWorkflow->workflow == fl::i18n::to_string(kDownloadOnly));
-    if (downloads && !online) {
-        err_ << "A download-only run needs the online product repository: give its address with --repository "
-                "URL"
+    if ((online || downloads) && !haveOnlineRepository) {
+        err_ << (online ? "An online installation" : "A download-only run")
+             << " needs the online product repository: give its address with --repository URL"
              << " (or as " << foundation::urlmanager::PRODUCT_REPOSITORY << " in "
              << foundation::urlmanager::UrlManager::defaultConfigurationFile().string() << ").\n";
         return kExitUsage;
     }
     // The licence server comes from the packages too, unless an online repository can stand in.
     if ((utf16(options_.workflow) == kInstallFromFolder ||
-         (utf16(options_.workflow) == kLicenseManager && !online)) &&
+         (utf16(options_.workflow) == kLicenseManager && !haveOnlineRepository)) &&
         !holdsProductArchives(packagesRoot)) {
         err_ << "There are no product archives (*.enc) in " << packagesRoot.string()
              << ": name the folder that holds them with --packages-root.\n";
@@ -253,7 +256,7 @@ int InstallerApplication::run() {
     install::cpputil::logger::append_message(u"Product catalogue: " + catalogue.file.u16string());
     std::string unknown;
     for (const std::string& product : options_.products) {
-        if (catalogue.catalogue->find(utf16(product)) == nullptr)
+        if (!online && catalogue.catalogue->find(utf16(product)) == nullptr)
             unknown += (unknown.empty() ? "" : ", ") + product;
     }
     if (!unknown.empty()) {
@@ -270,21 +273,28 @@ int InstallerApplication::run() {
 
     // The archive reader looks through the packages while the first pages are shown; the
     // agreement page waits for it.
-    auto repository = std::make_shared<install::repository_adapter::FolderRepositoryAdapter>(
-        packagesRoot, catalogue.catalogue);
-    std::thread archiveReader([repository] {
-        try {
-            (void)repository->getAvailableProducts();
-        } catch (const std::exception&) {
-            // The pages that need the products ask again and report what is wrong.
-        }
-    });
+    std::shared_ptr<install::repository_adapter::FolderRepositoryAdapter> repository;
+    std::thread archiveReader;
+    if (!online) {
+        repository = std::make_shared<install::repository_adapter::FolderRepositoryAdapter>(
+            packagesRoot, catalogue.catalogue);
+        archiveReader = std::thread([repository] {
+            try {
+                (void)repository->getAvailableProducts();
+            } catch (const std::exception&) {
+                // The pages that need the products ask again and report what is wrong.
+            }
+        });
+    }
     auto handler = std::make_shared<wu::DataModelHandler>(installerModel.model, installerModel.root,
                                                           std::move(archiveReader));
-    handler->setProductRepoAdapterInstance(repository);
-    handler->setIsFolderRepoInstance(true);
+    if (repository) {
+        handler->setProductRepoAdapterInstance(repository);
+        handler->setIsFolderRepoInstance(true);
+    }
     try {
         fillModel(options_, packagesRoot, *catalogue.catalogue, installerModel.root, *handler);
+        takeAccessTokenFromEnvironment(*handler, installerModel.root);
     } catch (const std::exception& error) {
         err_ << "The installer cannot start: " << error.what() << '\n';
         return kExitFailure;

@@ -185,15 +185,21 @@ Download only (--workflow DownloadOnly):
   --download-folder DIR      the run's archives and installers go into a new time-stamped folder
                              in DIR; that folder installs offline (--packages-root FOLDER)
   --platforms A,B            platforms to fetch: w64pc, l64pc, m64in, m64ar (default: l64pc)
+
+Online (--workflow "Interactive Online Install", and download only):
   --repository URL           the online product repository (default: PRODUCT_REPOSITORY in the
-                             address configuration)
+                             address configuration); an online installation downloads the
+                             archives below TMPDIR, and a failed run's downloads are resumed by
+                             the next run into the same folder
 
 Online services (download only, online installation):
   --urls FILE                address configuration, a JSON object of addresses: EMBEDDED_SIGNIN
                              (sign-in), ONLINE_SERVICE (connection check), PROXY (proxy for all
                              of them), PRODUCT_REPOSITORY (default: the file VELORA_URL_CONFIGURATION
                              names, else urls.json beside the installer)
-  --account EMAIL            the account to sign in with on the sign-in page
+  --account EMAIL            the account to sign in with on the sign-in page; a run that already
+                             holds a signed-in account's access token (VELORA_ACCESS_TOKEN, never
+                             the command line) skips the sign-in
   --account-password-file FILE
                              file holding the account's password (else VELORA_ACCOUNT_PASSWORD;
                              never on the command line, never printed or logged)

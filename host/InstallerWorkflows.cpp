@@ -38,7 +38,10 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     addGate<wu::ProxyGate>(configuration, u"ProxyGate", handler);
     addGate<wu::ProductFilesDetectionGate>(configuration, u"ProductFilesDetectionGate", handler);
     addGate<wu::SLAGate>(configuration, u"SLAGate", handler);
-    addGate<CatalogueFolderSelectionGate>(configuration, u"FolderSelectionGate", handler, components);
+    // Without a folder of archives the folder page finds the online repository here.
+    auto folder = std::make_shared<CatalogueFolderSelectionGate>(u"FolderSelectionGate", handler, components);
+    folder->setServiceRegistry(services);
+    configuration.gates.emplace(u"FolderSelectionGate", folder);
     addGate<CatalogueProductSelectionGate>(configuration, u"ProductSelectionGate", handler, components);
     addGate<wu::OptionSelectionGate>(configuration, u"OptionSelectionGate", handler);
     addGate<CatalogueConfirmationGate>(configuration, u"ConfirmationGate", handler, components);

@@ -108,14 +108,9 @@ WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
     bool skipped = false;
     call(gate, [&] {
         skipped = gate.checkIfShouldBeSkipped();
-        if (skipped) {
-            // Some pages learn whether they have anything to show only from their defaults
-            // (the option page lists its options there): ask once more with them in place.
-            gate.setDefaultData();
-            skipped = gate.checkIfShouldBeSkipped();
-        } else {
-            gate.setDefaultData();
-        }
+        const bool askAgain = skipped && settings_.skipDecidedByDefaults.count(gateName) > 0;
+        if (!skipped || askAgain) gate.setDefaultData();
+        if (askAgain) skipped = gate.checkIfShouldBeSkipped();
         if (skipped) {
             gate.skip();
         } else {

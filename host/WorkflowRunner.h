@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "host/FrontEnd.h"
@@ -26,6 +27,11 @@ struct RunSettings {
     // the first page of the new workflow: the installer application sets up again what it gives
     // every workflow (the page models, the products on offer).
     std::function<void(const std::u16string& from, const std::u16string& to)> workflowSwitched;
+    // Pages that learn whether they have anything to show only from their own defaults (the
+    // option page lists its options there): asked once more with them in place before they are
+    // skipped. Any other page is skipped on its first answer, before its defaults could clear
+    // what that answer rests on (the sign-in page's defaults clear the signed-in user).
+    std::set<std::u16string> skipDecidedByDefaults{u"OptionSelectionGate"};
 };
 
 // Drives a workflow as the workflow manager does: for each gate the skip check, then defaults,

@@ -8,8 +8,6 @@
 #include <system_error>
 #include <utility>
 
-#include "Sha256.h"
-
 namespace install::downloader {
 
 PartFile::PartFile(std::filesystem::path path) : path_(std::move(path)) {
@@ -18,6 +16,7 @@ PartFile::PartFile(std::filesystem::path path) : path_(std::move(path)) {
     struct stat status {};
     if (::fstat(descriptor_, &status) != 0) fail("cannot read the size of");
     size_ = static_cast<std::uint64_t>(status.st_size);
+    if (size_ == 0) digest_ = std::make_unique<enczip::Sha256>();
 }
 
 PartFile::~PartFile() {
@@ -27,6 +26,7 @@ PartFile::~PartFile() {
 void PartFile::restart() {
     if (::ftruncate(descriptor_, 0) != 0) fail("cannot empty");
     size_ = 0;
+    digest_ = std::make_unique<enczip::Sha256>();
 }
 
 void PartFile::append(const char* data, std::size_t size) {
@@ -34,13 +34,15 @@ void PartFile::append(const char* data, std::size_t size) {
         const ssize_t written = ::pwrite(descriptor_, data, size, static_cast<off_t>(size_));
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) fail("cannot write to");
+        if (digest_) digest_->update(data, static_cast<std::size_t>(written));
         data += written;
         size -= static_cast<std::size_t>(written);
         size_ += static_cast<std::uint64_t>(written);
     }
 }
 
-std::string PartFile::sha256Hex() const {
+std::string PartFile::sha256Hex() {
+    if (digest_) return digest_->finishHex();
     try {
         return enczip::Sha256::ofFile(descriptor_);
     } catch (const std::system_error&) {

@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include "Sha256.h"
 
 namespace install::downloader {
 
@@ -21,7 +24,9 @@ public:
     // Drops what the file holds, for a transfer that starts again from the first byte.
     void restart();
     void append(const char* data, std::size_t size);
-    std::string sha256Hex() const;
+    // Of everything the file holds. A file written from its first byte by this object is hashed
+    // as it is written; one that held a part already is read again. Call it once.
+    std::string sha256Hex();
     // Flushes the file to the disk and renames it to target, the rename itself made durable.
     void commitAs(const std::filesystem::path& target);
     // Deletes the file: what it holds is known to be wrong.
@@ -35,6 +40,8 @@ private:
     std::filesystem::path path_;
     int descriptor_ = -1;
     std::uint64_t size_ = 0;
+    // The digest of what was appended, while that is all the file holds.
+    std::unique_ptr<enczip::Sha256> digest_;
 };
 
 }  // namespace install::downloader

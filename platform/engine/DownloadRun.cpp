@@ -5,20 +5,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <system_error>
 
+#include "ArchiveDownload.h"
 #include "EngineErrorCodes.h"
 #include "EngineProgressPublisher.h"
-#include "FileDescriptor.h"
 #include "ProductWorkers.h"
 #include "Sha256.h"
 #include "fl/i18n/TextConversion.h"
 #include "install/cpputil/Interrupt.h"
-#include "install/downloader/Downloader.h"
-#include "install/downloader/DownloaderExceptions.h"
 #include "install/engine/EngineExceptions.h"
 
 namespace fs = std::filesystem;
@@ -35,19 +32,6 @@ struct Transfer {
     repository_adapter::ArchiveSource source;
     fs::path target;
 };
-
-bool isIntact(const Transfer& transfer) {
-    std::error_code error;
-    if (fs::file_size(transfer.target, error) != transfer.source.size || error) return false;
-    if (transfer.source.sha256.empty()) return true;
-    const enczip::FileDescriptor file(::open(transfer.target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    try {
-        return file.valid() &&
-               enczip::Sha256::ofFile(file.get()) == enczip::Sha256::normalized(transfer.source.sha256);
-    } catch (const std::system_error&) {
-        return false;
-    }
-}
 
 // Sums the bytes of every transfer and reports them, at most every 50 ms and when all is done.
 class DownloadProgress {
@@ -167,32 +151,17 @@ void DownloadRun::run() {
     workers.run([&](std::size_t index) {
         const Transfer& transfer = transfers[index];
         if (cpputil::interrupt::is_set()) interrupted();
-        if (isIntact(transfer)) {
-            progress.update(index, transfer.source.size, transfer.name);
-            return;
-        }
-        downloader::Downloader downloader(transfer.source.address, transfer.target.u16string());
-        if (!request_.proxyUrl.empty()) downloader.setProxyUrl(request_.proxyUrl);
-        if (!request_.proxyUserName.empty() && !request_.proxyPassword.empty())
-            downloader.setProxySettings(request_.proxyUserName, request_.proxyPassword);
-        if (!transfer.source.accessToken.empty()) downloader.setAccessToken(transfer.source.accessToken);
-        downloader.setExpectedSize(transfer.source.size);
-        if (!transfer.source.sha256.empty()) downloader.setExpectedSha256(transfer.source.sha256);
-        downloader.setProgressCallback([&](std::int64_t done, std::int64_t) {
-            if (cpputil::interrupt::is_set() || workers.stopping()) downloader.cancelDownload();
-            progress.update(index, static_cast<std::uint64_t>(std::max<std::int64_t>(done, 0)),
-                            transfer.name);
-        });
-        const std::string what = fl::i18n::to_string(transfer.name) + " for " + transfer.platform;
-        try {
-            downloader.download();
-        } catch (const downloader::DownloaderCancelledException&) {
-            if (cpputil::interrupt::is_set()) interrupted();
-            throw ProductAbandoned{};
-        } catch (const downloader::DownloaderVerificationException& error) {
-            throw EngineInvalidSignatureException(kInvalidSignatureCode, what, error.what(), kLocation);
-        } catch (const std::exception& error) {
-            throw EngineDownloadException(kFetchCode, what, error.what(), kLocation);
+        const ArchiveDownload download(transfer.source, transfer.target,
+                                       {request_.proxyUrl, request_.proxyUserName, request_.proxyPassword});
+        if (!download.isComplete()) {
+            const bool done =
+                download.run([&](std::uint64_t bytes) { progress.update(index, bytes, transfer.name); },
+                             [&] { return cpputil::interrupt::is_set() || workers.stopping(); },
+                             fl::i18n::to_string(transfer.name) + " for " + transfer.platform, kLocation);
+            if (!done) {
+                if (cpputil::interrupt::is_set()) interrupted();
+                throw ProductAbandoned{};
+            }
         }
         progress.update(index, transfer.source.size, transfer.name);
     });

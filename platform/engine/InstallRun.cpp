@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "ArchiveCache.h"
 #include "ArchiveFetcher.h"
 #include "BackgroundArchiveCheck.h"
 #include "BackgroundFlush.h"
@@ -52,6 +53,10 @@ std::string archiveName(const productdata::ProductRecord& record) {
     throw EngineInvalidSignatureException(kInvalidSignatureCode, archiveName(record), detail, kStartLocation);
 }
 
+bool isWebAddress(const std::u16string& path) {
+    return path.starts_with(u"http://") || path.starts_with(u"https://");
+}
+
 bool isRegularFile(const fs::path& path) {
     std::error_code error;
     return fs::is_regular_file(path, error);
@@ -91,10 +96,12 @@ void InstallRun::work() {
         }
         installAll(products, destination, createdFolder);
     } catch (...) {
-        // A folder this run made goes again with the run (when nothing else was put in it).
+        // A folder this run made goes again with the run (when nothing else was put in it); the
+        // archive cache stays for the next run to resume.
         if (createdFolder) fs::remove(request_.folder, error);
         throw;
     }
+    if (cache_) cache_->remove();
 }
 
 void InstallRun::installAll(const std::vector<PlannedProduct>& products,
@@ -104,7 +111,7 @@ void InstallRun::installAll(const std::vector<PlannedProduct>& products,
     std::uint64_t downloadBytes = 0;
     for (const PlannedProduct& product : products) {
         installBytes += product.installBytes;
-        if (product.fetch) downloadBytes += product.archiveBytes;
+        if (product.fetch || product.source) downloadBytes += product.archiveBytes;
     }
     RunProgress progress(products.size(), installBytes, downloadBytes);
     // Destroyed unfinished, it puts the installation folder back as it was.
@@ -193,6 +200,14 @@ InstallRun::PlannedProduct InstallRun::locate(const productdata::ProductRecord& 
                                                   "the repository holds no archive for this product",
                                                   kStartLocation);
         }
+        if (request_.workflowType == WorkflowType::Install && isWebAddress(path)) {
+            PlannedProduct planned{};
+            planned.record = &record;
+            planned.installBytes = estimatedInstallBytes(record.baseCode, fs::path());
+            planned.source = webSource(record);
+            planned.archiveBytes = planned.source->size;
+            return planned;
+        }
         archive = fs::path(path);
         if (!isRegularFile(archive)) {
             throw EngineMissingComponentException(kMissingArchiveCode, name,
@@ -202,8 +217,38 @@ InstallRun::PlannedProduct InstallRun::locate(const productdata::ProductRecord& 
     }
     std::error_code error;
     const std::uintmax_t archiveBytes = fs::file_size(archive, error);
-    return {&record, archive, fetch, estimatedInstallBytes(record.baseCode, archive),
-            error ? 0 : static_cast<std::uint64_t>(archiveBytes)};
+    return {&record,
+            archive,
+            fetch,
+            estimatedInstallBytes(record.baseCode, archive),
+            error ? 0 : static_cast<std::uint64_t>(archiveBytes),
+            std::nullopt};
+}
+
+repository_adapter::ArchiveSource InstallRun::webSource(const productdata::ProductRecord& record) {
+    std::optional<repository_adapter::ArchiveSource> source;
+    try {
+        source = request_.repository->getProductArchive(record.baseCode, request_.platform);
+    } catch (const cpputil::InstallerException& error) {
+        throw EngineDownloadException(error.getErrorCode(), error.getPrimaryErrorMessage(),
+                                      error.getSecondaryErrorMessage(),
+                                      cpputil::createLocation(kStartLocation, error.getLocation()));
+    }
+    if (!source) {
+        throw EngineMissingComponentException(
+            kMissingArchiveCode, archiveName(record),
+            "the repository holds no archive of this product for " + request_.platform, kStartLocation);
+    }
+    // The repository and the product catalogue must agree on what the archive is; the
+    // downloader then holds it to that.
+    const std::string catalogued = Sha256::normalized(record.archiveSha256);
+    if (source->sha256.empty()) {
+        source->sha256 = catalogued;
+    } else if (!catalogued.empty() && Sha256::normalized(source->sha256) != catalogued) {
+        forged(record, "the repository gives the checksum " + source->sha256 + ", the product catalogue " +
+                           record.archiveSha256);
+    }
+    return *source;
 }
 
 std::uint64_t InstallRun::estimatedInstallBytes(const std::u16string& baseCode, const fs::path& archive) {
@@ -229,7 +274,10 @@ std::vector<enczip::PlacedEntry> InstallRun::stage(const PlannedProduct& product
     progress.beginProduct(index, record.name);
     Unpacking unpacking{index, progress, workers};
     std::vector<enczip::PlacedEntry> placed;
-    if (product.fetch) {
+    if (product.source) {
+        // The downloader checked the archive before it took its name.
+        placed = unpack(product, download(product, unpacking), folder, nullptr, unpacking);
+    } else if (product.fetch) {
         const fs::path copy = fetch(product, unpacking);
         placed = unpack(product, copy, folder, nullptr, unpacking);
         std::error_code ignored;
@@ -271,6 +319,35 @@ fs::path InstallRun::fetch(const PlannedProduct& product, Unpacking& unpacking) 
         forged(record, "checksum " + fetched.sha256 + " instead of " + record.archiveSha256);
     }
     return fetched.archive;
+}
+
+fs::path InstallRun::download(const PlannedProduct& product, Unpacking& unpacking) {
+    const productdata::ProductRecord& record = *product.record;
+    fs::path target;
+    try {
+        const std::lock_guard lock(downloadsMutex_);
+        if (!cache_) {
+            auto cache = std::make_unique<ArchiveCache>(request_.folder);
+            cache->prepare();
+            cache_ = std::move(cache);
+        }
+        target = cache_->fileFor(record.baseCode, *product.source);
+    } catch (const std::exception& error) {
+        throw EngineDownloadException(kFetchCode, archiveName(record), error.what(), kStartLocation);
+    }
+    const ArchiveDownload archive(*product.source, target, request_.proxy);
+    if (!archive.isComplete()) {
+        const bool done =
+            archive.run([&](std::uint64_t bytes) { unpacking.progress.fetched(unpacking.index, bytes); },
+                        [&] { return cpputil::interrupt::is_set() || unpacking.workers.stopping(); },
+                        archiveName(record), kStartLocation);
+        if (!done) {
+            if (cpputil::interrupt::is_set()) interrupted(record);
+            throw ProductAbandoned{};
+        }
+    }
+    unpacking.progress.fetchDone(unpacking.index, product.source->size);
+    return target;
 }
 
 std::vector<enczip::PlacedEntry> InstallRun::unpack(const PlannedProduct& product, const fs::path& archive,

@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ArchiveDownload.h"
 #include "ConfinedFolder.h"
 #include "install/enczip/Extract.h"
 #include "install/engine/WorkflowType.h"
@@ -15,6 +17,7 @@
 
 namespace install::engine {
 
+class ArchiveCache;
 class BackgroundArchiveCheck;
 class DownloadFolder;
 class ProductWorkers;
@@ -26,20 +29,25 @@ struct InstallRequest {
     std::filesystem::path folder;
     // Archives found here are used as they are, before asking the repository.
     std::filesystem::path archivesFolder;
-    // Install: archives from the repository are fetched into a download folder first.
+    // Install: archives from the repository are fetched into a download folder first (downloaded
+    // into the run's archive cache when the repository gives web addresses).
     // InstallFromFolder: they are unpacked where the repository keeps them.
     WorkflowType workflowType = WorkflowType::Install;
     std::shared_ptr<repository_adapter::RepositoryAdapter> repository;
     std::shared_ptr<const productidentifier::ProductCatalogue> catalogue;
+    // The platform whose archives are downloaded, and the way to the repository.
+    std::string platform = "l64pc";
+    ProxySettings proxy;
 };
 
 // One installation, all or nothing: every product's archive is located before anything is
-// written; each product is (fetched,) unpacked into a staging folder of its own inside the
-// installation folder and verified against the catalogue's checksum, two products at a time,
-// taken in the order asked; only then are they
-// all flushed to disk, moved into place, every link of the folder checked and the record
-// written. A failure, a forged archive or the user's cancel (honoured within every MiB written)
-// puts the folder back as it was.
+// written; each product is (fetched or downloaded,) unpacked into a staging folder of its own
+// inside the installation folder and verified against the catalogue's checksum, two products at
+// a time, taken in the order asked, so one product's download goes on while another unpacks;
+// only then are they all flushed to disk, moved into place, every link of the folder checked and
+// the record written. A failure, a forged archive or the user's cancel (honoured within every
+// MiB written or 100 ms of a download) puts the folder back as it was. Downloaded archives stay
+// in the archive cache until the installation has succeeded, so the next run resumes them.
 class InstallRun {
 public:
     explicit InstallRun(InstallRequest request);
@@ -58,11 +66,14 @@ private:
         bool fetch;
         std::uint64_t installBytes;
         std::uint64_t archiveBytes;
+        // Set for an archive the repository serves over the web: it is downloaded.
+        std::optional<repository_adapter::ArchiveSource> source;
     };
 
     void work();
     std::vector<PlannedProduct> plan();
     PlannedProduct locate(const productdata::ProductRecord& record);
+    repository_adapter::ArchiveSource webSource(const productdata::ProductRecord& record);
     std::uint64_t estimatedInstallBytes(const std::u16string& baseCode, const std::filesystem::path& archive);
     void installAll(const std::vector<PlannedProduct>& products, const enczip::ConfinedFolder& destination,
                     bool createdFolder);
@@ -81,6 +92,8 @@ private:
                                            const ProductWorkers& workers);
     // The archive's copy in the run's download folder, checked against the catalogue.
     std::filesystem::path fetch(const PlannedProduct& product, Unpacking& unpacking);
+    // The archive in the archive cache, downloaded or resumed when it is not there whole.
+    std::filesystem::path download(const PlannedProduct& product, Unpacking& unpacking);
     std::vector<enczip::PlacedEntry> unpack(const PlannedProduct& product,
                                             const std::filesystem::path& archive,
                                             const std::filesystem::path& folder,
@@ -90,6 +103,7 @@ private:
     std::unique_ptr<repository_adapter::ProductMap> availableProducts_;
     std::mutex downloadsMutex_;
     std::unique_ptr<DownloadFolder> downloads_;
+    std::unique_ptr<ArchiveCache> cache_;
 };
 
 }  // namespace install::engine

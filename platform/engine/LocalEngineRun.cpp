@@ -35,14 +35,14 @@ void LocalEngine::download(const std::vector<std::u16string>&, const std::u16str
     notAvailable("download");
 }
 
-// Every product has one archive for all platforms and languages here, and the archives hold no
-// optional parts to leave out, so platforms, locale and feature flags change nothing; nothing
-// is fetched over a network, so the proxy settings are not needed either.
+// Every product has one archive for all languages here, and the archives hold no optional parts
+// to leave out, so the locale and feature flags change nothing; the first platform names the
+// archives an online repository is asked for.
 void LocalEngine::start(const std::vector<std::u16string>& products, const std::u16string& folder,
-                        const std::vector<std::string>&, const std::string&,
+                        const std::vector<std::string>& platforms, const std::string&,
                         const std::u16string& archivesFolder, WorkflowType workflowType,
                         const std::shared_ptr<repository_adapter::RepositoryAdapter>& repository,
-                        const OptionalFeatureFlags&, const EngineConfig&) {
+                        const OptionalFeatureFlags&, const EngineConfig& config) {
     if (workflowType != WorkflowType::Install && workflowType != WorkflowType::InstallFromFolder) {
         notAvailable("start");
     }
@@ -53,6 +53,8 @@ void LocalEngine::start(const std::vector<std::u16string>& products, const std::
     request.workflowType = workflowType;
     request.repository = repository;
     request.catalogue = getCatalogue();
+    if (!platforms.empty()) request.platform = platforms.front();
+    request.proxy = {config.getProxyUrl(), config.getProxyUserName(), config.getProxyPassword()};
     InstallRun(std::move(request)).execute();
 }
 

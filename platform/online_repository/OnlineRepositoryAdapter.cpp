@@ -154,6 +154,7 @@ ProductMap OnlineRepositoryAdapter::getAvailableProducts() {
         std::u16string name;
         std::uint64_t download = 0;
         std::uint64_t install = 0;
+        std::vector<std::u16string> dependencies;
     };
     std::map<std::u16string, Sizes> sizes;
     for (const std::string& platform : platforms_) {
@@ -162,14 +163,15 @@ ProductMap OnlineRepositoryAdapter::getAvailableProducts() {
             if (entry.name.empty()) {
                 entry.name = product.name;
                 entry.install = product.installSize;
+                entry.dependencies = product.dependencies;
             }
             entry.download += product.archive.size;
         }
     }
     ProductMap products;
     for (const auto& [code, entry] : sizes)
-        products.emplace(code,
-                         std::make_shared<OnlineProduct>(code, entry.name, entry.download, entry.install));
+        products.emplace(code, std::make_shared<OnlineProduct>(code, entry.name, entry.download,
+                                                               entry.install, entry.dependencies));
     return products;
 }
 

@@ -15,6 +15,9 @@ public:
     // Bytes to fetch (the archive) and bytes it occupies once unpacked.
     virtual std::uint64_t getDownloadSize() const = 0;
     virtual std::uint64_t getInstallSize() const = 0;
+    // Base codes of the products it needs beside it, as the repository describes them; empty when
+    // the repository leaves that to the product catalogue.
+    virtual std::vector<std::u16string> getDependencies() const { return {}; }
 };
 
 }  // namespace install::product_api
