@@ -17,8 +17,11 @@ using ::testing::UnorderedElementsAre;
 
 constexpr char kToken[] = "token-4711-never-shown";
 
+// Each run holds a signed-in account's token, so the sign-in page is skipped.
 class OnlineInstallTest : public InstallerEndToEndTest {
 protected:
+    OnlineInstallTest() { setChildVariable("VELORA_ACCESS_TOKEN", kToken); }
+
     // Not silent, the product page also checks the space for the downloads in the temporary folder.
     std::vector<std::string> onlineInstall(const std::string& repository, bool silent = true) const {
         // clang-format off
@@ -49,7 +52,6 @@ protected:
 };
 
 TEST_F(OnlineInstallTest, TwoProductsAreDownloadedVerifiedAndInstalledWithTheTokenNeverShown) {
-    setChildVariable("VELORA_ACCESS_TOKEN", kToken);
     workflow_test::RepoServerProcess server(VELORA_REPO_SERVER, {"--root", VELORA_SAMPLE_REPOSITORY});
     auto arguments = onlineInstall(server.url());
     arguments.push_back("--events");
