@@ -103,5 +103,34 @@ TEST_F(OnlineInstallTest, RunsWithoutTheRepositoryEndWithTheReasonAndTheDestinat
     EXPECT_FALSE(fs::exists(destination()));
 }
 
+// Behind a proxy that wants credentials: the proxy page appears, takes them, and the repository,
+// the downloads and the sign-in all go through it; the password is seen by the proxy alone.
+TEST_F(OnlineInstallTest, ThroughTheAuthenticatingProxyWithThePasswordNeverShown) {
+    constexpr char kProxyPassword[] = "proxy-secret-0815";
+    fs::create_directories(root() / "secrets");
+    std::ofstream(root() / "secrets/proxy-auth") << "proxyuser:" << kProxyPassword;
+    std::ofstream(root() / "secrets/password") << kProxyPassword << '\n';
+    workflow_test::RepoServerProcess server(
+        VELORA_REPO_SERVER,
+        {"--root", VELORA_SAMPLE_REPOSITORY, "--proxy-auth-file", (root() / "secrets/proxy-auth").string()});
+    std::ofstream(root() / "urls.json") << nlohmann::json{
+        {"ONLINE_SERVICE", server.url("ping")},
+        {"PROXY", server.url()},
+        {"PRODUCT_REPOSITORY", server.url()}}.dump();
+    auto arguments = onlineInstall("");
+    arguments.erase(arguments.begin() + 3, arguments.begin() + 5);  // the repository comes from the file
+    arguments.insert(arguments.end(), {"--urls", (root() / "urls.json").string(), "--proxy-user", "proxyuser",
+                                       "--proxy-password-file", (root() / "secrets/password").string()});
+    const InstallerOutcome outcome = runInstaller(arguments);
+
+    expectInstalled(outcome);
+    EXPECT_TRUE(server.sawRequest("/ping -> 407")) << "the proxy asked for credentials first";
+    EXPECT_TRUE(server.sawRequest("GET http://127.0.0.1"));
+    EXPECT_THAT(readText(logFile()), HasSubstr("Proxy validation is successful."));
+    for (const std::string& text :
+         {outcome.out, outcome.err, readText(logFile()), readText(diagnosticsFile())})
+        EXPECT_THAT(text, Not(HasSubstr(kProxyPassword)));
+}
+
 }  // namespace
 }  // namespace velora::installer::test
