@@ -48,25 +48,9 @@ void InstallProgressGate::setProductSpecificOptions(RegistrationOptions& options
 }
 
 void InstallProgressGate::runOSRegistrationCommands() const {
-    try {
-        if (!registrationRunner)
-            throw std::logic_error("no registration runner was made for this installation");
-        registrationRunner->runRegistrationCommands();
-    } catch (const std::exception& error) {
-        log_message(fl::i18n::to_u16string(error.what()));
-    }
+    runRegistrationCommandsOf(registrationRunner.get());
 }
 
-void InstallProgressGate::setupNotes() const {
-    try {
-        if (!registrationRunner)
-            throw std::logic_error("no registration runner was made for this installation");
-        const auto notes = registrationRunner->getInstallationNotes(handler->getSelectedProducts());
-        handler->setInstallationNotes(notes);
-        log_message(notes);
-    } catch (const std::exception& error) {
-        log_message(fl::i18n::to_u16string(error.what()));
-    }
-}
+void InstallProgressGate::setupNotes() const { publishInstallationNotesOf(registrationRunner.get()); }
 
 }  // namespace install::product_installer::workflow_utils

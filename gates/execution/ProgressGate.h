@@ -73,6 +73,14 @@ protected:
     virtual void collectProgressData() const;
     virtual void setProductSpecificOptions(RegistrationOptions& options) const = 0;
 
+    // What the derived gates' registration steps share: the runner made for this installation runs
+    // its commands, or gives the notes the model shows; a missing runner or a failing one is logged,
+    // since the products are in place by then.
+    void runRegistrationCommandsOf(
+        const registration::productconfig::ProductRegistrationRunner* runner) const;
+    void publishInstallationNotesOf(
+        const registration::productconfig::ProductRegistrationRunner* runner) const;
+
 private:
     // Engine::start with everything the data model holds; failures leave it unhandled.
     void runEngine(const std::u16string& folder) const;

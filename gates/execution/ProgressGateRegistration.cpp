@@ -1,3 +1,5 @@
+#include <stdexcept>
+
 #include "fl/i18n/TextConversion.h"
 #include "gates/execution/ProgressGate.h"
 #include "gates/execution/RegistrationOptionFlag.h"
@@ -14,6 +16,30 @@ constexpr SessionDataKey kDesktopShortcutSelected{14};
 constexpr SessionDataKey kStartMenuShortcutSelected{63};
 
 }  // namespace
+
+void ProgressGate::runRegistrationCommandsOf(
+    const registration::productconfig::ProductRegistrationRunner* runner) const {
+    try {
+        if (runner == nullptr)
+            throw std::logic_error("no registration runner was made for this installation");
+        runner->runRegistrationCommands();
+    } catch (const std::exception& error) {
+        log_message(fl::i18n::to_u16string(error.what()));
+    }
+}
+
+void ProgressGate::publishInstallationNotesOf(
+    const registration::productconfig::ProductRegistrationRunner* runner) const {
+    try {
+        if (runner == nullptr)
+            throw std::logic_error("no registration runner was made for this installation");
+        const auto notes = runner->getInstallationNotes(handler->getSelectedProducts());
+        handler->setInstallationNotes(notes);
+        log_message(notes);
+    } catch (const std::exception& error) {
+        log_message(fl::i18n::to_u16string(error.what()));
+    }
+}
 
 std::unique_ptr<registration::productconfig::ProductRegistrationRunner>
 ProgressGate::getProductRegistrationRunnerInstance(const std::u16string& folder) const {

@@ -32,25 +32,11 @@ bool VeloraRuntimeProgressGate::doPostInstallAction(const std::u16string&) {
 }
 
 void VeloraRuntimeProgressGate::runOSRegistrationCommands() const {
-    try {
-        if (!registrationRunner)
-            throw std::logic_error("no registration runner was made for this installation");
-        registrationRunner->runRegistrationCommands();
-    } catch (const std::exception& error) {
-        log_message(fl::i18n::to_u16string(error.what()));
-    }
+    runRegistrationCommandsOf(registrationRunner.get());
 }
 
 void VeloraRuntimeProgressGate::setupNotes() const {
-    try {
-        if (!registrationRunner)
-            throw std::logic_error("no registration runner was made for this installation");
-        const auto notes = registrationRunner->getInstallationNotes(handler->getSelectedProducts());
-        handler->setInstallationNotes(notes);
-        log_message(notes);
-    } catch (const std::exception& error) {
-        log_message(fl::i18n::to_u16string(error.what()));
-    }
+    publishInstallationNotesOf(registrationRunner.get());
     try {
         std::u16string note;
         if (!handler->isBatSet() && !checkRuntimeEntryInWindowsSystemPath()) {
