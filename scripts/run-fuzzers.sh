@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (tests/fuzz) with clang under AddressSanitizer +
-# UndefinedBehaviorSanitizer and runs each for SECONDS (default 60) on a scratch copy of its seed
-# corpus, so the committed corpus changes only by hand. Fails when a target crashes, leaks, trips a
-# sanitizer or breaks one of its properties; the input that did is kept in build-fuzz/findings.
+# UndefinedBehaviorSanitizer and runs each for SECONDS (default 60), one per core at a time, on a
+# scratch copy of its seed corpus, so the committed corpus changes only by hand. Fails when a
+# target crashes, leaks, trips a sanitizer or breaks one of its properties; the input that did is
+# kept in build-fuzz/findings.
 # Usage: scripts/run-fuzzers.sh [SECONDS]
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -28,28 +29,44 @@ WORK="$(mktemp -d "$BUILD/run.XXXXXX")"
 # An archive may leave folders without permissions that rm needs.
 trap 'chmod -R u+rwx "$WORK" 2>/dev/null; rm -rf "$WORK"' EXIT
 mkdir -p "$FINDINGS"
+
+# One target on one core for SECONDS_EACH; its status and executions go to files of its own, so
+# several can run side by side.
+fuzz_one() {
+    local name="${1%%:*}" max_len="${1#*:}" status=0 start
+    mkdir -p "$WORK/$name/corpus" "$WORK/$name/tmp"
+    cp "$ROOT/tests/fuzz/corpus/$name/"* "$WORK/$name/corpus/"
+    start=$(date +%s)
+    # The targets' scratch folders go below TMPDIR, removed with the run even after a crash.
+    TMPDIR="$WORK/$name/tmp" ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "$BUILD/tests/fuzz/fuzz_$name" "$WORK/$name/corpus" -max_total_time="$SECONDS_EACH" \
+        -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$FINDINGS/$name-" >"$WORK/$name.log" 2>&1 || status=$?
+    echo "$status $(( $(date +%s) - start ))" >"$WORK/$name.outcome"
+}
+
+# As many targets at once as there are cores: each still gets its whole time on a core of its own.
+parallel="$(nproc)"
+for entry in "${TARGETS[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
+    echo "=== fuzz_${entry%%:*} for $SECONDS_EACH s"
+    fuzz_one "$entry" &
+done
+wait
+
 failed=()
 rows=()
 for entry in "${TARGETS[@]}"; do
     name="${entry%%:*}"
-    mkdir -p "$WORK/$name/corpus" "$WORK/$name/tmp"
-    cp "$ROOT/tests/fuzz/corpus/$name/"* "$WORK/$name/corpus/"
-    echo "=== fuzz_$name for $SECONDS_EACH s"
-    start=$(date +%s)
-    status=0
-    # The targets' scratch folders go below TMPDIR, removed with the run even after a crash.
-    TMPDIR="$WORK/$name/tmp" ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        "$BUILD/tests/fuzz/fuzz_$name" "$WORK/$name/corpus" -max_total_time="$SECONDS_EACH" \
-        -max_len="${entry#*:}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$FINDINGS/$name-" >"$WORK/$name.log" 2>&1 || status=$?
-    seconds=$(( $(date +%s) - start ))
+    read -r status seconds <"$WORK/$name.outcome" || { status=unknown; seconds=?; }
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$WORK/$name.log")
-    if [ "$status" -ne 0 ]; then
+    if [ "$status" != 0 ]; then
         failed+=("$name")
+        echo "--- fuzz_$name"
         tail -n 60 "$WORK/$name.log"
     fi
     rows+=("$(printf '%-22s %12s %8s %s' "fuzz_$name" "${executions:-?}" "$seconds" \
-        "$([ "$status" -eq 0 ] && echo ok || echo "FAILED ($status)")")")
+        "$([ "$status" = 0 ] && echo ok || echo "FAILED ($status)")")")
 done
 
 printf '\n%-22s %12s %8s %s\n' target executions seconds result
