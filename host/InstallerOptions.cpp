@@ -257,9 +257,6 @@ Example:
   )" + programName +
            R"( --silent --agree --packages-root ./packages \
       --destination /tmp/velora --products VELORA,FLOWMERE --log install.log
-  )" + programName +
-           R"( --runtime --silent --agree --packages-root ./runtime-packages \
-      --destination /tmp/velora_runtime --registry-root /tmp/registry
 )";
 }
 
