@@ -2,6 +2,8 @@
 // and online, with the registry store in the scratch folder; the packaged application; a
 // replacement of the runtime interrupted half-way.
 #include <csignal>
+#include <cstring>
+#include <optional>
 
 #include "InstallerEndToEndTest.h"
 #include "support/RepoServerProcess.h"
@@ -16,12 +18,14 @@ using ::testing::UnorderedElementsAreArray;
 constexpr char kRuntime[] = "VELORA_RUNTIME";
 constexpr char kGraphics[] = "VELORA_RUNTIME_GRAPHICS";
 
+// One run of the runtime installer, or of "Vantapak Install" when an application folder is given.
 struct RuntimeCase {
     const char* name;
     std::vector<std::string> earlier;  // installed at level 0 before the run; none: a fresh machine
     int offeredLevel;
     std::vector<std::string> offered;  // the archives of the run's packages
-    std::vector<std::string> extra;    // further arguments of the run
+    bool online;                       // from the sample runtime repository instead
+    std::string application;           // below the scratch folder, where "taken" is a file; "./": as given
     int exitStatus;
     std::vector<std::string> recorded;  // after the run
     std::string output;                 // expected in the run's output
@@ -30,6 +34,8 @@ struct RuntimeCase {
 
 class RuntimeInstallTest : public InstallerEndToEndTest {
 protected:
+    RuntimeInstallTest() { setChildVariable("VELORA_ACCESS_TOKEN", "token-never-shown"); }
+
     // Runtime packages of one update level holding the archives of `products`.
     fs::path packages(const std::string& name, int level, const std::vector<std::string>& products,
                       std::uint64_t paddingBytes = 0) const {
@@ -84,63 +90,78 @@ TEST_P(RuntimeDecisionTest, TheRunFollowsTheUpdateDecision) {
         ASSERT_EQ(earlier.exitStatus, 0) << earlier.transcript();
     }
     std::vector<std::string> arguments = runtimeInstall(packages("offered", row.offeredLevel, row.offered));
-    arguments.insert(arguments.end(), row.extra.begin(), row.extra.end());
+    std::optional<workflow_test::RepoServerProcess> server;
+    if (row.online) {
+        server.emplace(VELORA_REPO_SERVER,
+                       std::vector<std::string>{"--root", VELORA_SAMPLE_RUNTIME_REPOSITORY});
+        arguments.insert(arguments.end(),
+                         {"--workflow", "Interactive Online Install", "--repository", server->url()});
+    }
+    std::ofstream(root() / "taken") << "x";
+    const fs::path application =
+        row.application.starts_with("./") ? fs::path(row.application) : root() / row.application;
+    if (!row.application.empty()) {
+        arguments.erase(arguments.begin());  // the workflow installs the runtime
+        arguments.insert(arguments.end(),
+                         {"--workflow", "Vantapak Install", "--app-bundle", VELORA_SAMPLE_VANTAPAK_BUNDLE,
+                          "--app-destination", application.string()});
+    }
     const InstallerOutcome outcome = runInstaller(arguments);
 
     ASSERT_EQ(outcome.exitStatus, row.exitStatus) << outcome.transcript();
+    EXPECT_THAT(outcome.out + outcome.err, HasSubstr(row.output));
     EXPECT_THAT(recordedBaseCodes(runtimeFolder()), UnorderedElementsAreArray(row.recorded));
     for (const std::string& product : row.recorded) expectSampleContent(runtimeFolder(), product, true);
-    if (!row.output.empty()) EXPECT_THAT(outcome.out + outcome.err, HasSubstr(row.output));
-    const std::string log = readText(logFile());
-    EXPECT_EQ(log.find("The existing Velora Runtime has been successfully removed.") != std::string::npos,
+    EXPECT_EQ(readText(logFile()).find("The existing Velora Runtime has been successfully removed.") !=
+                  std::string::npos,
               row.replaced);
+    if (row.recorded.empty()) return;
     expectRuntimeAt(row.exitStatus == 0 ? row.offeredLevel : 0);
     for (const auto& [path, content] : snapshot(runtimeFolder()))
         EXPECT_THAT(path, Not(HasSubstr(".velora-"))) << "left over";
+    if (!row.application.empty()) {
+        for (const char* file :
+             {"application/hello-vantapak", "application/GettingStarted.html", "hello-vantapak.svg",
+              "uninstall/ApplicationInstallerManifest.xml", "uninstall/uninstall-application.sh"})
+            EXPECT_TRUE(fs::exists(application / file)) << file;
+        EXPECT_THAT(outcome.err, HasSubstr("Getting started: " +
+                                           (application / "application/GettingStarted.html").string()));
+        EXPECT_THAT(outcome.err,
+                    HasSubstr(englishMessage("existingSystemPathTooLong", {runtimeFolder().string()})));
+    }
+    // The runtime's uninstaller takes its registry record with it.
+    ASSERT_EQ(runInstaller({"--uninstall", runtimeFolder().string()}).exitStatus, 0);
+    EXPECT_THAT(registry(), Not(HasSubstr(nlohmann::json(runtimeFolder().string()).dump())));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenarios, RuntimeDecisionTest,
-    ::testing::Values(
-        RuntimeCase{"Fresh", {}, 0, {kRuntime, kGraphics}, {}, 0, {kRuntime, kGraphics}, "Installed in"},
-        RuntimeCase{"SameLevelAlreadyInstalled",
-                    {kRuntime, kGraphics},
-                    0,
-                    {kRuntime, kGraphics},
-                    {},
-                    0,
-                    {kRuntime, kGraphics},
-                    englishMessage("alreadyHasRuntimeMsg", {"Velora Runtime", "2025.1"})},
-        RuntimeCase{"ProductsAddedAtTheSameLevel",
-                    {kRuntime},
-                    0,
-                    {kRuntime, kGraphics},
-                    {},
-                    0,
-                    {kRuntime, kGraphics},
-                    "Installed in"},
-        RuntimeCase{"NewerLevelReplacesTheOlderRuntime",
-                    {kRuntime, kGraphics},
-                    1,
-                    {kRuntime, kGraphics},
-                    {},
-                    0,
-                    {kRuntime, kGraphics},
-                    "Installed in",
-                    true},
-        RuntimeCase{"FolderLackingAProductForTheNewerLevelIsRefused",
-                    {kRuntime, kGraphics},
-                    1,
-                    {kRuntime},
-                    {},
-                    1,
-                    {kRuntime, kGraphics},
-                    englishMessage("runtimeIncompatibleMsg", {"2025.1", "Velora Runtime", "l64pc"})}),
-    [](const auto& info) { return std::string(info.param.name); });
+const std::vector<std::string> kWhole = {kRuntime, kGraphics};
 
-TEST_F(RuntimeInstallTest, AnInterruptedReplacementLeavesTheEarlierRuntimeWorking) {
-    ASSERT_EQ(runInstaller(runtimeInstall(packages("earlier", 0, {kRuntime, kGraphics}))).exitStatus, 0);
-    const auto before = snapshot(runtimeFolder());
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Scenarios, RuntimeDecisionTest, ::testing::Values(
+    RuntimeCase{"Fresh", {}, 0, kWhole, false, "", 0, kWhole, "Installed in"},
+    RuntimeCase{"FreshOnline", {}, 0, {}, true, "", 0, kWhole, "Installed in"},
+    RuntimeCase{"SameLevelAlreadyInstalled", kWhole, 0, kWhole, false, "", 0, kWhole,
+                englishMessage("alreadyHasRuntimeMsg", {"Velora Runtime", "2025.1"})},
+    RuntimeCase{"ProductsAddedAtTheSameLevel", {kRuntime}, 0, kWhole, false, "", 0, kWhole, "Installed in"},
+    RuntimeCase{"NewerLevelReplacesTheOlderRuntime", kWhole, 1, kWhole, false, "", 0, kWhole, "Installed in", true},
+    RuntimeCase{"FolderLackingAProductForTheNewerLevelIsRefused", kWhole, 1, {kRuntime}, false, "", 1, kWhole,
+                englishMessage("runtimeIncompatibleMsg", {"2025.1", "Velora Runtime", "l64pc"})},
+    RuntimeCase{"VantapakInstallsTheApplicationWithTheRuntimeItNeeds", {}, 0, kWhole, false, "hello", 0, {kRuntime},
+                "Installed in"},
+    RuntimeCase{"VantapakRefusesARelativeFolder", {}, 0, kWhole, false, "./relative/hello", 1, {},
+                englishMessage("folderNotAbsolutePath")},
+    RuntimeCase{"VantapakRefusesAFileInTheWay", {}, 0, kWhole, false, "taken", 1, {},
+                englishMessage("folderNotADirectory")}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+class InterruptedReplacementTest : public RuntimeInstallTest, public ::testing::WithParamInterface<int> {};
+
+// Interrupted, the run puts the earlier runtime back itself; killed, the next run does.
+TEST_P(InterruptedReplacementTest, LeavesTheEarlierRuntimeWorking) {
+    const fs::path earlier = packages("earlier", 0, {kRuntime, kGraphics});
+    ASSERT_EQ(runInstaller(runtimeInstall(earlier)).exitStatus, 0);
+    auto before = snapshot(runtimeFolder());
     constexpr std::uint64_t kBytes = 50u << 20;
     bool signalled = false;
     const InstallerOutcome stopped =
@@ -148,80 +169,31 @@ TEST_F(RuntimeInstallTest, AnInterruptedReplacementLeavesTheEarlierRuntimeWorkin
                      [&](const std::string& line, InstallerProcess& process) {
                          if (!signalled && line.find(R"("event":"progress")") != std::string::npos &&
                              nlohmann::json::parse(line).at("bytesDone").get<std::uint64_t>() > kBytes / 4) {
-                             process.sendSignal(SIGINT);
+                             process.sendSignal(GetParam());
                              signalled = true;
                          }
                      });
 
     ASSERT_TRUE(signalled) << stopped.transcript();
-    EXPECT_EQ(stopped.exitStatus, 130) << stopped.transcript();
+    EXPECT_EQ(stopped.exitStatus, GetParam() == SIGINT ? 130 : 128 + GetParam()) << stopped.transcript();
     EXPECT_THAT(readText(logFile()), HasSubstr("The existing Velora Runtime has been successfully removed."));
-    EXPECT_EQ(snapshot(runtimeFolder()), before);
+    auto after = snapshot(runtimeFolder());
+    if (GetParam() == SIGKILL) {
+        // The next run puts the earlier runtime back before it installs the same again, and
+        // records what it installed.
+        ASSERT_EQ(runInstaller(runtimeInstall(earlier)).exitStatus, 0);
+        after = snapshot(runtimeFolder());
+        for (const char* record : {"installed_products.json", "installed_files.list"}) {
+            before.erase(record);
+            after.erase(record);
+        }
+    }
+    EXPECT_EQ(after, before);
     expectRuntimeAt(0);
 }
 
-TEST_F(RuntimeInstallTest, OnlineTheRuntimeComesFromTheRepositoryAndItsUninstallerForgetsIt) {
-    workflow_test::RepoServerProcess server(VELORA_REPO_SERVER, {"--root", VELORA_SAMPLE_RUNTIME_REPOSITORY});
-    setChildVariable("VELORA_ACCESS_TOKEN", "token-never-shown");
-    auto arguments = runtimeInstall(root() / "no-packages");
-    arguments.insert(arguments.end(),
-                     {"--workflow", "Interactive Online Install", "--repository", server.url()});
-    const InstallerOutcome outcome = runInstaller(arguments);
-
-    ASSERT_EQ(outcome.exitStatus, 0) << outcome.transcript();
-    EXPECT_THAT(recordedBaseCodes(runtimeFolder()), UnorderedElementsAreArray({kRuntime, kGraphics}));
-    EXPECT_TRUE(server.sawRequest("GET /archives/2025.1/VELORA_RUNTIME.enc"));
-    expectRuntimeAt(0);
-    const InstallerOutcome removed = runInstaller(
-        {"--uninstall", runtimeFolder().string(), "--registry-root", (root() / "registry").string()});
-    ASSERT_EQ(removed.exitStatus, 0) << removed.transcript();
-    EXPECT_THAT(registry(), Not(HasSubstr(nlohmann::json(runtimeFolder().string()).dump())));
-}
-
-struct ApplicationCase {
-    const char* name;
-    std::string appDestination;  // below the scratch folder, where "taken" is a file; "./": as given
-    int exitStatus;
-    std::string output;
-};
-
-class VantapakInstallTest : public RuntimeInstallTest,
-                            public ::testing::WithParamInterface<ApplicationCase> {};
-
-TEST_P(VantapakInstallTest, TheApplicationGoesWithTheRuntimeOrItsFolderIsRefused) {
-    const ApplicationCase& row = GetParam();
-    std::ofstream(root() / "taken") << "x";
-    const fs::path application =
-        row.appDestination.starts_with("./") ? fs::path(row.appDestination) : root() / row.appDestination;
-    auto arguments = runtimeInstall(packages("offered", 0, {kRuntime, kGraphics}));
-    arguments.erase(arguments.begin());
-    arguments.insert(arguments.end(),
-                     {"--workflow", "Vantapak Install", "--app-bundle", VELORA_SAMPLE_VANTAPAK_BUNDLE,
-                      "--app-destination", application.string()});
-    const InstallerOutcome outcome = runInstaller(arguments);
-
-    ASSERT_EQ(outcome.exitStatus, row.exitStatus) << outcome.transcript();
-    EXPECT_THAT(outcome.out + outcome.err, HasSubstr(row.output));
-    if (row.exitStatus != 0) return;
-    EXPECT_THAT(recordedBaseCodes(runtimeFolder()), UnorderedElementsAreArray({kRuntime}));
-    for (const char* file :
-         {"application/hello-vantapak", "application/GettingStarted.html", "hello-vantapak.svg",
-          "uninstall/ApplicationInstallerManifest.xml", "uninstall/uninstall-application.sh"})
-        EXPECT_TRUE(fs::exists(application / file)) << file;
-    EXPECT_THAT(
-        outcome.out + outcome.err,
-        HasSubstr("Getting started: " + (application / "application" / "GettingStarted.html").string()));
-    EXPECT_THAT(outcome.out + outcome.err,
-                HasSubstr(englishMessage("existingSystemPathTooLong", {runtimeFolder().string()})));
-}
-
-INSTANTIATE_TEST_SUITE_P(Folders, VantapakInstallTest,
-                         ::testing::Values(ApplicationCase{"Installed", "hello", 0, "Installed in"},
-                                           ApplicationCase{"RelativeFolderRefused", "./relative/hello", 1,
-                                                           englishMessage("folderNotAbsolutePath")},
-                                           ApplicationCase{"FileInTheWayRefused", "taken", 1,
-                                                           englishMessage("folderNotADirectory")}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedReplacementTest, ::testing::Values(SIGINT, SIGKILL),
+                         [](const auto& info) { return std::string("SIG") + sigabbrev_np(info.param); });
 
 }  // namespace
 }  // namespace velora::installer::test
