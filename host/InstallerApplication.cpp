@@ -220,9 +220,6 @@ int InstallerApplication::run() {
     if (!options_.shortcutFolder.empty())
         ::setenv("VELORA_DESKTOP_FOLDER", options_.shortcutFolder.c_str(), 1);
     if (!options_.menuFolder.empty()) ::setenv("VELORA_APPLICATIONS_FOLDER", options_.menuFolder.c_str(), 1);
-    // Every reader and writer of the registry finds it through this variable.
-    if (!options_.registryRoot.empty())
-        ::setenv("VELORA_REGISTRY_ROOT", std::filesystem::absolute(options_.registryRoot).c_str(), 1);
     if (utf16(options_.workflow) == kVantapakInstall && options_.appBundle.empty()) {
         err_ << "A \"Vantapak Install\" run installs a packaged application: give its unpacked bundle with "
                 "--app-bundle DIR.\n";

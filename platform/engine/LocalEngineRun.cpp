@@ -80,12 +80,6 @@ void LocalEngine::start(const std::vector<std::u16string>& products, const std::
     if (workflowType != WorkflowType::Install && workflowType != WorkflowType::InstallFromFolder) {
         notAvailable("start");
     }
-    try {
-        RuntimeReplacement::settleLeftovers(target);
-    } catch (const std::exception& failure) {
-        throw EngineExtractOrRegisterException(
-            kExtractCode, "An interrupted installation cannot be taken back", failure.what(), kStartLocation);
-    }
     InstallRequest request;
     request.products = products;
     request.folder = target;
@@ -97,6 +91,13 @@ void LocalEngine::start(const std::vector<std::u16string>& products, const std::
     request.proxy = {config.getProxyUrl(), config.getProxyUserName(), config.getProxyPassword()};
     request.release = config.getRelease();
     try {
+        try {
+            RuntimeReplacement::settleLeftovers(target);
+        } catch (const std::exception& failure) {
+            throw EngineExtractOrRegisterException(kExtractCode,
+                                                   "An interrupted installation cannot be taken back",
+                                                   failure.what(), kStartLocation);
+        }
         InstallRun(std::move(request)).execute();
     } catch (...) {
         RuntimeReplacement::putBack(target);
