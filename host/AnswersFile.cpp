@@ -176,6 +176,10 @@ void AnswersFile::apply(const std::filesystem::path& file, InstallerOptions& opt
     readIfPresent(answers, "repository", options.repository);
     readIfPresent(answers, "agreeToLicense", options.agreeToLicense);
     readIfPresent(answers, "waitLock", options.waitLock);
+    readIfPresent(answers, "runtime", options.runtime);
+    readIfPresent(answers, "appBundle", options.appBundle);
+    readIfPresent(answers, "appDestination", options.appDestination);
+    readIfPresent(answers, "registryRoot", options.registryRoot);
     if (answers.contains("options")) {
         const json& chosen = answers.at("options");
         readIfPresent(chosen, "desktopShortcut", options.desktopShortcut);

@@ -108,6 +108,13 @@ void HeadlessFrontEnd::supplyAnswers(const std::u16string& gateName) {
         proxy.setPassword(utf16(options_.proxyPassword));
     } else if (gateName == u"LoginGate") {
         signIn();
+    } else if (gateName == u"RuntimeProductSelectionGate") {
+        // The runtime's products are fixed; the page is shown only to say why nothing is done.
+        const auto dependent = root_.getWorkflowDependentData();
+        if (dependent.hasQrtErrorItem()) out_ << utf8(dependent.getQrtErrorItem().getErrorMessage()) << '\n';
+    } else if (gateName == u"UserAppFolderSelectionGate") {
+        if (!options_.appDestination.empty())
+            handler_->setUserInputInstallationDirectory(utf16(options_.appDestination));
     }
 }
 

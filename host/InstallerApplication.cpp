@@ -16,6 +16,7 @@
 #include "foundation/release_info/ReleaseInfo.h"
 #include "foundation/urlmanager/UrlManager.h"
 #include "host/AccessTokenFromEnvironment.h"
+#include "host/ApplicationBundle.h"
 #include "host/BrowserProxy.h"
 #include "host/CatalogueComponents.h"
 #include "host/ConfiguredProxy.h"
@@ -45,6 +46,9 @@ namespace {
 
 std::u16string utf16(const std::string& text) { return fl::i18n::to_u16string(text); }
 
+// The runtime error item of a runtime already in place; the others refuse the installation.
+constexpr auto kRuntimeAlreadyPresent = dm::product_installer::QRTErrorType{1};
+
 // What the installer application knows of itself and of the run before any gate starts.
 void fillModel(const InstallerOptions& options, const std::filesystem::path& packagesRoot,
                const install::productidentifier::ProductCatalogue& catalogue,
@@ -56,16 +60,19 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     independent.setPackagesRoot(packagesRoot.u16string());
     independent.setInstallationFilesDir(packagesRoot.u16string());
     // The release the installer belongs to, as its "VersionInfo.xml" says; the online repository
-    // is asked for the products of that release.
+    // is asked for the products of that release. Packages that come with their own (a runtime
+    // of a newer update level) are of theirs.
     const auto release = independent.getRelease();
     release.setFamily(u"Velora");
     release.setStatus(u"release");
-    std::ifstream versionInfo(install::platformutil::PlatformUtility::getInstallationPath() /
-                              "VersionInfo.xml");
+    std::ifstream versionInfo(packagesRoot / "VersionInfo.xml");
+    if (!versionInfo)
+        versionInfo.open(install::platformutil::PlatformUtility::getInstallationPath() / "VersionInfo.xml");
     if (versionInfo) {
         const foundation::release_info::ReleaseInfo installer(versionInfo);
         release.setFamily(installer.getReleaseFamily());
         release.setStatus(installer.getReleaseStatus());
+        release.setUpdateLevel(static_cast<std::int8_t>(std::clamp(installer.getUpdateLevel(), -128, 127)));
     }
     handler.setInitialWorkflow(utf16(options.workflow));
     handler.setWorkflow(utf16(options.workflow));
@@ -73,7 +80,12 @@ void fillModel(const InstallerOptions& options, const std::filesystem::path& pac
     handler.setPlatform(u"l64pc");
 
     // Which of the products on offer the folder holds is the archive reader's finding.
-    handler.setOfferedProducts(offeredProducts(catalogue, utf16(options.workflow)));
+    handler.setOfferedProducts(offeredProducts(catalogue, utf16(options.workflow), options.runtime));
+    const bool vantapak = utf16(options.workflow) == kVantapakInstall;
+    const auto dependent = root.getWorkflowDependentData();
+    dependent.setIsQRTInstallation(options.runtime || vantapak);
+    dependent.setIsVantapakInstallation(vantapak);
+    if (vantapak) ApplicationBundle::describe(options.appBundle, independent.getUserApplicationData());
 }
 
 // The online repository the pages find by "(type=onlineproduct)": the one named on the command
@@ -208,6 +220,11 @@ int InstallerApplication::run() {
     if (!options_.shortcutFolder.empty())
         ::setenv("VELORA_DESKTOP_FOLDER", options_.shortcutFolder.c_str(), 1);
     if (!options_.menuFolder.empty()) ::setenv("VELORA_APPLICATIONS_FOLDER", options_.menuFolder.c_str(), 1);
+    if (utf16(options_.workflow) == kVantapakInstall && options_.appBundle.empty()) {
+        err_ << "A \"Vantapak Install\" run installs a packaged application: give its unpacked bundle with "
+                "--app-bundle DIR.\n";
+        return kExitUsage;
+    }
     if (!options_.urls.empty()) {
         // Every component finds its addresses through the URL manager, which reads this variable.
         const auto urls = std::filesystem::absolute(options_.urls);
@@ -240,7 +257,8 @@ int InstallerApplication::run() {
     }
     // The licence server comes from the packages too, unless an online repository can stand in.
     if ((utf16(options_.workflow) == kInstallFromFolder ||
-         (utf16(options_.workflow) == kLicenseManager && !haveOnlineRepository)) &&
+         ((utf16(options_.workflow) == kLicenseManager || utf16(options_.workflow) == kVantapakInstall) &&
+          !haveOnlineRepository)) &&
         !holdsProductArchives(packagesRoot)) {
         err_ << "There are no product archives (*.enc) in " << packagesRoot.string()
              << ": name the folder that holds them with --packages-root.\n";
@@ -295,6 +313,9 @@ int InstallerApplication::run() {
     try {
         fillModel(options_, packagesRoot, *catalogue.catalogue, installerModel.root, *handler);
         takeAccessTokenFromEnvironment(*handler, installerModel.root);
+    } catch (const ApplicationBundleError& error) {
+        err_ << error.what() << '\n';
+        return kExitUsage;
     } catch (const std::exception& error) {
         err_ << "The installer cannot start: " << error.what() << '\n';
         return kExitFailure;
@@ -303,7 +324,8 @@ int InstallerApplication::run() {
 
     auto workflows = std::make_shared<install::workflow_manager::WorkflowHandler>(createWorkflowConfiguration(
         handler, CatalogueComponents(catalogue),
-        [&people](const std::string& failure) { people << "Warning: " << failure << '\n'; }, services));
+        [&people](const std::string& failure) { people << "Warning: " << failure << '\n'; }, services,
+        options_.runtime));
     const auto names = workflows->getWorkflowNames();
     if (std::find(names.begin(), names.end(), utf16(options_.workflow)) == names.end()) {
         err_ << "There is no workflow \"" << options_.workflow << "\": give one of " << quotedNames(names)
@@ -349,7 +371,7 @@ int InstallerApplication::run() {
     settings.workflowSwitched = [&](const std::u16string& from, const std::u16string& to) {
         // The switch dropped the workflow's data, the page models and the products on offer with it.
         createPageModels(installerModel.model, installerModel.root);
-        handler->setOfferedProducts(offeredProducts(*catalogue.catalogue, to));
+        handler->setOfferedProducts(offeredProducts(*catalogue.catalogue, to, options_.runtime));
         people << "The workflow changed from \"" << fl::i18n::to_string(from) << "\" to \""
                << fl::i18n::to_string(to) << "\".\n";
     };
@@ -367,8 +389,21 @@ int InstallerApplication::run() {
     }
     switch (end) {
         case RunEnd::Completed: {
-            const auto notes = installerModel.root.getWorkflowDependentData().getInstallationNotes();
+            const auto dependent = installerModel.root.getWorkflowDependentData();
+            const auto notes = dependent.getInstallationNotes();
             if (!notes.empty()) people << fl::i18n::to_string(notes) << '\n';
+            if (!dependent.getPathIssueNotes().empty())
+                people << fl::i18n::to_string(dependent.getPathIssueNotes()) << '\n';
+            const auto guide = installerModel.root.getWorkflowIndependentData()
+                                   .getUserApplicationData()
+                                   .getGettingStartedGuideLocation();
+            if (!guide.empty()) people << "Getting started: " << fl::i18n::to_string(guide) << '\n';
+            // A runtime (or an application) that cannot be installed here is a refusal, not a success.
+            if (dependent.hasQrtErrorItem() &&
+                dependent.getQrtErrorItem().getErrorType() != kRuntimeAlreadyPresent) {
+                people << "The installation did not complete.\n";
+                handler->setExitStatus(kExitFailure);
+            }
             if (handler->isDownloadOnlyWorkflow()) {
                 const auto folder =
                     newestFolderIn(fl::i18n::to_string(handler->getUserGivenDownloadFolder()));

@@ -22,13 +22,10 @@ struct Flag {
     bool InstallerOptions::*option;
 };
 constexpr Flag kFlags[] = {
-    {"--silent", &InstallerOptions::silent},
-    {"--agree", &InstallerOptions::agreeToLicense},
-    {"--events", &InstallerOptions::events},
-    {"--dry-run", &InstallerOptions::dryRun},
-    {"--wait-lock", &InstallerOptions::waitLock},
-    {"--help", &InstallerOptions::help},
-    {"-h", &InstallerOptions::help},
+    {"--silent", &InstallerOptions::silent},      {"--agree", &InstallerOptions::agreeToLicense},
+    {"--events", &InstallerOptions::events},      {"--dry-run", &InstallerOptions::dryRun},
+    {"--wait-lock", &InstallerOptions::waitLock}, {"--runtime", &InstallerOptions::runtime},
+    {"--help", &InstallerOptions::help},          {"-h", &InstallerOptions::help},
 };
 
 std::vector<std::string> splitList(const std::string& text) {
@@ -120,6 +117,9 @@ InstallerOptions parseInstallerOptions(const std::vector<std::string>& arguments
         {"--log", [&](const std::string& v) { options.logFile = v; }},
         {"--diagnostics", [&](const std::string& v) { options.diagnosticsFile = v; }},
         {"--uninstall", [&](const std::string& v) { options.uninstallFolder = v; }},
+        {"--app-bundle", [&](const std::string& v) { options.appBundle = v; }},
+        {"--app-destination", [&](const std::string& v) { options.appDestination = v; }},
+        {"--registry-root", [&](const std::string& v) { options.registryRoot = v; }},
     };
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -152,8 +152,9 @@ supplying the answers given here, and prints what each step reports.
 
 Run:
   --workflow NAME            workflow to run (default "Interactive Install From Folder"; also
-                             "Interactive Online Install", "DownloadOnly", and "License Manager",
-                             which installs the network licence server, LICENSEMANAGER)
+                             "Interactive Online Install", "DownloadOnly", "License Manager",
+                             which installs the network licence server, LICENSEMANAGER, and
+                             "Vantapak Install", the runtime with a packaged application)
   --switch-workflow STEP=WORKFLOW
                              at step STEP change to workflow WORKFLOW, as a user choosing
                              "download only" on the sign-in page does (LoginGate=DownloadOnly);
@@ -162,7 +163,8 @@ Run:
   --answers FILE             JSON answers file; options on the command line override it.
                              Keys: workflow, switchWorkflow {step, workflow}, silent, locale,
                              packagesRoot, catalogue, destination, products (list),
-                             agreeToLicense, waitLock, options {desktopShortcut,
+                             agreeToLicense, waitLock, runtime, appBundle, appDestination,
+                             registryRoot, options {desktopShortcut,
                              startMenuShortcut, symbolicLinkFolder, improveVelora}, proxy
                              {user, passwordFile}, account {email, passwordFile}, urls; checked
                              against docs/answers.schema.json (an unknown key is an error)
@@ -180,6 +182,20 @@ What to install:
   --destination DIR          installation folder
   --products A,B             base codes of the products to install (default: the step's proposal)
   --agree                    accept the software licence agreement
+
+Velora Runtime (from the packages root, or online with --workflow "Interactive Online Install"):
+  --runtime                  install the Velora Runtime alone: an earlier runtime is found
+                             through the registry and updated in place; the same update level
+                             installs nothing, a newer one replaces the older runtime (which
+                             stays working should the replacement fail), and a packages folder
+                             that cannot serve the newer level is refused
+  --app-bundle DIR           with --workflow "Vantapak Install": the unpacked bundle of the
+                             packaged application (application/, ApplicationInstallerManifest.xml),
+                             installed with the runtime it needs
+  --app-destination DIR      the packaged application's folder (default: its manifest's proposal)
+  --registry-root DIR        the machine-wide registry's folder, where installations are recorded
+                             and the search path is read (default: VELORA_REGISTRY_ROOT, else
+                             /var/lib/velora-installer/registry)
 
 Download only (--workflow DownloadOnly):
   --download-folder DIR      the run's archives and installers go into a new time-stamped folder

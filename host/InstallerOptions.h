@@ -55,6 +55,16 @@ struct InstallerOptions {
     bool dryRun = false;
     // Wait for another installer that holds the destination, instead of ending with status 3.
     bool waitLock = false;
+    // The runtime installer: the Velora Runtime alone, through the runtime's steps (detection of
+    // an earlier runtime, update decision, validation, runtime progress).
+    bool runtime = false;
+    // "Vantapak Install": the unpacked bundle of the packaged application, and the folder it goes
+    // to (empty: the one its manifest proposes).
+    std::filesystem::path appBundle;
+    std::string appDestination;
+    // The machine-wide registry's folder (installation records, the search path); empty: the
+    // one VELORA_REGISTRY_ROOT names, else the system's.
+    std::filesystem::path registryRoot;
     // Uninstall the products installed there (those of `products` when given) instead of running a
     // workflow.
     std::filesystem::path uninstallFolder;

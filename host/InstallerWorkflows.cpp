@@ -2,6 +2,7 @@
 
 #include "gates/download/DownloadFolderGate.h"
 #include "gates/download/PlatformSelectionGate.h"
+#include "gates/runtime/VeloraRuntimeValidationGate.h"
 #include "gates/selection/OptionSelectionGate.h"
 #include "gates/selection/SLAGate.h"
 #include "gates/session/FinalGate.h"
@@ -9,8 +10,10 @@
 #include "gates/session/ProductFilesDetectionGate.h"
 #include "gates/session/ProxyGate.h"
 #include "gates/session/WelcomeGate.h"
+#include "gates/userapp/UserAppFolderSelectionGate.h"
 #include "host/CatalogueBoundGates.h"
 #include "host/CatalogueDownloadGates.h"
+#include "host/CatalogueRuntimeGates.h"
 #include "host/LicenseManagerProductGate.h"
 
 namespace velora::installer {
@@ -31,7 +34,7 @@ void addGate(install::workflow_manager::WorkflowConfiguration& configuration, co
 install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
     const std::shared_ptr<wu::DataModelHandler>& handler, const CatalogueComponents& components,
     const ReportingRegistrationRunner::Warning& registrationWarning,
-    const std::shared_ptr<microservices::ServiceRegistry>& services) {
+    const std::shared_ptr<microservices::ServiceRegistry>& services, bool runtime) {
     install::workflow_manager::WorkflowConfiguration configuration;
     addGate<wu::WelcomeGate>(configuration, u"WelcomeGate", handler);
     addGate<wu::LoginGate>(configuration, u"LoginGate", handler);
@@ -56,6 +59,15 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
                                                    components);
     addGate<CatalogueDownloadProgressGate>(configuration, u"DownloadProgressGate", handler, components);
     addGate<LicenseManagerProductGate>(configuration, u"LicenseManagerProductGate", handler, components);
+    addGate<CatalogueRuntimeDetectionGate>(configuration, u"RuntimeDetectionGate", handler, components);
+    addGate<CatalogueRuntimeProductSelectionGate>(configuration, u"RuntimeProductSelectionGate", handler,
+                                                  components, services);
+    auto validation = std::make_shared<wu::VeloraRuntimeValidationGate>(u"RuntimeValidationGate", handler);
+    validation->setServiceRegistry(services);
+    configuration.gates.emplace(u"RuntimeValidationGate", validation);
+    addGate<wu::UserAppFolderSelectionGate>(configuration, u"UserAppFolderSelectionGate", handler);
+    addGate<CatalogueRuntimeProgressGate>(configuration, u"RuntimeProgressGate", handler, components,
+                                          registrationWarning);
 
     configuration.gateOrder[kInstallFromFolder] = {
         u"WelcomeGate",         u"ProductFilesDetectionGate", u"SLAGate",
@@ -91,16 +103,38 @@ install::workflow_manager::WorkflowConfiguration createWorkflowConfiguration(
                                                 u"ConfirmationGate",
                                                 u"InstallProgressGate",
                                                 u"FinalGate"};
+    // The runtime's steps: an earlier runtime found first, so that the folder page proposes its
+    // folder and the update decision knows what is there; the packaged application's folder
+    // page before the runtime's products, whose selection it decides.
+    const std::vector<std::u16string> runtimeSteps = {
+        u"RuntimeDetectionGate",  u"FolderSelectionGate", u"RuntimeProductSelectionGate",
+        u"RuntimeValidationGate", u"ConfirmationGate",    u"RuntimeProgressGate"};
+    const auto withRuntimeSteps = [&](std::vector<std::u16string> before) {
+        before.insert(before.end(), runtimeSteps.begin(), runtimeSteps.end());
+        before.push_back(u"FinalGate");
+        return before;
+    };
+    if (runtime) {
+        configuration.gateOrder[kInstallFromFolder] = withRuntimeSteps({u"WelcomeGate", u"SLAGate"});
+        configuration.gateOrder[kInteractiveOnline] =
+            withRuntimeSteps({u"WelcomeGate", u"ProxyGate", u"LoginGate", u"SLAGate"});
+    }
+    auto vantapak = withRuntimeSteps({u"WelcomeGate", u"SLAGate"});
+    vantapak.insert(vantapak.begin() + 4, u"UserAppFolderSelectionGate");
+    configuration.gateOrder[kVantapakInstall] = vantapak;
     return configuration;
 }
 
 std::vector<std::u16string> offeredProducts(const install::productidentifier::ProductCatalogue& catalogue,
-                                            const std::u16string& workflowName) {
+                                            const std::u16string& workflowName, bool runtime) {
     const bool licenseServer = workflowName == kLicenseManager;
     std::vector<std::u16string> offered;
     for (const auto& product : catalogue.getProducts()) {
-        if ((product.baseCode == LicenseManagerProductGate::kLicenseManager) == licenseServer)
+        if (runtime || workflowName == kVantapakInstall) {
+            if (product.productFamily == kRuntimeFamily) offered.push_back(product.baseCode);
+        } else if ((product.baseCode == LicenseManagerProductGate::kLicenseManager) == licenseServer) {
             offered.push_back(product.baseCode);
+        }
     }
     return offered;
 }

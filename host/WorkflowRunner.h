@@ -28,10 +28,11 @@ struct RunSettings {
     // every workflow (the page models, the products on offer).
     std::function<void(const std::u16string& from, const std::u16string& to)> workflowSwitched;
     // Pages that learn whether they have anything to show only from their own defaults (the
-    // option page lists its options there): asked once more with them in place before they are
+    // option page lists its options there, the runtime's product page decides the update there):
+    // asked once more with them in place before they are
     // skipped. Any other page is skipped on its first answer, before its defaults could clear
     // what that answer rests on (the sign-in page's defaults clear the signed-in user).
-    std::set<std::u16string> skipDecidedByDefaults{u"OptionSelectionGate"};
+    std::set<std::u16string> skipDecidedByDefaults{u"OptionSelectionGate", u"RuntimeProductSelectionGate"};
 };
 
 // Drives a workflow as the workflow manager does: for each gate the skip check, then defaults,

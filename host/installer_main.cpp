@@ -38,6 +38,12 @@ void readTimeZoneOnce() {
     if (std::getenv("TZ") == nullptr) ::setenv("TZ", ":/etc/localtime", 0);
 }
 
+// Every reader and writer of the registry store, the uninstaller's included, finds it through
+// this variable.
+void useRegistryRoot(const std::filesystem::path& root) {
+    if (!root.empty()) ::setenv("VELORA_REGISTRY_ROOT", std::filesystem::absolute(root).c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,6 +62,7 @@ int main(int argc, char** argv) {
     }
     useUtf8FileNames();
     readTimeZoneOnce();
+    useRegistryRoot(options.registryRoot);
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     try {

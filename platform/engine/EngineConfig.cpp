@@ -15,5 +15,7 @@ const std::string& EngineConfig::getProxyUserName() const { return proxyUserName
 const std::string& EngineConfig::getProxyPassword() const { return proxyPassword_; }
 void EngineConfig::setProxyUrl(const std::string& url) { proxyUrl_ = url; }
 const std::string& EngineConfig::getProxyUrl() const { return proxyUrl_; }
+void EngineConfig::setRelease(const ReleaseRecord& release) { release_ = release; }
+const std::optional<ReleaseRecord>& EngineConfig::getRelease() const { return release_; }
 
 }  // namespace install::engine

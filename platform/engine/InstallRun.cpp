@@ -106,7 +106,7 @@ void InstallRun::work() {
 
 void InstallRun::installAll(const std::vector<PlannedProduct>& products,
                             const enczip::ConfinedFolder& destination, bool createdFolder) {
-    InstallationRecorder recorder(request_.folder, createdFolder);
+    InstallationRecorder recorder(request_.folder, createdFolder, request_.release);
     std::uint64_t installBytes = 0;
     std::uint64_t downloadBytes = 0;
     for (const PlannedProduct& product : products) {

@@ -11,6 +11,7 @@
 #include "ArchiveDownload.h"
 #include "ConfinedFolder.h"
 #include "install/enczip/Extract.h"
+#include "install/engine/EngineConfig.h"
 #include "install/engine/WorkflowType.h"
 #include "install/productidentifier/ProductCatalogue.h"
 #include "install/repository_adapter/RepositoryAdapter.h"
@@ -38,6 +39,8 @@ struct InstallRequest {
     // The platform whose archives are downloaded, and the way to the repository.
     std::string platform = "l64pc";
     ProxySettings proxy;
+    // Stated in the folder's "VersionInfo.xml" when given.
+    std::optional<ReleaseRecord> release;
 };
 
 // One installation, all or nothing: every product's archive is located before anything is

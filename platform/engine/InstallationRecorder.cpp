@@ -8,13 +8,34 @@
 #include "EngineErrorCodes.h"
 #include "InstallationRecordReader.h"
 #include "ProductMover.h"
+#include "fl/i18n/TextConversion.h"
 #include "foundation/release_info/ReleaseInfo.h"
 #include "install/platformutil/PlatformUtility.h"
 
 namespace install::engine {
 namespace {
 
-constexpr const char* kReleaseFile = "VersionInfo.xml";
+constexpr const char* kReleaseFile = InstallationRecorder::kReleaseFileName;
+
+std::string escaped(const std::string& text) {
+    std::string result;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                result += "&amp;";
+                break;
+            case '<':
+                result += "&lt;";
+                break;
+            case '>':
+                result += "&gt;";
+                break;
+            default:
+                result += c;
+        }
+    }
+    return result;
+}
 
 std::optional<foundation::release_info::ReleaseInfo> installerRelease() {
     const std::filesystem::path file = platformutil::PlatformUtility::getInstallationPath() / kReleaseFile;
@@ -31,7 +52,15 @@ std::optional<foundation::release_info::ReleaseInfo> installerRelease() {
 
 }  // namespace
 
-InstallationRecorder::InstallationRecorder(const std::filesystem::path& folder, bool createdFolder) {
+std::string InstallationRecorder::releaseFileText(const ReleaseRecord& release) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VersionInfo><Release>" + escaped(release.family) +
+           "</Release><ReleaseStatus>" + escaped(release.status) + "</ReleaseStatus><UpdateLevel>" +
+           std::to_string(release.updateLevel) + "</UpdateLevel></VersionInfo>\n";
+}
+
+InstallationRecorder::InstallationRecorder(const std::filesystem::path& folder, bool createdFolder,
+                                           const std::optional<ReleaseRecord>& release)
+    : release_(release) {
     if (auto existing = InstallationRecordReader::read(folder.u16string(), kStartLocation)) {
         manifest_ = std::move(*existing);
     } else {
@@ -45,6 +74,10 @@ InstallationRecorder::InstallationRecorder(const std::filesystem::path& folder, 
         manifest_.setRelease(release->getReleaseFamily(), release->getReleaseStatus(),
                              release->getUpdateLevel());
     }
+    if (release_) {
+        manifest_.setRelease(fl::i18n::to_u16string(release_->family),
+                             fl::i18n::to_u16string(release_->status), release_->updateLevel);
+    }
 }
 
 void InstallationRecorder::add(InstalledProductEntry product) { manifest_.addProduct(std::move(product)); }
@@ -53,6 +86,7 @@ void InstallationRecorder::place(ProductMover& mover) const {
     // The list first: an uninstaller reading it while the record changes finds every file.
     mover.placeFile(InstallationManifest::kFileListName, manifest_.fileList());
     mover.placeFile(InstallationManifest::kFileName, manifest_.toJson());
+    if (release_) mover.placeFile(kReleaseFile, releaseFileText(*release_));
 }
 
 }  // namespace install::engine

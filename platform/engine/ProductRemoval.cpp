@@ -16,9 +16,11 @@
 #include "EngineErrorCodes.h"
 #include "EngineProgressPublisher.h"
 #include "FileDescriptor.h"
+#include "InstallationRecorder.h"
 #include "ProductMover.h"
 #include "RegistrationRemoval.h"
 #include "RelativePath.h"
+#include "RuntimeReplacement.h"
 #include "Sha256.h"
 #include "StagingArea.h"
 #include "TemporaryName.h"
@@ -217,6 +219,7 @@ ProductRemoval::ProductRemoval(const fs::path& folder) : folder_(fs::absolute(fo
     destination_ = std::make_unique<enczip::ConfinedFolder>(folder_);
     // A run killed half-way is taken back first, so the record read next is what is in place.
     StagingArea::recoverLeftovers(*destination_);
+    RuntimeReplacement::settleLeftovers(*destination_);
     auto manifest = InstallationManifest::readFrom(folder_);
     if (!manifest)
         throw NoInstallationError("There is no installation in " + folder_.string() + ": it holds no " +
@@ -225,6 +228,17 @@ ProductRemoval::ProductRemoval(const fs::path& folder) : folder_(fs::absolute(fo
 }
 
 RemovalReport ProductRemoval::remove(const std::vector<std::u16string>& baseCodes) {
+    return run(baseCodes, nullptr, nullptr);
+}
+
+std::string ProductRemoval::setAside(const std::string& prefix) {
+    std::string kept;
+    run({}, &prefix, &kept);
+    return kept;
+}
+
+RemovalReport ProductRemoval::run(const std::vector<std::u16string>& baseCodes, const std::string* keepPrefix,
+                                  std::string* keptName) {
     std::set<std::u16string> chosen(baseCodes.begin(), baseCodes.end());
     for (const std::u16string& code : chosen) {
         const auto& products = manifest_.getProducts();
@@ -306,6 +320,7 @@ RemovalReport ProductRemoval::remove(const std::vector<std::u16string>& baseCode
         // product.
         RegistrationRemoval outside;
         for (const InstalledRegistration& registration : manifest_.getRegistrations()) {
+            if (keepPrefix != nullptr) break;
             if (!remaining.getProducts().empty() && removedFiles.count(registration.target) == 0) continue;
             std::string why;
             if (outside.remove(registration, why)) {
@@ -317,8 +332,8 @@ RemovalReport ProductRemoval::remove(const std::vector<std::u16string>& baseCode
         }
 
         if (remaining.getProducts().empty()) {
-            for (const char* own :
-                 {InstallationManifest::kFileName, InstallationManifest::kFileListName, kUninstallerScript})
+            for (const char* own : {InstallationManifest::kFileName, InstallationManifest::kFileListName,
+                                    kUninstallerScript, InstallationRecorder::kReleaseFileName})
                 remover.takeAway(own, {Remover::Kind::Any, 0, {}, {}});
         } else {
             ProductMover mover(*destination_, staging);
@@ -327,10 +342,15 @@ RemovalReport ProductRemoval::remove(const std::vector<std::u16string>& baseCode
         }
         if (cpputil::interrupt::is_set()) interrupted();
         staging.flush();
-        staging.finish();
-        outside.keep();
+        if (keepPrefix != nullptr) {
+            *keptName = staging.keepUnfinished(*keepPrefix);
+        } else {
+            staging.finish();
+            outside.keep();
+        }
     }
     manifest_ = remaining;
+    if (keepPrefix != nullptr) return report;
 
     if (remaining.getProducts().empty()) {
         destination_.reset();

@@ -43,10 +43,19 @@ public:
     // not installed there, EngineInterruptedException when the user interrupts, and
     // std::runtime_error when something cannot be removed; in each case nothing changed.
     RemovalReport remove(const std::vector<std::u16string>& baseCodes);
+    // Takes every product out as remove() does, reporting the same progress, but keeps what goes
+    // in the folder, in a staging folder whose name starts with `prefix`, instead of dropping it:
+    // StagingArea::takeBackKept puts it all back. Launchers and links outside stay where they
+    // are. Returns the kept folder's name.
+    std::string setAside(const std::string& prefix);
 
     static constexpr const char* kUninstallerScript = "uninstall.sh";
 
 private:
+    // `keepPrefix`: set aside rather than remove, the kept folder's name going to `keptName`.
+    RemovalReport run(const std::vector<std::u16string>& baseCodes, const std::string* keepPrefix,
+                      std::string* keptName);
+
     std::filesystem::path folder_;
     std::unique_ptr<enczip::ConfinedFolder> destination_;
     InstallationManifest manifest_;

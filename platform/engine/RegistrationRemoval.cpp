@@ -4,7 +4,10 @@
 #include <iterator>
 #include <system_error>
 
+#include "RegistryStore.h"
 #include "Sha256.h"
+#include "fl/i18n/TextConversion.h"
+#include "install/platformutil/DefaultDirectoryProvider.h"
 
 namespace fs = std::filesystem;
 
@@ -18,11 +21,42 @@ std::string contentOf(const fs::path& file) {
 
 }  // namespace
 
+bool RegistrationRemoval::removeRecord(const InstalledRegistration& registration, std::string& why) {
+    const std::u16string key = fl::i18n::to_u16string(registration.path);
+    const auto valueName = platformutil::DefaultDirectoryProvider::kInstallationFolderValue;
+    try {
+        const registry::RegistryStore store;
+        const auto recorded = store.read(key, valueName);
+        if (!recorded) return true;
+        if (*recorded != fl::i18n::to_u16string(registration.target)) {
+            why = "names another installation folder now";
+            return false;
+        }
+        store.write(key, valueName, std::nullopt);
+    } catch (const std::exception& error) {
+        why = std::string("cannot be removed: ") + error.what();
+        return false;
+    }
+    removed_.push_back({registration, {}, fs::perms::none});
+    return true;
+}
+
 RegistrationRemoval::~RegistrationRemoval() {
     if (kept_) return;
     for (const Removed& removed : removed_) {
         std::error_code ignored;
         const fs::path path = removed.registration.path;
+        if (removed.registration.kind == InstalledRegistration::Kind::InstallationRecord) {
+            try {
+                registry::RegistryStore().write(
+                    fl::i18n::to_u16string(removed.registration.path),
+                    platformutil::DefaultDirectoryProvider::kInstallationFolderValue,
+                    fl::i18n::to_u16string(removed.registration.target));
+            } catch (const std::exception&) {
+                // The registry cannot be written now; the installation itself is back in place.
+            }
+            continue;
+        }
         if (removed.registration.kind == InstalledRegistration::Kind::CommandLink) {
             fs::create_symlink(removed.registration.target, path, ignored);
             continue;
@@ -33,6 +67,8 @@ RegistrationRemoval::~RegistrationRemoval() {
 }
 
 bool RegistrationRemoval::remove(const InstalledRegistration& registration, std::string& why) {
+    if (registration.kind == InstalledRegistration::Kind::InstallationRecord)
+        return removeRecord(registration, why);
     const fs::path path = registration.path;
     std::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);

@@ -8,9 +8,9 @@
 
 namespace install::engine {
 
-// Takes away launchers and command links an installation placed outside its folder, each only
-// while it is still what was placed there. They lie outside the installation's staging area, so
-// what was removed is remembered here and put back unless the removal is kept.
+// Takes away launchers, command links and registry records an installation placed outside its
+// folder, each only while it is still what was placed there. They lie outside the installation's
+// staging area, so what was removed is remembered here and put back unless the removal is kept.
 class RegistrationRemoval {
 public:
     RegistrationRemoval() = default;
@@ -24,6 +24,8 @@ public:
     void keep() { kept_ = true; }
 
 private:
+    bool removeRecord(const InstalledRegistration& registration, std::string& why);
+
     struct Removed {
         InstalledRegistration registration;
         std::string content;

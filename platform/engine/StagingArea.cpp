@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +92,7 @@ StagingArea::~StagingArea() {
     folder_ = enczip::FileDescriptor();
     aside_ = enczip::FileDescriptor();
     journal_.reset();
+    if (kept_) return;
     try {
         if (finished_) {
             removeTree(destination_.descriptor(), name_);
@@ -116,6 +118,20 @@ void StagingArea::flush() const {
 void StagingArea::finish() {
     journal_->committed();
     finished_ = true;
+}
+
+std::string StagingArea::keepUnfinished(const std::string& prefix) {
+    flush();
+    std::string kept = enczip::temporaryName(prefix);
+    while (::renameat2(destination_.descriptor(), name_.c_str(), destination_.descriptor(), kept.c_str(),
+                       RENAME_NOREPLACE) != 0) {
+        if (errno != EEXIST) throw std::system_error(errno, std::generic_category(), "cannot keep " + name_);
+        kept = enczip::temporaryName(prefix);
+    }
+    kept_ = true;
+    if (::fsync(destination_.descriptor()) != 0)
+        throw std::system_error(errno, std::generic_category(), "cannot write to disk");
+    return kept;
 }
 
 }  // namespace install::engine

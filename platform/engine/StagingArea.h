@@ -41,6 +41,15 @@ public:
     void flush() const;
     // Every change is in place and on disk: the run is not taken back any more.
     void finish();
+    // Ends the run without taking its changes back: the staging folder, journal and what was kept
+    // aside stay in the installation folder under a new name starting with `prefix`, which is
+    // returned, for takeBackKept to undo later (or for removing once they are no longer needed).
+    std::string keepUnfinished(const std::string& prefix);
+    // Undoes the changes of a staging folder kept by keepUnfinished, then removes it. Throws
+    // std::runtime_error when something cannot be put back.
+    static void takeBackKept(const enczip::ConfinedFolder& destination, const std::string& name) {
+        takeBackAndRemove(destination, name);
+    }
 
 private:
     static void takeBackAndRemove(const enczip::ConfinedFolder& destination, const std::string& name);
@@ -51,6 +60,7 @@ private:
     enczip::FileDescriptor aside_;
     std::unique_ptr<ChangeJournal> journal_;
     bool finished_ = false;
+    bool kept_ = false;
 };
 
 }  // namespace install::engine

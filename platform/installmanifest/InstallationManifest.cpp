@@ -43,7 +43,8 @@ InstalledProductEntry productFrom(const json& product) {
 constexpr std::pair<InstalledRegistration::Kind, const char*> kRegistrationKinds[] = {
     {InstalledRegistration::Kind::DesktopShortcut, "desktopShortcut"},
     {InstalledRegistration::Kind::MenuEntry, "menuEntry"},
-    {InstalledRegistration::Kind::CommandLink, "commandLink"}};
+    {InstalledRegistration::Kind::CommandLink, "commandLink"},
+    {InstalledRegistration::Kind::InstallationRecord, "installationRecord"}};
 
 const char* kindName(InstalledRegistration::Kind kind) {
     for (const auto& [known, name] : kRegistrationKinds)

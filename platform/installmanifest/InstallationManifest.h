@@ -37,10 +37,12 @@ struct InstalledProductEntry {
 };
 
 // Something the installation put outside its folder: a launcher on the desktop or in the
-// applications menu, or a command link. An uninstallation removes it only while it is still what
-// was put there: a launcher with the same content, a link to the same program.
+// applications menu, a command link, or the machine-wide registry's record of the installation
+// folder (its path the registry key, its target the folder). An uninstallation removes it only
+// while it is still what was put there: a launcher with the same content, a link to the same
+// program, a record naming the same folder.
 struct InstalledRegistration {
-    enum class Kind { DesktopShortcut, MenuEntry, CommandLink };
+    enum class Kind { DesktopShortcut, MenuEntry, CommandLink, InstallationRecord };
     Kind kind = Kind::CommandLink;
     std::string path;    // absolute
     std::string target;  // the program it starts (absolute)

@@ -15,13 +15,12 @@ namespace install::platformutil {
 namespace {
 
 constexpr const char16_t* kProductFolder = u"Velora";
-constexpr const char16_t* kInstallationFolderValue = u"InstallationFolder";
 
-// The registry key of an installation record; nothing for an empty key, which names no product.
 std::optional<std::u16string> installationKey(const std::u16string& keyRoot, const std::u16string& subRoot,
                                               const std::u16string& key) {
-    if (install::registry::RegistryStore::normalisedKey(key).empty()) return std::nullopt;
-    return install::registry::RegistryStore::normalisedKey(keyRoot + u'\\' + key + u'\\' + subRoot);
+    std::u16string normalised = DefaultDirectoryProvider::installationRecordKey(keyRoot, subRoot, key);
+    if (normalised.empty()) return std::nullopt;
+    return normalised;
 }
 
 char16_t separatorOf(Platform platform) { return platform == Platform::Windows ? u'\\' : u'/'; }
@@ -51,6 +50,14 @@ std::u16string homeOn(Platform platform) {
 }
 
 }  // namespace
+
+std::u16string DefaultDirectoryProvider::installationRecordKey(const std::u16string& registryKeyRoot,
+                                                               const std::u16string& registryKeySubRoot,
+                                                               const std::u16string& registryKey) {
+    if (install::registry::RegistryStore::normalisedKey(registryKey).empty()) return {};
+    return install::registry::RegistryStore::normalisedKey(registryKeyRoot + u'\\' + registryKey + u'\\' +
+                                                           registryKeySubRoot);
+}
 
 DefaultDirectoryProvider::DefaultDirectoryProvider()
     : DefaultDirectoryProvider(install::registry::RegistryStore::defaultRoot()) {}

@@ -12,6 +12,7 @@
 #include "LaunchTarget.h"
 #include "Sha256.h"
 #include "fl/i18n/TextConversion.h"
+#include "install/platformutil/DefaultDirectoryProvider.h"
 
 namespace fs = std::filesystem;
 
@@ -147,6 +148,21 @@ void ProductRegistrationRunner::runRegistrationCommands() const {
                                      join(result.linked, ", "));
             }
             if (!result.problems.empty()) throw std::runtime_error(join(result.problems, "; "));
+        });
+    }
+    if (const std::string key = option("registrykey"); !key.empty()) {
+        attempt("Registry record", [&] {
+            if (root.empty()) throw std::runtime_error("no installation folder given");
+            const std::u16string keyRoot = fl::i18n::to_u16string(option("registrykeyroot"));
+            const std::u16string subRoot = fl::i18n::to_u16string(option("registrykeysubroot"));
+            const std::u16string folder = fs::absolute(root).lexically_normal().u16string();
+            const install::platformutil::DefaultDirectoryProvider provider;
+            provider.recordApplicationInstallation(keyRoot, subRoot, fl::i18n::to_u16string(key), folder);
+            const std::string recordKey =
+                fl::i18n::to_string(install::platformutil::DefaultDirectoryProvider::installationRecordKey(
+                    keyRoot, subRoot, fl::i18n::to_u16string(key)));
+            placed.push_back({Kind::InstallationRecord, recordKey, fl::i18n::to_string(folder), ""});
+            completed_.push_back("Installation recorded in the registry under " + recordKey);
         });
     }
     attempt("Installation record", [&] { record(root, placed); });

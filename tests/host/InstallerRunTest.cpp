@@ -349,7 +349,7 @@ const Scenario kScenarios[] = {
     {"UnknownOptionIsRefusedWithAPointerToTheHelp", "--no-such-option", 2, {}, {"'--no-such-option' (see --help)"}, {},
      alone},
     {"UnknownWorkflowIsAUsageErrorNamingTheKnownOnes", "--workflow Nope", 2, {},
-     {R"(There is no workflow "Nope": give one of "DownloadOnly", "Interactive Install From Folder", "Interactive Online Install", "License Manager".)"}, {}},
+     {R"(There is no workflow "Nope": give one of "DownloadOnly", "Interactive Install From Folder", "Interactive Online Install", "License Manager", "Vantapak Install".)"}, {}},
     {"SwitchToAnUnknownWorkflowIsAUsageError", "--switch-workflow SLAGate=Nope", 2, {},
      {R"(There is no workflow "Nope" to switch to: give one of "DownloadOnly",)"}, {}},
     {"SwitchAtAStepTheWorkflowLacksIsAUsageError", "--switch-workflow LoginGate=DownloadOnly --repository http://127.0.0.1:9",

@@ -17,6 +17,13 @@ namespace install::platformutil {
 // and separator.
 class COMPONENT_API DefaultDirectoryProvider {
 public:
+    static constexpr const char16_t* kInstallationFolderValue = u"InstallationFolder";
+    // The registry key of an installation record as the registry store names it; empty for an
+    // empty key, which names no product.
+    static std::u16string installationRecordKey(const std::u16string& registryKeyRoot,
+                                                const std::u16string& registryKeySubRoot,
+                                                const std::u16string& registryKey);
+
     // Over the registry of this machine.
     DefaultDirectoryProvider();
     // Over the registry file store under another root.

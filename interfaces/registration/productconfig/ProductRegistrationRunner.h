@@ -17,6 +17,10 @@ namespace registration::productconfig {
 //   "skiposcommands"           "true": change nothing in the operating system
 //   "vantapakapplicationname", "vantapakapplicationfilepath", "vantapakapplicationiconfilepath":
 //                              when the file path is given, launchers start that application
+//   "registrykeyroot", "registrykey", "registrykeysubroot":
+//                              when the key is given, the installation folder is recorded
+//                              machine-wide under it (DefaultDirectoryProvider), where later
+//                              installers look for an earlier installation
 // The keys "setfileassoc", "createacceltask", "improvevelora", "runveloratlmx" and
 // "sessionkey" concern registrations this operating system has no counterpart for; they are
 // accepted and leave no trace.
