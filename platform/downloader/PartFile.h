@@ -27,7 +27,8 @@ public:
     // Of everything the file holds. A file written from its first byte by this object is hashed
     // as it is written; one that held a part already is read again. Call it once.
     std::string sha256Hex();
-    // Flushes the file to the disk and renames it to target, the rename itself made durable.
+    // Flushes the file to the disk and renames it to target, the rename itself made durable. The
+    // writing out starts while the file grows, so the flush waits only for the last few MiB.
     void commitAs(const std::filesystem::path& target);
     // Deletes the file: what it holds is known to be wrong.
     void remove();
@@ -40,6 +41,8 @@ private:
     std::filesystem::path path_;
     int descriptor_ = -1;
     std::uint64_t size_ = 0;
+    // Up to where the disk has been asked to take the data already.
+    std::uint64_t writeBackFrom_ = 0;
     // The digest of what was appended, while that is all the file holds.
     std::unique_ptr<enczip::Sha256> digest_;
 };

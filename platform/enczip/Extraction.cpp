@@ -143,8 +143,11 @@ void Extraction::placeFile(archive_entry* entry, const std::string& relative, co
     }
     const std::uint64_t length = std::max(end, progress_.entrySize);
     // The digest is taken from what the file holds, holes and all.
-    FileDescriptor readBack = file.duplicate();
-    file.finish(length, static_cast<mode_t>(archive_entry_perm(entry) & kFileModes), modificationTime(entry));
+    FileDescriptor readBack = file.finish(length, static_cast<mode_t>(archive_entry_perm(entry) & kFileModes),
+                                          modificationTime(entry));
+    // In a staging folder a late write error can still surface with the digest: the folder goes
+    // with the failed run.
+    if (!options_.privateDestination) readBack = file.settled(std::move(readBack));
     file.commitAs(fileName);
     const std::string path = below(parent.path, fileName);
     const std::size_t index = remember({PlacedEntry::Kind::File, path, length, {}, {}});

@@ -11,6 +11,7 @@
 
 #include "PosixError.h"
 #include "Sha256.h"
+#include "TemporaryFile.h"
 
 namespace install::enczip {
 namespace {
@@ -58,7 +59,7 @@ std::vector<std::pair<std::size_t, std::string>> FileDigests::finish() {
     changed_.notify_all();
     changed_.wait(lock, [this] { return (pending_.empty() && !busy_) || failed_; });
     if (failed_) {
-        if (failedErrno_ != 0) throwFileSystemError("Cannot read back file", failedPath_, failedErrno_);
+        if (failedErrno_ != 0) throwFileSystemError(failedWhat_, failedPath_, failedErrno_);
         throw std::runtime_error(failure_ + ": " + failedPath_.string());
     }
     return std::move(digests_);
@@ -76,13 +77,14 @@ void FileDigests::work() {
             workerSleeping_ = false;
         }
         if (pending_.empty()) return;
-        const Pending file = std::move(pending_.front());
+        Pending file = std::move(pending_.front());
         pending_.pop_front();
         busy_ = true;
         if (producerWaiting_ && pending_.size() < kMostPending / 2) changed_.notify_all();
         lock.unlock();
         std::string digest;
         std::string failure;
+        const char* what = "Cannot read back file";
         int error = 0;
         try {
             digest = digestOf(file, buffer.get());
@@ -91,12 +93,19 @@ void FileDigests::work() {
         } catch (const std::exception& digestFailure) {
             failure = digestFailure.what();
         }
+        // The descriptor is the one that wrote the file: a write the disk refused later shows up
+        // when it is closed.
+        if (!TemporaryFile::closeWritten(std::move(file.file)) && error == 0 && failure.empty()) {
+            error = errno;
+            what = "Cannot write file";
+        }
         lock.lock();
         busy_ = false;
         if (error != 0 || !failure.empty()) {
             failed_ = true;
             failure_ = failure;
             failedErrno_ = error;
+            failedWhat_ = what;
             failedPath_ = file.shownPath;
             pending_.clear();
         } else {

@@ -24,11 +24,11 @@ public:
     FileDigests(const FileDigests&) = delete;
     FileDigests& operator=(const FileDigests&) = delete;
 
-    // Takes a descriptor of a complete file; `key` says whose digest it is. Waits while many
-    // files are already waiting, so open descriptors stay few.
+    // Takes the descriptor that wrote a complete file, and closes it; `key` says whose digest it is. Waits
+    // while many files are already waiting, so open descriptors stay few.
     void add(FileDescriptor file, std::size_t key, std::filesystem::path shownPath);
     // Every digest, in the order the files were added (a key added twice appears twice).
-    // Throws std::filesystem::filesystem_error when a file could not be read back.
+    // Throws std::filesystem::filesystem_error when a file could not be read back or written.
     std::vector<std::pair<std::size_t, std::string>> finish();
 
 private:
@@ -50,6 +50,7 @@ private:
     std::string failure_;
     std::filesystem::path failedPath_;
     int failedErrno_ = 0;
+    const char* failedWhat_ = "";
     bool closing_ = false;
     bool workerSleeping_ = false;
     bool producerWaiting_ = false;

@@ -54,8 +54,8 @@ void TemporaryFile::writeAt(std::uint64_t offset, const void* data, std::size_t 
     }
 }
 
-void TemporaryFile::finish(std::uint64_t length, mode_t permissions,
-                           const std::optional<timespec>& modified) {
+FileDescriptor TemporaryFile::finish(std::uint64_t length, mode_t permissions,
+                                     const std::optional<timespec>& modified) {
     if (length > position_ && ::ftruncate(file_.get(), static_cast<off_t>(length)) != 0)
         throwFileSystemError("Cannot set file length", shownFolder_ / name_, errno);
     if (::fchmod(file_.get(), permissions) != 0)
@@ -65,12 +65,17 @@ void TemporaryFile::finish(std::uint64_t length, mode_t permissions,
         if (::futimens(file_.get(), times) != 0)
             throwFileSystemError("Cannot set modification time", shownFolder_ / name_, errno);
     }
-    close();
+    // Handing the descriptor on spares a second descriptor and a close per file.
+    return std::move(file_);
 }
 
-FileDescriptor TemporaryFile::duplicate() const {
-    FileDescriptor copy(::fcntl(file_.get(), F_DUPFD_CLOEXEC, 0));
+bool TemporaryFile::closeWritten(FileDescriptor file) { return ::close(file.release()) == 0; }
+
+FileDescriptor TemporaryFile::settled(FileDescriptor written) const {
+    FileDescriptor copy(::fcntl(written.get(), F_DUPFD_CLOEXEC, 0));
     if (!copy.valid()) throwFileSystemError("Cannot read back file", shownFolder_ / name_, errno);
+    if (!closeWritten(std::move(written)))
+        throwFileSystemError("Cannot write file", shownFolder_ / name_, errno);
     return copy;
 }
 
@@ -87,7 +92,8 @@ void TemporaryFile::commitAs(const std::string& name) {
 
 void TemporaryFile::close() {
     // A deferred write error (full disk, quota) shows up only here.
-    if (::close(file_.release()) != 0) throwFileSystemError("Cannot write file", shownFolder_ / name_, errno);
+    if (!closeWritten(std::move(file_)))
+        throwFileSystemError("Cannot write file", shownFolder_ / name_, errno);
 }
 
 }  // namespace install::enczip

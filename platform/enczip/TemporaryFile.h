@@ -30,10 +30,17 @@ public:
 
     // Writes data at offset; a gap since the previous write stays a hole.
     void writeAt(std::uint64_t offset, const void* data, std::size_t size);
-    // Sets length, permissions and modification time, and closes the file.
-    void finish(std::uint64_t length, mode_t permissions, const std::optional<timespec>& modified);
-    // Another descriptor of the file, readable, that stays valid whatever name the file takes.
-    FileDescriptor duplicate() const;
+    // Sets length, permissions and modification time, and hands the open descriptor over: it
+    // reads the file whatever name the file takes, and its holder closes it, a failed close
+    // meaning that the file could not be written (see closeWritten).
+    FileDescriptor finish(std::uint64_t length, mode_t permissions, const std::optional<timespec>& modified);
+    // Closes a descriptor that wrote a file; false when a deferred write error (full disk,
+    // quota) showed up, errno saying which.
+    static bool closeWritten(FileDescriptor file);
+    // Another descriptor of the file `written` wrote, after closing that one: for a file that
+    // takes its name where others see it, whose write errors must show before. Throws
+    // filesystem_error.
+    FileDescriptor settled(FileDescriptor written) const;
     // Renames the finished file over whatever file or link stands at `name` in the folder.
     void commitAs(const std::string& name);
 
