@@ -10,12 +10,21 @@
 
 namespace install::downloader {
 
+namespace {
+
+// The disk starts writing every this many bytes appended, while the transfer goes on, so that the
+// flush before the rename waits for the last few megabytes instead of the whole archive.
+constexpr std::uint64_t kWriteBackStep = 8u << 20;
+
+}  // namespace
+
 PartFile::PartFile(std::filesystem::path path) : path_(std::move(path)) {
     descriptor_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (descriptor_ < 0) fail("cannot open");
     struct stat status {};
     if (::fstat(descriptor_, &status) != 0) fail("cannot read the size of");
     size_ = static_cast<std::uint64_t>(status.st_size);
+    writeBackStarted_ = size_;
     if (size_ == 0) digest_ = std::make_unique<enczip::Sha256>();
 }
 
@@ -26,6 +35,7 @@ PartFile::~PartFile() {
 void PartFile::restart() {
     if (::ftruncate(descriptor_, 0) != 0) fail("cannot empty");
     size_ = 0;
+    writeBackStarted_ = 0;
     digest_ = std::make_unique<enczip::Sha256>();
 }
 
@@ -38,6 +48,13 @@ void PartFile::append(const char* data, std::size_t size) {
         data += written;
         size -= static_cast<std::size_t>(written);
         size_ += static_cast<std::uint64_t>(written);
+    }
+    if (size_ - writeBackStarted_ >= kWriteBackStep) {
+        // Only starts the write-back and does not wait for it: commitAs() still flushes all. A
+        // file system that cannot do this leaves it all to the flush.
+        ::sync_file_range(descriptor_, static_cast<off_t>(writeBackStarted_),
+                          static_cast<off_t>(size_ - writeBackStarted_), SYNC_FILE_RANGE_WRITE);
+        writeBackStarted_ = size_;
     }
 }
 

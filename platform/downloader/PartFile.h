@@ -40,6 +40,8 @@ private:
     std::filesystem::path path_;
     int descriptor_ = -1;
     std::uint64_t size_ = 0;
+    // Where the write-back started by append() has reached.
+    std::uint64_t writeBackStarted_ = 0;
     // The digest of what was appended, while that is all the file holds.
     std::unique_ptr<enczip::Sha256> digest_;
 };
