@@ -60,10 +60,7 @@ public:
 
 private:
     void prepare() {
-        std::cout << "writing sample archives (scale " << settings_.scale << ") ..." << std::flush;
-        products_ = SampleArchives::write(work_.root() / "packages", settings_.scale);
-        std::cout << " done\n";
-        printProducts(products_);
+        products_ = work_.sampleProducts(settings_);
         installer_ = work_.copyInstaller(VELORA_INSTALLER, VELORA_UNINSTALLER_ARCHIVE, products_);
         SampleRepository::writeReleaseInfo(installer_.parent_path());
         SampleRepository::write(work_.root() / "repository", products_,

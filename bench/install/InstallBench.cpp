@@ -37,10 +37,7 @@ public:
             std::cerr << "bsdtar not found (Debian package libarchive-tools)\n";
             return 1;
         }
-        std::cout << "writing sample archives (scale " << settings_.scale << ") ..." << std::flush;
-        products_ = SampleArchives::write(work_.root() / "packages", settings_.scale);
-        std::cout << " done\n";
-        printProducts(products_);
+        products_ = work_.sampleProducts(settings_);
         installer_ = work_.copyInstaller(VELORA_INSTALLER, VELORA_UNINSTALLER_ARCHIVE, products_);
         // Both programs load their libraries once untimed: the first start after a build reads
         // them from disk and would be charged seconds that no later run pays.
@@ -61,7 +58,7 @@ private:
         const fs::path output = work_.output();
         const auto result = runTimed(
             installer_,
-            {"--silent", "--agree", "--packages-root", (work_.root() / "packages").string(), "--destination",
+            {"--silent", "--agree", "--packages-root", work_.packagesRoot().string(), "--destination",
              destination.string(), "--products", productList(products_), "--shortcut-folder",
              (output / "desktop").string(), "--menu-folder", (output / "menu").string(), "--log",
              (output / ("install-" + std::to_string(run) + ".log")).string(), "--diagnostics",

@@ -5,7 +5,9 @@
 // that time goes: the dynamic loader's own figure (LD_DEBUG=statistics), and one run traced with
 // strace, whose time stamps of the files opened mark the phases (shared libraries loaded,
 // product catalogue read, message catalogue read, product archives listed, run ended).
+#if defined(__x86_64__)
 #include <x86intrin.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -65,12 +67,17 @@ std::string readText(const fs::path& file) {
 }
 
 // Time-stamp counter ticks per millisecond, as the dynamic loader counts its "cycles".
+// Elsewhere the loader's figures are left out (zero).
 double ticksPerMillisecond() {
+#if !defined(__x86_64__)
+    return 0;
+#else
     const auto start = std::chrono::steady_clock::now();
     const auto ticks = __rdtsc();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
     return static_cast<double>(__rdtsc() - ticks) / elapsed.count();
+#endif
 }
 
 // One line of `strace -f -ttt`: seconds since the epoch and what was called.
@@ -149,20 +156,32 @@ private:
             if (entry.path().filename().string().starts_with("ld-debug"))
                 statistics += readText(entry.path());
         static const std::regex kTotal(R"(total startup time in dynamic loader:\s*(\d+) cycles)");
-        static const std::regex kObjects(R"(number of loaded objects:\s*(\d+))");
-        static const std::regex kRelocations(R"(number of relocations:\s*(\d+))");
+        static const std::regex kRelocation(R"(time needed for relocation:\s*(\d+) cycles)");
+        static const std::regex kLoading(R"(time needed to load objects:\s*(\d+) cycles)");
         std::smatch total;
-        std::smatch objects;
-        std::smatch relocations;
         if (!std::regex_search(statistics, total, kTotal)) {
             std::cout << "DETAIL start-up: no dynamic loader statistics (LD_DEBUG unsupported here)\n";
             return;
         }
-        std::regex_search(statistics, objects, kObjects);
-        std::regex_search(statistics, relocations, kRelocations);
+        const double ticks = ticksPerMillisecond();
+        const auto milliseconds = [&](const std::regex& pattern) {
+            std::smatch match;
+            return ticks > 0 && std::regex_search(statistics, match, pattern) ? std::stod(match[1]) / ticks
+                                                                              : 0.0;
+        };
         std::cout << std::fixed << std::setprecision(1) << "DETAIL start-up: dynamic loader "
-                  << std::stod(total[1]) / ticksPerMillisecond() << " ms (" << objects[1] << " objects, "
-                  << relocations[1] << " relocations)\n";
+                  << milliseconds(kTotal) << " ms (loading " << milliseconds(kLoading) << " ms, relocating "
+                  << milliseconds(kRelocation) << " ms), " << sharedLibraries() << " shared libraries\n";
+    }
+
+    // What the installer needs loaded before its first instruction of its own.
+    std::size_t sharedLibraries() const {
+        const auto ldd = velora::tools::ChildProcess("/usr/bin/ldd", {VELORA_INSTALLER}).wait();
+        std::size_t count = 0;
+        for (const std::string& line : ldd.outLines())
+            if (line.find(".so") != std::string::npos && line.find("linux-vdso") == std::string::npos)
+                ++count;
+        return count;
     }
 
     // The first time stamp at which a call matched `pattern`, after `from`.

@@ -32,9 +32,11 @@ BenchSettings BenchSettings::parse(int argc, char** argv, const std::string& pro
             settings.workFolder = value();
         } else if (argument == "--keep") {
             settings.keep = true;
+        } else if (argument == "--archives") {
+            settings.archives = value();
         } else {
             throw std::invalid_argument("usage: " + program +
-                                        " [--scale X] [--runs N] [--work-dir DIR] [--keep]");
+                                        " [--scale X] [--runs N] [--work-dir DIR] [--keep] [--archives DIR]");
         }
     }
     return settings;
@@ -118,6 +120,34 @@ BenchWorkspace::~BenchWorkspace() {
 fs::path BenchWorkspace::runFolder(const std::string& kind, int run) const {
     ::sync();
     return root_ / (kind + "-" + std::to_string(run));
+}
+
+std::vector<GeneratedProduct> BenchWorkspace::sampleProducts(const BenchSettings& settings) {
+    std::cout << "sample archives (scale " << settings.scale << ") ..." << std::flush;
+    std::vector<GeneratedProduct> products;
+    if (settings.archives.empty()) {
+        packagesRoot_ = root_ / "packages";
+        products = SampleArchives::write(packagesRoot_, settings.scale);
+    } else {
+        std::ostringstream name;
+        name << "scale-" << settings.scale;
+        const fs::path folder = settings.archives / name.str();
+        packagesRoot_ = folder / "packages";
+        const fs::path manifest = folder / "products.json";
+        if (fs::exists(manifest)) {
+            products = SampleArchives::readManifest(manifest);
+            std::cout << " taken from " << folder.string();
+        } else {
+            fs::remove_all(folder);
+            products = SampleArchives::write(packagesRoot_, settings.scale);
+            // Written last and renamed into place: its presence says the archives are whole.
+            SampleArchives::writeManifest(folder / "products.json.part", products);
+            fs::rename(folder / "products.json.part", manifest);
+        }
+    }
+    std::cout << " done\n";
+    printProducts(products);
+    return products;
 }
 
 fs::path BenchWorkspace::copyInstaller(const fs::path& installer, const fs::path& uninstallerArchive,

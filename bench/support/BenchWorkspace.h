@@ -14,12 +14,14 @@ namespace velora::bench {
 
 struct GeneratedProduct;
 
-// --scale X (data size), --runs N, --work-dir DIR, --keep (leave the work folder).
+// --scale X (data size), --runs N, --work-dir DIR, --keep (leave the work folder), --archives DIR
+// (generated archives kept there for the next program).
 struct BenchSettings {
     double scale = 1.0;
     int runs = 5;
     std::filesystem::path workFolder = std::filesystem::temp_directory_path();
     bool keep = false;
+    std::filesystem::path archives;
 
     // Throws std::invalid_argument with the usage for anything else.
     static BenchSettings parse(int argc, char** argv, const std::string& program);
@@ -66,6 +68,13 @@ public:
     // run's removal to the next), and what the previous run left dirty is written back first.
     std::filesystem::path runFolder(const std::string& kind, int run) const;
 
+    // The generated products, written into "packages" here, or with an archives folder taken from
+    // there when an earlier program wrote them for the same scale (written there otherwise):
+    // generating them costs more than a whole run of most workloads.
+    std::vector<GeneratedProduct> sampleProducts(const BenchSettings& settings);
+    // Where sampleProducts() put them.
+    const std::filesystem::path& packagesRoot() const { return packagesRoot_; }
+
     // A copy of the installer in "installer/" with "uninstall.zip" and the products' catalogue
     // beside it, where it reads them; returns the copy's path.
     std::filesystem::path copyInstaller(const std::filesystem::path& installer,
@@ -74,6 +83,7 @@ public:
 
 private:
     std::filesystem::path root_;
+    std::filesystem::path packagesRoot_;
     bool keep_;
 };
 

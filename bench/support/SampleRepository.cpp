@@ -22,7 +22,10 @@ void SampleRepository::write(const fs::path& root, const std::vector<GeneratedPr
     const auto catalogue = nlohmann::json::parse(catalogueStream);
     nlohmann::json entries = nlohmann::json::array();
     for (const GeneratedProduct& product : products) {
-        fs::create_hard_link(product.archive, root / archivePath(product));
+        // A link where the file system allows one (the archives may be kept on another).
+        std::error_code notLinked;
+        fs::create_hard_link(product.archive, root / archivePath(product), notLinked);
+        if (notLinked) fs::copy_file(product.archive, root / archivePath(product));
         nlohmann::json dependencies = nlohmann::json::array();
         for (const auto& entry : catalogue.at("products"))
             if (entry.at("baseCode") == product.baseCode) dependencies = entry.at("dependencies");
