@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/support/RatioStatistics.h"
 #include "host/InstallerModel.h"
 #include "workflow_core/DataModelHandler.h"
 
@@ -179,7 +180,8 @@ BENCHMARK(BM_PlainStructReport)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandlerReport)->Arg(1)->Arg(4)->ArgName("writers")->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// Keeps the console output and remembers each run's real time per report for the ratio.
+// Keeps the console output and remembers each run's real time per report (every repetition's)
+// for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
@@ -191,11 +193,11 @@ public:
             const auto reports = run.counters.find("reports");
             if (reports == run.counters.end() || reports->second.value == 0) continue;
             const double seconds = run.real_accumulated_time;
-            nanosecondsPerReport[run.benchmark_name()] = seconds * 1e9 / reports->second.value;
+            nanosecondsPerReport[run.benchmark_name()].push_back(seconds * 1e9 / reports->second.value);
         }
     }
 
-    std::map<std::string, double> nanosecondsPerReport;
+    std::map<std::string, std::vector<double>> nanosecondsPerReport;
 };
 
 long peakResidentKilobytes() {
@@ -219,16 +221,24 @@ void reportPeakMemory() {
         atStart, afterTenThousand, afterMillion, afterMillion - afterTenThousand);
 }
 
+// The medians over the repetitions (--benchmark_repetitions, best with
+// --benchmark_enable_random_interleaving), repetition i of one beside repetition i of the other.
 void printRatios(const RatioReporter& reporter) {
-    for (const char* writers : {"writers:1", "writers:4"}) {
-        const auto handler =
-            reporter.nanosecondsPerReport.find(std::string("BM_HandlerReport/") + writers + "/real_time");
-        const auto plain =
-            reporter.nanosecondsPerReport.find(std::string("BM_PlainStructReport/") + writers + "/real_time");
+    constexpr double kGoalRatio = 10;
+    for (const char* writers : {"1", "4"}) {
+        const auto handler = reporter.nanosecondsPerReport.find(std::string("BM_HandlerReport/writers:") +
+                                                                writers + "/real_time");
+        const auto plain = reporter.nanosecondsPerReport.find(std::string("BM_PlainStructReport/writers:") +
+                                                              writers + "/real_time");
         if (handler == reporter.nanosecondsPerReport.end() || plain == reporter.nanosecondsPerReport.end())
             continue;
-        std::printf("%s: handler %.0f ns per report, plain struct %.0f ns per report, ratio %.1f\n", writers,
-                    handler->second, plain->second, handler->second / plain->second);
+        const auto row = velora::bench::PairedRuns{handler->second, plain->second}.row(
+            std::string("progress-") + writers + "-writer" + (writers[0] == '1' ? "" : "s"), "ns",
+            kGoalRatio);
+        std::printf(
+            "writers:%s: handler %.0f ns per report, plain struct %.0f ns per report, ratio %.1f\n%s\n",
+            writers, row.ours, row.reference.value_or(0), row.ratio().value_or(0),
+            velora::bench::ratioLine(row).c_str());
     }
 }
 

@@ -146,6 +146,32 @@ std::vector<GeneratedProduct> SampleArchives::write(const fs::path& packagesRoot
     return products;
 }
 
+void SampleArchives::writeManifest(const fs::path& file, const std::vector<GeneratedProduct>& products) {
+    nlohmann::json entries = nlohmann::json::array();
+    for (const GeneratedProduct& product : products)
+        entries.push_back({{"baseCode", product.baseCode},
+                           {"name", product.name},
+                           {"archive", product.archive.string()},
+                           {"archiveBytes", product.archiveBytes},
+                           {"unpackedBytes", product.unpackedBytes},
+                           {"files", product.files},
+                           {"sha256", product.sha256}});
+    std::ofstream stream(file);
+    stream << entries.dump(2) << '\n';
+    if (!stream) throw std::runtime_error("cannot write " + file.string());
+}
+
+std::vector<GeneratedProduct> SampleArchives::readManifest(const fs::path& file) {
+    std::ifstream stream(file);
+    std::vector<GeneratedProduct> products;
+    for (const auto& entry : nlohmann::json::parse(stream)) {
+        products.push_back({entry.at("baseCode"), entry.at("name"),
+                            fs::path(entry.at("archive").get<std::string>()), entry.at("archiveBytes"),
+                            entry.at("unpackedBytes"), entry.at("files"), entry.at("sha256")});
+    }
+    return products;
+}
+
 std::string SampleArchives::sha256Of(const fs::path& file) {
     std::ifstream stream(file, std::ios::binary);
     std::vector<char> buffer(1 << 20);

@@ -30,6 +30,10 @@ public:
     // A product catalogue for the generated products, in the installer's catalogue format.
     static void writeCatalogue(const std::filesystem::path& file,
                                const std::vector<GeneratedProduct>& products);
+    // What write() returned, kept beside the archives for a later program.
+    static void writeManifest(const std::filesystem::path& file,
+                              const std::vector<GeneratedProduct>& products);
+    static std::vector<GeneratedProduct> readManifest(const std::filesystem::path& file);
     // Lower-case hexadecimal, as the catalogue gives archive checksums.
     static std::string sha256Of(const std::filesystem::path& file);
 };

@@ -1,8 +1,7 @@
 #include "gates/session/ProductFilesDetectionGate.h"
 
 #include <exception>
-#include <filesystem>
-#include <regex>
+#include <string_view>
 
 #include "fl/filesystem/Filesystem.h"
 #include "install/cpputil/LogMessages.h"
@@ -17,12 +16,8 @@ constexpr char kMissingFilesLocation[] =
     "ProductFilesDetection::ProductFilesDetectionGate::CheckAvailableProducts::MissingInstallationFiles";
 const std::u16string kFromFolderWorkflow = u"Interactive Install From Folder";
 
-// The entry's last component as UTF-8 bytes, without a round trip through UTF-16, so that a
-// name the system cannot convert still gets looked at.
-std::string entryName(const std::filesystem::directory_entry& entry) {
-    const auto name = entry.path().filename().u8string();
-    return std::string(name.begin(), name.end());
-}
+// Case-sensitive, as the archives are named; a folder so named counts as well.
+constexpr std::string_view kArchiveExtension = ".enc";
 
 }  // namespace
 
@@ -61,16 +56,13 @@ bool ProductFilesDetectionGate::checkIfShouldBeSkipped() const {
 
 bool ProductFilesDetectionGate::hasAtleastOneComponent(const std::vector<std::u16string>& folders) const {
     try {
-        const std::regex archivePattern(R"(\.enc$)", std::regex::ECMAScript);
         for (const auto& folder : folders) {
             if (!fl::filesystem::exists(folder) || folder.empty()) {
                 continue;
             }
-            for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder))) {
-                if (std::regex_search(entryName(entry), archivePattern)) {
-                    log_message(u"Found at least one product to install.");
-                    return true;
-                }
+            if (fl::filesystem::holds_entry_ending_in(folder, kArchiveExtension)) {
+                log_message(u"Found at least one product to install.");
+                return true;
             }
         }
     } catch (const std::exception&) {

@@ -1,5 +1,6 @@
 #include "fl/filesystem/Filesystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -76,6 +77,31 @@ std::u16string tmpname() {
 }
 
 bool exists(const std::u16string& path) { return std::filesystem::exists(native(path)); }
+
+// Bare readdir: a packages root may hold thousands of entries, and a directory_iterator builds
+// and splits a path for every one of them, which costs twice the listing itself.
+bool holds_entry_ending_in(const std::u16string& folder, std::string_view suffix) {
+    const fs::path path = native(folder);
+    DIR* listing = ::opendir(path.c_str());
+    if (listing == nullptr)
+        throw fs::filesystem_error("cannot list the folder", path,
+                                   std::error_code(errno, std::generic_category()));
+    bool found = false;
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != ".." && name.ends_with(suffix)) {
+            found = true;
+            break;
+        }
+    }
+    const int error = errno;
+    ::closedir(listing);
+    if (!found && error != 0)
+        throw fs::filesystem_error("cannot list the folder", path,
+                                   std::error_code(error, std::generic_category()));
+    return found;
+}
 
 bool create_directories(const std::u16string& path) {
     return std::filesystem::create_directories(native(path));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // File-system queries on UTF-16 paths as the data model holds them.
 namespace fl::filesystem {
@@ -13,6 +14,12 @@ std::u16string tmpname();
 // false; any other failure to look, such as a folder that may not be searched, throws
 // std::filesystem::filesystem_error.
 bool exists(const std::u16string& path);
+
+// Whether the folder itself (not below it) holds an entry, of any type, whose name ends in
+// `suffix`, compared byte for byte as the system gives names, so that a name that is no valid
+// UTF-8 counts too. Stops at the first such entry. Throws std::filesystem::filesystem_error when
+// the folder cannot be listed.
+bool holds_entry_ending_in(const std::u16string& folder, std::string_view suffix);
 
 // Creates the folder and every missing folder above it; false when it already existed. Throws
 // std::filesystem::filesystem_error when a folder cannot be created.

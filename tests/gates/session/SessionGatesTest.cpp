@@ -131,6 +131,8 @@ INSTANTIATE_TEST_SUITE_P(Entries, ArchiveEntryTest,
                                          Entry{"ArchiveOnlyInCommon", "common/shared.enc", true},
                                          Entry{"FolderNamedLikeAnArchive", "x.enc/", true},
                                          Entry{"UpperCaseExtension", "product.ENC", false},
+                                         Entry{"NameThatIsNoUtf8", "caf\xe9.enc", true},
+                                         Entry{"ExtensionInsideTheName", "product.enc.part", false},
                                          Entry{"ArchiveTwoLevelsDown", "sub/product.enc", false}),
                          workflow_test::rowName);
 

@@ -1,0 +1,152 @@
+// Usage: bench_download [--scale X] [--runs N] [--work-dir DIR] [--keep]
+//
+// Writes a release's worth of product archives (somewhat over 200 MB at scale 1), serves them
+// from velora-repo-server on the loopback interface behind its account service, and in each run
+// fetches all of them twice, each into a fresh folder: with a silent download-only run of
+// velora-installer (sign-in, index, archives, catalogue), and with `curl` (one sign-in request,
+// then the archives four at a time). Prints the median wall times and their ratio; the runs
+// alternate which of the two goes first.
+//
+// The account's password lies in a file of the work folder, the token curl sends in a header
+// file: neither goes on a command line.
+#include <chrono>
+#include <iomanip>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/install/SampleArchives.h"
+#include "bench/support/AlternatingRuns.h"
+#include "bench/support/BenchAccount.h"
+#include "bench/support/BenchWorkspace.h"
+#include "bench/support/LoopbackRepository.h"
+#include "bench/support/SampleRepository.h"
+
+namespace fs = std::filesystem;
+using namespace velora::bench;
+
+namespace {
+
+constexpr double kGoalRatio = 1.05;
+
+class DownloadBenchmark {
+public:
+    explicit DownloadBenchmark(const BenchSettings& settings)
+        : settings_(settings),
+          work_(settings.workFolder, "bench-download", settings.keep),
+          account_(work_.root() / "secrets") {}
+
+    int run() {
+        curl_ = velora::tools::findOnPath("curl");
+        if (curl_.empty()) {
+            std::cerr << "curl not found (Debian package curl)\n";
+            return 1;
+        }
+        prepare();
+        const LoopbackRepository repository(VELORA_REPO_SERVER, work_.root() / "repository",
+                                            work_.output() / "server.txt", account_.serverArguments());
+        signIn_ = account_.installerArguments(repository);
+        for (const fs::path& program : {installer_, curl_})
+            runTimed(program, {program == installer_ ? "--help" : "--version"},
+                     work_.output() / "warm-up.txt");
+        const PairedRuns wall = alternate(
+            settings_.runs, [&](int run) { return timeInstaller(repository, run); },
+            [&](int run) { return timeCurl(repository, run); });
+        const bool same = compareResults(settings_.runs - 1);
+        std::cout << ratioLine(wall.row("download", "s", kGoalRatio)) << '\n';
+        return same ? 0 : 1;
+    }
+
+private:
+    void prepare() {
+        products_ = work_.sampleProducts(settings_);
+        installer_ = work_.copyInstaller(VELORA_INSTALLER, VELORA_UNINSTALLER_ARCHIVE, products_);
+        SampleRepository::writeReleaseInfo(installer_.parent_path());
+        SampleRepository::write(work_.root() / "repository", products_,
+                                installer_.parent_path() / "product_catalogue.json");
+    }
+
+    double timeInstaller(const LoopbackRepository& repository, int run) {
+        const fs::path folder = work_.runFolder("installer-downloads", run);
+        const fs::path output = work_.output() / "installer-output.txt";
+        std::vector<std::string> arguments{
+            "--workflow",
+            "DownloadOnly",
+            "--silent",
+            "--agree",
+            "--repository",
+            repository.url(),
+            "--download-folder",
+            folder.string(),
+            "--platforms",
+            SampleRepository::kPlatform,
+            "--products",
+            productList(products_),
+            "--log",
+            (work_.output() / ("download-" + std::to_string(run) + ".log")).string()};
+        arguments.insert(arguments.end(), signIn_.begin(), signIn_.end());
+        const auto result = runTimed(installer_, arguments, output, directToLoopback());
+        require(result, "the installer", output);
+        std::cout << "installer run " << run + 1 << ": " << std::fixed << std::setprecision(3)
+                  << result.wallTime.count() << " s wall, " << result.cpuTime.count() << " s cpu\n";
+        return result.wallTime.count();
+    }
+
+    // Signs in as the installer does, then fetches every archive, four transfers at a time.
+    double timeCurl(const LoopbackRepository& repository, int run) {
+        const fs::path folder = work_.runFolder("curl-downloads", run);
+        fs::create_directories(folder);
+        const fs::path output = work_.output() / "curl.txt";
+        const auto start = std::chrono::steady_clock::now();
+        velora::tools::ChildOutcome signIn;
+        std::vector<std::string> arguments = account_.signInWithCurl(curl_, repository, output, signIn);
+        arguments.insert(arguments.end(),
+                         {"--silent", "--show-error", "--fail", "--parallel", "--parallel-max", "4"});
+        for (const GeneratedProduct& product : products_)
+            arguments.insert(arguments.end(), {"-o", (folder / (product.baseCode + ".enc")).string(),
+                                               repository.url(SampleRepository::archivePath(product))});
+        const auto download = runTimed(curl_, arguments, output, directToLoopback());
+        require(download, "curl", output);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        std::cout << "curl      run " << run + 1 << ": " << std::fixed << std::setprecision(3)
+                  << elapsed.count() << " s wall, " << signIn.cpuTime.count() + download.cpuTime.count()
+                  << " s cpu\n";
+        return elapsed.count();
+    }
+
+    // The installer's archives of the last run (in its time-stamped run folder) against curl's.
+    bool compareResults(int run) const {
+        FileTotals ours;
+        for (const auto& entry :
+             fs::recursive_directory_iterator(work_.root() / ("installer-downloads-" + std::to_string(run))))
+            if (entry.is_regular_file() && entry.path().extension() == ".enc") {
+                ++ours.files;
+                ours.bytes += entry.file_size();
+            }
+        const FileTotals theirs = productFilesOf(work_.root() / ("curl-downloads-" + std::to_string(run)));
+        std::cout << "installer " << ours.files << " archives, " << ours.bytes << " bytes; curl "
+                  << theirs.files << " archives, " << theirs.bytes << " bytes"
+                  << (ours == theirs ? "" : "  MISMATCH") << '\n';
+        return ours == theirs;
+    }
+
+    BenchSettings settings_;
+    BenchWorkspace work_;
+    fs::path curl_;
+    fs::path installer_;
+    std::vector<GeneratedProduct> products_;
+    BenchAccount account_;
+    std::vector<std::string> signIn_;  // the installer's options that sign in
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return DownloadBenchmark(BenchSettings::parse(argc, argv, "bench_download")).run();
+    } catch (const std::exception& error) {
+        std::cerr << "bench_download: " << error.what() << '\n';
+        return 1;
+    }
+}
