@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -179,7 +180,9 @@ BENCHMARK(BM_PlainStructReport)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandlerReport)->Arg(1)->Arg(4)->ArgName("writers")->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-// Keeps the console output and remembers each run's real time per report for the ratio.
+// Keeps the console output and remembers each run's real time per report for the ratio: the
+// median of the repetitions when there are several (--benchmark_repetitions), as a busy machine
+// moves single runs a lot.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
@@ -187,13 +190,20 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median) continue;
             const auto reports = run.counters.find("reports");
             if (reports == run.counters.end() || reports->second.value == 0) continue;
+            const std::string name = run.run_name.str();
+            if (!median && medians.count(name)) continue;
+            if (median) medians.insert(name);
             const double seconds = run.real_accumulated_time;
-            nanosecondsPerReport[run.benchmark_name()] = seconds * 1e9 / reports->second.value;
+            nanosecondsPerReport[name] = seconds * 1e9 / reports->second.value;
         }
     }
+
+    std::set<std::string> medians;
 
     std::map<std::string, double> nanosecondsPerReport;
 };

@@ -301,9 +301,9 @@ const Misuse kMisuses[] = {
     {"PropertyDeclaredTwice", logic, "declares property a twice", [](auto&) { MetaClass::intern("tq_zero_test::Twice", nullptr, {{"a", Kind::Scalar, false}, {"a", Kind::Child, false}}); }},
     {"InitialValueOfAChild", invalid, "takes values of scalar properties only, not of part", [](auto& m) { createWith(m, Gadget::partProperty(), {}); }},
     {"InitialValueOfAnotherClass", invalid, "Part.label does not belong to class tq_zero_test::Gadget", [](auto& m) { createWith(m, Part::labelProperty(), u"x"); }},
-    {"PathThroughAScalar", invalid, "Gadget.name is not a child", [](auto& m) { m.gadget.childAt<Part>({&Gadget::nameProperty()}, ""); }},
-    {"PathToAnotherClass", logic, "Part is not a tq_zero_test::Gadget", [](auto& m) { m.gadget.setPart(Part::create(m.model, nilUuid())), m.gadget.childAt<Gadget>({&Gadget::partProperty()}, ""); }},
-    {"AbsentLinkOfAPath", logic, "absent: the part", [](auto& m) { m.gadget.childAt<Part>({&Gadget::partProperty()}, "the part").setLabel(u"x"); }},
+    {"PathThroughAScalar", invalid, "Gadget.name is not a child", [](GadgetModel& m) { m.gadget.childAt<Part>({&Gadget::nameProperty()}, ""); }},
+    {"PathToAnotherClass", logic, "Part is not a tq_zero_test::Gadget", [](GadgetModel& m) { m.gadget.setPart(Part::create(m.model, nilUuid())), m.gadget.childAt<Gadget>({&Gadget::partProperty()}, ""); }},
+    {"AbsentLinkOfAPath", logic, "absent: the part", [](GadgetModel& m) { m.gadget.childAt<Part>({&Gadget::partProperty()}, "the part").setLabel(u"x"); }},
     {"UnknownProperty", range, "tq_zero_test::FancyGadget has no property colour", [](auto&) { FancyGadget::meta().property("colour"); }},
 };
 // clang-format on
