@@ -1,6 +1,11 @@
 // Progress records, written from engine threads, and the confirmation summary. Each setter
-// commits a transaction of its own; a rejected commit is neither reported nor retried.
+// commits a transaction of its own; a rejected commit is neither reported nor retried. A record
+// is created whole and then stored in place of the previous one, so a reader never sees one half
+// written, and the commit reports the one change of the progress element.
+#include <array>
+#include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "tq/zero/Transaction.h"
 #include "workflow_core/DataModelHandler.h"
@@ -12,17 +17,26 @@ namespace dm = install::datamodels::product_installer;
 
 namespace {
 
+const tq::zero::PropertyInfo& dependentDataLink() {
+    return dm::ProductInstaller::workflowDependentDataProperty();
+}
+const tq::zero::PropertyInfo& progressDataLink() { return dm::WorkflowDependentData::progressDataProperty(); }
+
+// Counts are stored as the model's unsigned 64-bit type, whatever the caller's spelling of it.
+tq::zero::detail::Value count(unsigned long long value) { return static_cast<std::uint64_t>(value); }
+
+// The progress element, reached in one read: reports come often, from engine threads.
+dm::ProgressData progressOf(const dm::ProductInstaller& root) {
+    return root.childAt<dm::ProgressData>({&dependentDataLink(), &progressDataLink()},
+                                          "WorkflowDependentData.progressData");
+}
+
 // A record that does not exist reads as a fresh one with default values; it is not stored.
-template <class Record, class Getter>
-Record currentRecord(const tq::zero::Model& model, const dm::WorkflowDependentData& dependent,
-                     Getter getter) {
-    if (dependent) {
-        const auto progress = dependent.getProgressData();
-        if (progress) {
-            const Record record = (progress.*getter)();
-            if (record) return record;
-        }
-    }
+template <class Record>
+Record currentRecord(const tq::zero::Model& model, const dm::ProductInstaller& root,
+                     const tq::zero::PropertyInfo& recordLink) {
+    const auto record = root.childAt<Record>({&dependentDataLink(), &progressDataLink(), &recordLink}, "");
+    if (record) return record;
     return Record::create(model, tq::zero::nilUuid());
 }
 
@@ -39,14 +53,16 @@ void DataModelHandler::setDownloadProgressData(const std::u16string& componentNa
                                                std::u16string title) const {
     const std::lock_guard lock(progressMutex);
     const tq::zero::Transaction transaction(model);
-    const auto record = DownloadProgressData::create(model, tq::zero::nilUuid());
-    record.setComponentName(componentName);
-    record.setBytesDownloadedSoFar(bytesSoFar);
-    record.setExpectedBytesToBeDownloaded(expectedBytes);
-    record.setPercentage(percentage);
-    record.setDownloadMessage(message);
-    record.setDownloadTitle(title);
-    dependentData().getProgressData().setDownloadProgressData(record);
+    using R = DownloadProgressData;
+    std::array<tq::zero::InitialValue, 6> values{
+        {{R::componentNameProperty(), componentName},
+         {R::bytesDownloadedSoFarProperty(), count(bytesSoFar)},
+         {R::expectedBytesToBeDownloadedProperty(), count(expectedBytes)},
+         {R::percentageProperty(), count(percentage)},
+         {R::downloadMessageProperty(), std::move(message)},
+         {R::downloadTitleProperty(), std::move(title)}}};
+    const auto record = R::createWith(model, tq::zero::nilUuid(), values);
+    progressOf(productInstaller).setDownloadProgressData(record);
     transaction.commit();
 }
 
@@ -58,16 +74,18 @@ void DataModelHandler::setInstallProgressData(const std::u16string& componentNam
                                               std::u16string message, std::u16string title) const {
     const std::lock_guard lock(progressMutex);
     const tq::zero::Transaction transaction(model);
-    const auto record = InstallProgressData::create(model, tq::zero::nilUuid());
-    record.setComponentName(componentName);
-    record.setNumberOfComponentsInstalledSoFar(componentsSoFar);
-    record.setBytesInstalledSoFar(bytesSoFar);
-    record.setExpectedNumberOfComponentsToBeInstalled(expectedComponents);
-    record.setExpectedBytesToBeInstalled(expectedBytes);
-    record.setPercentage(percentage);
-    record.setInstallMessage(message);
-    record.setInstallTitle(title);
-    dependentData().getProgressData().setInstallProgressData(record);
+    using R = InstallProgressData;
+    std::array<tq::zero::InitialValue, 8> values{
+        {{R::componentNameProperty(), componentName},
+         {R::numberOfComponentsInstalledSoFarProperty(), count(componentsSoFar)},
+         {R::bytesInstalledSoFarProperty(), count(bytesSoFar)},
+         {R::expectedNumberOfComponentsToBeInstalledProperty(), count(expectedComponents)},
+         {R::expectedBytesToBeInstalledProperty(), count(expectedBytes)},
+         {R::percentageProperty(), count(percentage)},
+         {R::installMessageProperty(), std::move(message)},
+         {R::installTitleProperty(), std::move(title)}}};
+    const auto record = R::createWith(model, tq::zero::nilUuid(), values);
+    progressOf(productInstaller).setInstallProgressData(record);
     transaction.commit();
 }
 
@@ -78,35 +96,37 @@ void DataModelHandler::setUninstallProgressData(const std::u16string& componentN
                                                 std::u16string title) const {
     const std::lock_guard lock(progressMutex);
     const tq::zero::Transaction transaction(model);
-    const auto record = UninstallProgressData::create(model, tq::zero::nilUuid());
-    record.setComponentName(componentName);
-    record.setBytesUninstalledSoFar(bytesSoFar);
-    record.setExpectedBytesToBeUninstalled(expectedBytes);
-    record.setPercentage(percentage);
-    record.setUninstallMessage(message);
-    record.setUninstallTitle(title);
-    dependentData().getProgressData().setUninstallProgressData(record);
+    using R = UninstallProgressData;
+    std::array<tq::zero::InitialValue, 6> values{
+        {{R::componentNameProperty(), componentName},
+         {R::bytesUninstalledSoFarProperty(), count(bytesSoFar)},
+         {R::expectedBytesToBeUninstalledProperty(), count(expectedBytes)},
+         {R::percentageProperty(), count(percentage)},
+         {R::uninstallMessageProperty(), std::move(message)},
+         {R::uninstallTitleProperty(), std::move(title)}}};
+    const auto record = R::createWith(model, tq::zero::nilUuid(), values);
+    progressOf(productInstaller).setUninstallProgressData(record);
     transaction.commit();
 }
 
 DataModelHandler::DownloadProgressData DataModelHandler::getDownloadProgressData() const {
-    return currentRecord<DownloadProgressData>(model, dependentData(),
-                                               &dm::ProgressData::getDownloadProgressData);
+    return currentRecord<DownloadProgressData>(model, productInstaller,
+                                               dm::ProgressData::downloadProgressDataProperty());
 }
 
 DataModelHandler::InstallProgressData DataModelHandler::getInstallProgressData() const {
-    return currentRecord<InstallProgressData>(model, dependentData(),
-                                              &dm::ProgressData::getInstallProgressData);
+    return currentRecord<InstallProgressData>(model, productInstaller,
+                                              dm::ProgressData::installProgressDataProperty());
 }
 
 DataModelHandler::UninstallProgressData DataModelHandler::getUninstallProgressData() const {
-    return currentRecord<UninstallProgressData>(model, dependentData(),
-                                                &dm::ProgressData::getUninstallProgressData);
+    return currentRecord<UninstallProgressData>(model, productInstaller,
+                                                dm::ProgressData::uninstallProgressDataProperty());
 }
 
 DataModelHandler::OverallProgressData DataModelHandler::getOverallProgressData() const {
-    return currentRecord<OverallProgressData>(model, dependentData(),
-                                              &dm::ProgressData::getOverallProgressData);
+    return currentRecord<OverallProgressData>(model, productInstaller,
+                                              dm::ProgressData::overallProgressDataProperty());
 }
 
 namespace {
@@ -130,9 +150,10 @@ void DataModelHandler::updateOverallProgress() const {
         download.getBytesDownloadedSoFar() + install.getBytesInstalledSoFar(),
         download.getExpectedBytesToBeDownloaded() + install.getExpectedBytesToBeInstalled());
     if (!percentage) return;
-    const auto record = OverallProgressData::create(model, tq::zero::nilUuid());
-    record.setPercentage(*percentage);
-    dependentData().getProgressData().setOverallProgressData(record);
+    std::array<tq::zero::InitialValue, 1> values{
+        {{OverallProgressData::percentageProperty(), count(*percentage)}}};
+    const auto record = OverallProgressData::createWith(model, tq::zero::nilUuid(), values);
+    progressOf(productInstaller).setOverallProgressData(record);
     transaction.commit();
 }
 
@@ -143,9 +164,10 @@ void DataModelHandler::updateOverallUninstallProgress() const {
     const auto percentage =
         overallPercentage(uninstall.getBytesUninstalledSoFar(), uninstall.getExpectedBytesToBeUninstalled());
     if (!percentage) return;
-    const auto record = OverallProgressData::create(model, tq::zero::nilUuid());
-    record.setPercentage(*percentage);
-    dependentData().getProgressData().setOverallProgressData(record);
+    std::array<tq::zero::InitialValue, 1> values{
+        {{OverallProgressData::percentageProperty(), count(*percentage)}}};
+    const auto record = OverallProgressData::createWith(model, tq::zero::nilUuid(), values);
+    progressOf(productInstaller).setOverallProgressData(record);
     transaction.commit();
 }
 

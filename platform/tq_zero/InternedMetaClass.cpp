@@ -1,5 +1,6 @@
 #include "tq_zero/InternedMetaClass.h"
 
+#include <functional>
 #include <stdexcept>
 
 namespace tq::zero::detail {
@@ -44,6 +45,18 @@ const PropertyInfo* InternedMetaClass::findProperty(std::string_view name) const
 }
 
 std::size_t InternedMetaClass::slotOf(const PropertyInfo& property) const {
+    // Every access to a property asks this, so the slot is worked out from where the class that
+    // declares the property keeps it, without a look-up; the map answers for anything unusual.
+    for (const InternedMetaClass* m = this; m; m = m->parent_) {
+        if (&property.owner() != m) continue;
+        const PropertyInfo* first = m->declared_.data();
+        const PropertyInfo* last = first + m->declared_.size();
+        if (!std::less_equal<>{}(first, &property) || !std::less<>{}(&property, last)) break;
+        const std::size_t slot =
+            m->slots_.size() - m->declared_.size() + static_cast<std::size_t>(&property - first);
+        if (slots_[slot] == &property) return slot;
+        break;
+    }
     const auto it = slotByProperty_.find(&property);
     if (it == slotByProperty_.end()) {
         throw std::invalid_argument("property " + property.owner().name() + "." + property.name() +

@@ -15,7 +15,34 @@ detail::ModelState& stateOf(const std::shared_ptr<detail::ModelState>& state) {
 
 }  // namespace
 
-Model::Model() : state_(std::make_shared<detail::ModelState>()) {}
+Model::Model() : state_(std::make_shared<detail::ModelState>()) { state_->handleCreated(); }
+
+Model::Model(const std::shared_ptr<detail::ModelState>& state) {
+    if (state && state->handleCopied()) state_ = state;
+}
+
+Model::Model(const Model& other) : state_(other.state_) {
+    if (state_) state_->handleCreated();
+}
+
+Model::Model(Model&& other) noexcept : state_(std::move(other.state_)) {}
+
+Model& Model::operator=(const Model& other) {
+    if (this != &other) *this = Model(other);
+    return *this;
+}
+
+Model& Model::operator=(Model&& other) noexcept {
+    if (this != &other) {
+        if (state_) state_->handleDropped();
+        state_ = std::move(other.state_);
+    }
+    return *this;
+}
+
+Model::~Model() {
+    if (state_) state_->handleDropped();
+}
 
 void Model::beginTransaction(bool readOnly) const { stateOf(state_).begin(readOnly); }
 

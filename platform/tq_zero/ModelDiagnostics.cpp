@@ -13,8 +13,8 @@ std::shared_ptr<ModelState> modelOf(const Element& element) {
     const Value handle = ValueTraits<Element>::toValue(element);
     const NodePtr& node = std::get<NodePtr>(handle);
     if (!node) throw std::logic_error("a diagnostic of a model needs an element of it");
-    auto model = node->model();
-    if (!model) throw std::logic_error("the element's model no longer exists");
+    auto model = node->sharedModel();
+    if (!model->hasHandles()) throw std::logic_error("the element's model no longer exists");
     return model;
 }
 

@@ -10,6 +10,14 @@
 
 namespace tq::zero::detail {
 
+bool ModelState::handleCopied() {
+    std::size_t handles = handles_.load(std::memory_order_acquire);
+    while (handles > 0) {
+        if (handles_.compare_exchange_weak(handles, handles + 1, std::memory_order_acq_rel)) return true;
+    }
+    return false;
+}
+
 void ModelState::begin(bool readOnly) {
     std::lock_guard lock(mutex_);
     Stack& stack = stacks_[std::this_thread::get_id()];
@@ -28,6 +36,13 @@ CommitResult ModelState::commit() {
         if (frame->isCommitting())
             throw std::logic_error("commit of a transaction while it is being committed");
         if (!frame->hasChanges()) return CommitResult::accepted();
+        // Nobody to ask or tell: the commit is done under this one lock.
+        if (!subscriptions_.hasModifiers() && !subscriptions_.hasValidators() &&
+            !subscriptions_.hasObservers()) {
+            finishCommit(*frame);
+            frame->giveBack(frame->takeChanges());
+            return CommitResult::accepted();
+        }
         frame->setCommitting(true);
     }
     // The frame cannot go away meanwhile: end() refuses a frame that is committing, and only
@@ -56,10 +71,13 @@ CommitResult ModelState::commit() {
         throw;
     }
     if (!committed.empty()) notifyObservers(*frame, committed);
+    std::lock_guard lock(mutex_);
+    frame->giveBack(std::move(committed));
     return CommitResult::accepted();
 }
 
 void ModelState::notifyObservers(Frame& frame, const ChangeSet& changes) {
+    if (!subscriptions_.hasObservers()) return;
     struct Notifying {
         ModelState& model;
         Frame& frame;
@@ -104,6 +122,18 @@ void ModelState::abandonTransactionsOfThisThread() noexcept {
 Value ModelState::read(const Node& node, std::size_t slot) const {
     std::lock_guard lock(mutex_);
     return node.slot(slot).value;
+}
+
+NodePtr ModelState::readChildPath(const Node& node, std::span<const PropertyInfo* const> path) const {
+    std::lock_guard lock(mutex_);
+    const Node* reached = &node;
+    const NodePtr* link = nullptr;
+    for (const PropertyInfo* property : path) {
+        link = std::get_if<NodePtr>(&reached->slot(reached->meta().slotOf(*property)).value);
+        if (!link || !*link) return nullptr;
+        reached = link->get();
+    }
+    return link ? *link : nullptr;
 }
 
 std::vector<Value> ModelState::readItems(const Node& node, std::size_t slot) const {
@@ -226,7 +256,7 @@ void ModelState::requireAttachable(const Node& holder, const PropertyInfo& prope
                                    const Value& value) const {
     const auto* child = std::get_if<NodePtr>(&value);
     if (!child || !*child) return;
-    if ((*child)->model().get() != this) {
+    if (&(*child)->model() != this) {
         throw std::logic_error(holder.describe(property) + " cannot hold an element of another model");
     }
     // An element holding itself, directly or below, would never be freed. Elements that a

@@ -11,9 +11,7 @@ Node::Node(const std::shared_ptr<ModelState>& model, const InternedMetaClass& me
     model->nodeCreated();
 }
 
-Node::~Node() {
-    if (auto model = model_.lock()) model->nodeDestroyed();
-}
+Node::~Node() { model_->nodeDestroyed(); }
 
 std::string Node::describe(const PropertyInfo& property) const {
     return meta_.name() + "." + property.name();

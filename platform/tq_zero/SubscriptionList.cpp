@@ -21,7 +21,22 @@ void SubscriptionList::add(Subscription subscription) {
     }
     auto entry = std::make_shared<Entry>();
     entry->subscription = std::move(subscription);
+    count(entry->subscription, +1);
     entries_.push_back(std::move(entry));
+}
+
+void SubscriptionList::count(const Subscription& subscription, int step) {
+    const auto change = [step](std::atomic<std::size_t>& counter, bool has) {
+        if (!has) return;
+        if (step > 0) {
+            counter.fetch_add(1, std::memory_order_release);
+        } else {
+            counter.fetch_sub(1, std::memory_order_release);
+        }
+    };
+    change(observers_, subscription.observer);
+    change(modifiers_, subscription.modifier);
+    change(validators_, subscription.validator);
 }
 
 bool SubscriptionList::contains(const Listener& listener) const {
@@ -39,6 +54,7 @@ void SubscriptionList::remove(const Listener& listener) {
         if (it == entries_.end()) return;
         removed = *it;
         removed->active = false;
+        count(removed->subscription, -1);
         entries_.erase(it);
         // A call on this very thread (the listener removing itself) cannot be waited for.
         const auto self = std::this_thread::get_id();
@@ -82,12 +98,14 @@ void SubscriptionList::callIfActive(Entry& entry, const std::function<void(const
 }
 
 void SubscriptionList::runModifiers(const std::function<ChangeSet()>& currentChanges) {
+    if (!hasModifiers()) return;
     for (const auto& entry : entriesWith(&Subscription::modifier)) {
         callIfActive(*entry, [&](const Subscription& s) { s.committing(currentChanges()); });
     }
 }
 
 std::optional<std::string> SubscriptionList::runValidators(const std::function<ChangeSet()>& changes) {
+    if (!hasValidators()) return std::nullopt;
     const auto validators = entriesWith(&Subscription::validator);
     if (validators.empty()) return std::nullopt;
     const ChangeSet proposed = changes();

@@ -10,8 +10,10 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "support/ModelFixture.h"
+#include "tq_zero/ModelDiagnostics.h"
 
 namespace {
 
@@ -224,6 +226,47 @@ TEST_F(DataAvailableToUnsetTest, ARejectedCommitIsIgnored) {
     model().removeListener(validator);
     EXPECT_FALSE(model().isInTransaction());
     EXPECT_EQ(applicationData().getDataAvailable(), u"LoginGate");
+}
+
+// Follows the progress element as a front end does: for each commit, the record it stored, and
+// the overall percentage as read when told.
+class ProgressFollower : public tq::zero::Listener {
+public:
+    static constexpr bool IsObserver = true;
+    void transactionCommitted(const tq::zero::ShallowChangeReport<dm::ProgressData>& report) {
+        for (const auto& entry : report) {
+            for (const auto* property : entry.changedProperties) {
+                const bool overall = property == &dm::ProgressData::overallProgressDataProperty();
+                seen.push_back(overall
+                                   ? std::to_string(entry.element.getOverallProgressData().getPercentage())
+                                   : property->name());
+            }
+        }
+    }
+    std::vector<std::string> seen;
+};
+
+using ProgressReportsTest = workflow_test::ModelFixture;
+
+TEST_F(ProgressReportsTest, AnObserverIsToldOfEveryReportInOrderAndReplacedRecordsAreFreed) {
+    handler->initializeProgressData();
+    ProgressFollower follower;
+    model().addListener(follower);
+    const auto round = [&] {
+        reportBytes(*handler, std::pair{30, 100}, std::nullopt);
+        reportBytes(*handler, std::nullopt, std::pair{150, 300});
+        reportBytes(*handler, std::pair{100, 100}, std::nullopt);
+    };
+    round();
+    const auto settled = tq::zero::detail::liveNodeCount(installer.root);
+    for (int i = 0; i < 10; ++i) round();
+    model().removeListener(follower);
+
+    EXPECT_EQ(tq::zero::detail::liveNodeCount(installer.root), settled);
+    ASSERT_EQ(follower.seen.size(), 66u);
+    EXPECT_EQ(std::vector<std::string>(follower.seen.end() - 6, follower.seen.end()),
+              (std::vector<std::string>{"downloadProgressData", "45", "installProgressData", "45",
+                                        "downloadProgressData", "62"}));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -18,19 +20,21 @@ using ChangeSet = std::vector<NodeChange>;  // in order of each element's first 
 
 }  // namespace detail
 
-// What one commit changed on elements of class E and its subclasses, element by element.
+// What one commit changed on elements of class E and its subclasses, element by element. A report
+// refers to the commit's own record of the changes: it is valid during the call it is handed to.
 template <class E>
 class ShallowChangeReport {
 public:
     struct Entry {
         E element;
-        std::vector<const PropertyInfo*> changedProperties;
+        std::span<const PropertyInfo* const> changedProperties;
 
         bool isChanged(const PropertyInfo& property) const {
             return std::find(changedProperties.begin(), changedProperties.end(), &property) !=
                    changedProperties.end();
         }
     };
+    using Entries = boost::container::small_vector<Entry, 4>;
 
     ShallowChangeReport() = default;
     explicit ShallowChangeReport(const detail::ChangeSet& changes) {
@@ -43,12 +47,12 @@ public:
 
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
-    const std::vector<Entry>& entries() const { return entries_; }
+    const Entries& entries() const { return entries_; }
     auto begin() const { return entries_.begin(); }
     auto end() const { return entries_.end(); }
 
 private:
-    std::vector<Entry> entries_;
+    Entries entries_;
 };
 
 }  // namespace tq::zero

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <boost/uuid/nil_generator.hpp>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -12,6 +13,14 @@
 namespace tq::zero {
 
 inline Uuid nilUuid() { return boost::uuids::nil_uuid(); }
+
+// A value a new element is created with, of the scalar property's declared type (see
+// ElementMacros.h): an element created whole is one that nobody saw half filled, and filling it
+// takes no transaction.
+struct InitialValue {
+    const PropertyInfo& property;
+    detail::Value value;
+};
 
 class Element;
 
@@ -73,6 +82,16 @@ public:
 
     friend bool operator==(const Element& a, const Element& b) { return a.node_ == b.node_; }
 
+    // The element at the end of a chain of child properties from this one, all read at once, so a
+    // writer on another thread cannot replace a link half way; a null handle naming `description`
+    // when a link is absent. Throws std::logic_error when the element found is not a T.
+    template <class T>
+    T childAt(std::initializer_list<const PropertyInfo*> path, const char* description) const {
+        detail::NodePtr found = detail::Runtime::readChildPath(node(), {path.begin(), path.size()});
+        if (!found) return T::absent(description);
+        return Element::fromNode(std::move(found)).as<T>();
+    }
+
     // The same element seen as class T; throws std::logic_error when it is not a T.
     template <class T>
     T as() const {
@@ -92,7 +111,7 @@ protected:
     friend class Set;
 
     const detail::Node& node() const {
-        if (!node_) throw std::logic_error("data model element is absent: " + absent_);
+        if (!node_) throw std::logic_error(std::string("data model element is absent: ") + absent_);
         return *node_;
     }
     const detail::NodePtr& nodePtr() const {
@@ -117,7 +136,8 @@ protected:
     }
 
     detail::NodePtr node_;
-    std::string absent_ = "null element handle";
+    // Always a literal, so that taking a handle never allocates.
+    const char* absent_ = "null element handle";
 };
 
 }  // namespace tq::zero

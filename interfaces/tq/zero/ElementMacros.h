@@ -16,6 +16,9 @@
 //   STRING_SET    set of strings; Type is ignored (write ANY): getName() -> Set
 //   ELEMENTS      sequence of elements of class Type: getName() -> Sequence<Type>
 // Every property also gets a static nameProperty() returning its PropertyInfo.
+// Every class gets create(model, id), and createWith(model, id, values), which creates the element
+// with the given values of scalar properties (moved from `values`): they are its values from the
+// start, not changes that a transaction would report or take back.
 // Child element classes must be declared before the classes that hold them.
 
 #include <boost/preprocessor/cat.hpp>
@@ -23,6 +26,7 @@
 #include <boost/preprocessor/seq/variadic_seq_to_seq.hpp>
 #include <boost/preprocessor/tuple/elem.hpp>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "tq/zero/Collections.h"
@@ -89,6 +93,10 @@
         Class() = default;                                                                        \
         static Class create(const ::tq::zero::Model& model, const ::tq::zero::Uuid& id) {         \
             return fromNode(::tq::zero::detail::Runtime::createNode(model, meta(), id));          \
+        }                                                                                         \
+        static Class createWith(const ::tq::zero::Model& model, const ::tq::zero::Uuid& id,       \
+                                std::span<::tq::zero::InitialValue> values) {                     \
+            return fromNode(::tq::zero::detail::Runtime::createNode(model, meta(), id, values));  \
         }                                                                                         \
         static Class fromNode(::tq::zero::detail::NodePtr node) {                                 \
             Class c;                                                                              \

@@ -95,6 +95,13 @@ using ErrorSink = std::function<void(const std::string& report)>;
 class Model {
 public:
     Model();  // a new, empty model
+    // Elements keep their model's state, but the model ends with its last handle: its elements
+    // cannot be used after that.
+    Model(const Model& other);
+    Model(Model&& other) noexcept;
+    Model& operator=(const Model& other);
+    Model& operator=(Model&& other) noexcept;
+    ~Model();
 
     bool isValid() const { return static_cast<bool>(state_); }
     friend bool operator==(const Model& a, const Model& b) { return a.state_ == b.state_; }
@@ -149,7 +156,8 @@ public:
 
 private:
     friend struct detail::Runtime;
-    explicit Model(std::shared_ptr<detail::ModelState> state) : state_(std::move(state)) {}
+    // A handle to the model of an element; invalid when the model has ended.
+    explicit Model(const std::shared_ptr<detail::ModelState>& state);
     void subscribe(detail::Subscription subscription) const;
 
     std::shared_ptr<detail::ModelState> state_;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <variant>
@@ -14,6 +15,7 @@
 namespace tq::zero {
 
 class Model;
+struct InitialValue;
 using Uuid = boost::uuids::uuid;
 
 namespace detail {
@@ -40,11 +42,17 @@ struct CollectionEdit {
 // model framework library; every call is thread-safe.
 struct Runtime {
     static NodePtr createNode(const Model& model, const MetaClass& meta, const Uuid& id);
+    // Moves the values into the new node's slots; throws std::invalid_argument for a property
+    // that is no scalar of the class, before anything is created.
+    static NodePtr createNode(const Model& model, const MetaClass& meta, const Uuid& id,
+                              std::span<InitialValue> values);
     static const MetaClass& metaOf(const Node& node);
     static const Uuid& idOf(const Node& node);
     static Model modelOf(const Node& node);
 
     static Value read(const Node& node, const PropertyInfo& property);
+    // Follows a chain of child properties from `node` in one step; null when a link is absent.
+    static NodePtr readChildPath(const Node& node, std::span<const PropertyInfo* const> path);
     static void write(const NodePtr& node, const PropertyInfo& property, Value value);
 
     static std::vector<Value> readCollection(const Node& node, const PropertyInfo& property);

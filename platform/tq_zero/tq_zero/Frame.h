@@ -36,13 +36,23 @@ public:
     ChangeSet changes() const { return changes_; }
     // Forgets everything the frame has done, handing over the changes.
     ChangeSet takeChanges();
+    // Takes back a change set handed over before, once nobody reads it any more, so that the next
+    // commits reuse its room and that of its property lists instead of allocating.
+    void giveBack(ChangeSet&& changes);
 
 private:
+    static constexpr std::size_t kIndexedFrom = 16;
+    static constexpr std::size_t kKeptChanges = 16;
+    NodeChange* findChange(const Node* node);
+
     bool readOnly_ = false;
     bool committing_ = false;
     bool notifying_ = false;
     std::vector<SlotRef> touched_;
     ChangeSet changes_;
+    ChangeSet spare_;         // empty, with room
+    ChangeSet spareChanges_;  // entries without a node or properties, with room for properties
+    // Filled only once changes_ holds kIndexedFrom elements.
     std::unordered_map<const Node*, std::size_t> changeIndex_;
 };
 

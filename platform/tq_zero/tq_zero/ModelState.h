@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -48,6 +49,8 @@ public:
     void abandonTransactionsOfThisThread() noexcept;
 
     Value read(const Node& node, std::size_t slot) const;
+    // Each property of `path` is a child property of the node the path has reached.
+    NodePtr readChildPath(const Node& node, std::span<const PropertyInfo* const> path) const;
     std::vector<Value> readItems(const Node& node, std::size_t slot) const;
     std::size_t itemCount(const Node& node, std::size_t slot) const;
     bool holdsItem(const Node& node, const PropertyInfo& property, std::size_t slot, const Value& item) const;
@@ -57,6 +60,14 @@ public:
 
     SubscriptionList& subscriptions() { return subscriptions_; }
     void setErrorSink(ErrorSink sink);
+
+    // Model handles. Nodes keep the state alive but not the model: once the last handle is gone,
+    // using an element is an error, and no new handle can be made from an element.
+    void handleCreated() { handles_.fetch_add(1, std::memory_order_relaxed); }
+    // A new handle beside those that exist; false when none is left.
+    bool handleCopied();
+    void handleDropped() { handles_.fetch_sub(1, std::memory_order_acq_rel); }
+    bool hasHandles() const { return handles_.load(std::memory_order_acquire) > 0; }
 
     void nodeCreated() { liveNodes_.fetch_add(1, std::memory_order_relaxed); }
     void nodeDestroyed() { liveNodes_.fetch_sub(1, std::memory_order_relaxed); }
@@ -98,6 +109,7 @@ private:
     std::shared_ptr<const ErrorSink> errorSink_;
     SubscriptionList subscriptions_;
     std::atomic<std::size_t> liveNodes_{0};
+    std::atomic<std::size_t> handles_{0};
 };
 
 }  // namespace tq::zero::detail

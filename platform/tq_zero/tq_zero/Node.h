@@ -11,9 +11,9 @@
 
 namespace tq::zero::detail {
 
-// One element of a model. It knows its model only weakly: the model state owns no nodes,
-// and nodes own nothing but their property values, so dropping the last handle of an
-// element (or replacing it as a child) frees it and everything below it.
+// One element of a model. The model state owns no nodes for longer than a transaction, and
+// nodes own nothing but their property values and a share of the state, so dropping the last
+// handle of an element (or replacing it as a child) frees it and everything below it.
 class Node {
 public:
     Node(const std::shared_ptr<ModelState>& model, const InternedMetaClass& meta, const Uuid& id);
@@ -23,8 +23,10 @@ public:
 
     const InternedMetaClass& meta() const { return meta_; }
     const Uuid& id() const { return id_; }
-    // Empty once the model is gone.
-    std::shared_ptr<ModelState> model() const { return model_.lock(); }
+    // The node keeps the state alive, so that no access through it races with the model's end;
+    // whether the model itself still exists is ModelState::hasHandles().
+    ModelState& model() const { return *model_; }
+    const std::shared_ptr<ModelState>& sharedModel() const { return model_; }
     // "Class.property", for diagnostics.
     std::string describe(const PropertyInfo& property) const;
 
@@ -37,7 +39,7 @@ public:
     bool reaches(const Node& other) const;
 
 private:
-    std::weak_ptr<ModelState> model_;
+    std::shared_ptr<ModelState> model_;
     const InternedMetaClass& meta_;
     Uuid id_;
     std::vector<Slot> slots_;

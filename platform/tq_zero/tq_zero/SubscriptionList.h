@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -24,6 +25,11 @@ public:
     bool contains(const Listener& listener) const;
     // Calls listenerRemoved() once the subscription is gone; nothing when there was none.
     void remove(const Listener& listener);
+
+    // Without taking the lock; a listener subscribing meanwhile may or may not be counted.
+    bool hasObservers() const { return observers_.load(std::memory_order_acquire) > 0; }
+    bool hasModifiers() const { return modifiers_.load(std::memory_order_acquire) > 0; }
+    bool hasValidators() const { return validators_.load(std::memory_order_acquire) > 0; }
 
     // Each modifier sees the changes as they stand when its turn comes, including those made
     // by the modifiers before it.
@@ -50,6 +56,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable callFinished_;
     std::vector<std::shared_ptr<Entry>> entries_;
+    // How many entries have each role, so that a commit skips the roles nobody has.
+    std::atomic<std::size_t> observers_{0}, modifiers_{0}, validators_{0};
+    void count(const Subscription& subscription, int step);
 };
 
 }  // namespace tq::zero::detail

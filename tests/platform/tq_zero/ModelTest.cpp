@@ -6,6 +6,7 @@
 // checks kinds too, but only the typed one calls it.)
 #include <gtest/gtest.h>
 
+#include <array>
 #include <stdexcept>
 #include <typeindex>
 
@@ -176,7 +177,20 @@ INSTANTIATE_TEST_SUITE_P(
                 t.commit();
                 EXPECT_EQ(::testing::internal::GetCapturedStderr(), failed + "observer broke\n");
             },
-            "original count=1 | Gadget(count); Gadget(count); Gadget(count)"}),
+            "original count=1 | Gadget(count); Gadget(count); Gadget(count)"},
+        Scenario{"AnElementCreatedWithValuesHasThemFromTheStartAndNoCommitReportsThem",
+                 [](Env& e) {
+                     std::array<tq::zero::InitialValue, 2> values{
+                         {{Gadget::nameProperty(), std::u16string(u"fancy")}, {Gadget::countProperty(), 7}}};
+                     const auto fancy = FancyGadget::createWith(e.model, nilUuid(), values);
+                     const Branch branch = Branch::create(e.model, nilUuid());
+                     edit(branch.getBranches(), [&](auto& m) { m.append(fancy); });
+                     EXPECT_EQ(fancy.getName() + fancy.getFlourish(), u"fancy");
+                     EXPECT_EQ(fancy.getCount(), 7);
+                     e.gadget.setPart(Part::create(e.model, nilUuid()));
+                     EXPECT_EQ(e.gadget.childAt<Part>({&Gadget::partProperty()}, ""), e.gadget.getPart());
+                 },
+                 "original | Gadget(part)"}),
     [](const auto& info) { return info.param.name; });
 
 class ListenerTest : public GadgetModel, public ::testing::Test {};
@@ -244,7 +258,14 @@ TEST_P(MisuseTest, ThrowsTheExpectedErrorNamingTheCause) {
     }
 }
 
-const std::type_index logic = typeid(std::logic_error), range = typeid(std::out_of_range);
+const std::type_index logic = typeid(std::logic_error), range = typeid(std::out_of_range),
+                      invalid = typeid(std::invalid_argument);
+
+// A gadget created with the one value given.
+void createWith(GadgetModel& m, const tq::zero::PropertyInfo& property, tq::zero::detail::Value value) {
+    std::array<tq::zero::InitialValue, 1> values{{{property, std::move(value)}}};
+    Gadget::createWith(m.model, nilUuid(), values);
+}
 
 // Runs `act` from a modifier, on the transaction being committed.
 void fromModifier(GadgetModel& m, std::function<void(const tq::zero::Model&)> act) {
@@ -278,6 +299,11 @@ const Misuse kMisuses[] = {
     {"EndFromAModifier", logic, "endTransaction of a transaction while it is being committed", [](auto& m) { fromModifier(m, [](auto& model) { model.endTransaction(); }); }},
     {"DifferentDeclarationUnderATakenName", logic, "declared twice with different parents or properties", [](auto&) { Part::meta(), MetaClass::intern("tq_zero_test::Part", nullptr, {}); }},
     {"PropertyDeclaredTwice", logic, "declares property a twice", [](auto&) { MetaClass::intern("tq_zero_test::Twice", nullptr, {{"a", Kind::Scalar, false}, {"a", Kind::Child, false}}); }},
+    {"InitialValueOfAChild", invalid, "takes values of scalar properties only, not of part", [](auto& m) { createWith(m, Gadget::partProperty(), {}); }},
+    {"InitialValueOfAnotherClass", invalid, "Part.label does not belong to class tq_zero_test::Gadget", [](auto& m) { createWith(m, Part::labelProperty(), u"x"); }},
+    {"PathThroughAScalar", invalid, "Gadget.name is not a child", [](GadgetModel& m) { m.gadget.childAt<Part>({&Gadget::nameProperty()}, ""); }},
+    {"PathToAnotherClass", logic, "Part is not a tq_zero_test::Gadget", [](GadgetModel& m) { m.gadget.setPart(Part::create(m.model, nilUuid())), m.gadget.childAt<Gadget>({&Gadget::partProperty()}, ""); }},
+    {"AbsentLinkOfAPath", logic, "absent: the part", [](GadgetModel& m) { m.gadget.childAt<Part>({&Gadget::partProperty()}, "the part").setLabel(u"x"); }},
     {"UnknownProperty", range, "tq_zero_test::FancyGadget has no property colour", [](auto&) { FancyGadget::meta().property("colour"); }},
 };
 // clang-format on

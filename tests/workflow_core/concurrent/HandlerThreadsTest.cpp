@@ -3,7 +3,7 @@
 // The progress writers on engine threads. An overall-progress update reads the records,
 // computes and writes as one step: while it is under way no setter or other update may complete,
 // or the overall record could be computed from records that are no longer current. Records
-// written concurrently stay whole while the workflow thread reads them.
+// written concurrently stay whole while the workflow thread reads them, and replaced ones are freed.
 //
 // The archive-reading thread the handler takes over or starts, and what joining it publishes
 // from the product repository.
@@ -25,6 +25,7 @@
 #include "support/MockRepositoryAdapter.h"
 #include "support/ModelFixture.h"
 #include "support/SubstituteHandler.h"
+#include "tq_zero/ModelDiagnostics.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ protected:
 };
 
 TEST_F(ProgressWritersTest, ConcurrentReportsStayWholeAndTheLastOnesStay) {
+    const auto withoutRecords = tq::zero::detail::liveNodeCount(installer.root);
     std::latch start(kWriters + 1);
     std::atomic<std::uint64_t> running{kWriters};
     std::vector<std::thread> writers;
@@ -94,6 +96,8 @@ TEST_F(ProgressWritersTest, ConcurrentReportsStayWholeAndTheLastOnesStay) {
     EXPECT_GT(handler->getDownloadProgressData().getBytesDownloadedSoFar(),
               (kReportsPerWriter - 1) * kWriters);
     EXPECT_FALSE(model().isInTransaction());
+    // Every replaced record is freed: the download, install and overall records are all that is left.
+    EXPECT_EQ(tq::zero::detail::liveNodeCount(installer.root), withoutRecords + 3);
 }
 
 // Holds an update inside its read of the records (the updaters read through the virtual
