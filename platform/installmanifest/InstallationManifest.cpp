@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fl/i18n/TextConversion.h"
+#include "foundation/json/Integer.h"
 
 namespace install::engine {
 namespace {
@@ -30,7 +31,8 @@ InstalledProductEntry productFrom(const json& product) {
     InstalledProductEntry entry{text(product.at("baseCode")), text(product.at("name")),
                                 text(product.at("family"))};
     for (const json& file : product.value("files", json::array())) {
-        entry.files.push_back({file.at("path").get<std::string>(), file.at("size").get<std::uint64_t>(),
+        entry.files.push_back({file.at("path").get<std::string>(),
+                               foundation::json::integerAt<std::uint64_t>(file, "size"),
                                file.at("sha256").get<std::string>()});
     }
     for (const json& link : product.value("links", json::array()))
@@ -161,12 +163,12 @@ std::filesystem::path InstallationManifest::fileIn(const std::filesystem::path& 
 
 InstallationManifest InstallationManifest::fromJson(const std::string& content) {
     const json document = json::parse(content);
-    const std::int32_t format = document.at("formatVersion").get<std::int32_t>();
+    const std::int32_t format = foundation::json::integerAt<std::int32_t>(document, "formatVersion");
     if (format != 1 && format != kFormatVersion)
         throw InstallationManifestException("unsupported format version " + std::to_string(format));
     InstallationManifest manifest;
     manifest.setRelease(text(document.at("releaseFamily")), text(document.at("releaseStatus")),
-                        document.at("updateLevel").get<std::int32_t>());
+                        foundation::json::integerAt<std::int32_t>(document, "updateLevel"));
     manifest.createdFolder_ = document.value("createdFolder", false);
     std::set<std::u16string> seen;
     for (const json& product : document.at("products").get<std::vector<json>>()) {

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "fl/i18n/TextConversion.h"
+#include "foundation/json/Integer.h"
 
 namespace install::repository_adapter {
 namespace {
@@ -27,7 +28,8 @@ std::string relativeAddress(const json& file, const std::string& owner) {
 }
 
 IndexedFile fileFrom(const json& file, const std::string& owner) {
-    IndexedFile indexed{relativeAddress(file, owner), file.at("size").get<std::uint64_t>(),
+    IndexedFile indexed{relativeAddress(file, owner),
+                        foundation::json::integerAt<std::uint64_t>(file, "size"),
                         file.at("sha256").get<std::string>()};
     const bool hex = indexed.sha256.size() == 64 &&
                      indexed.sha256.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
@@ -55,7 +57,8 @@ std::string installerName(const json& installer) {
 RepositoryIndex RepositoryIndex::parse(const std::string& text) {
     try {
         const json document = json::parse(text);
-        if (const int format = document.at("formatVersion").get<int>(); format != kFormatVersion)
+        if (const int format = foundation::json::integerAt<int>(document, "formatVersion");
+            format != kFormatVersion)
             refuse("format version " + std::to_string(format) + " is not known to this installer");
         RepositoryIndex index;
         index.platform = document.at("platform").get<std::string>();
@@ -66,10 +69,10 @@ RepositoryIndex RepositoryIndex::parse(const std::string& text) {
             if (indexed.baseCode.empty()) refuse("a product has no base code");
             indexed.name = fl::i18n::to_u16string(product.at("name").get<std::string>());
             indexed.version = product.value("version", "");
-            indexed.updateLevel = product.value("updateLevel", 0);
+            indexed.updateLevel = foundation::json::integerOr(product, "updateLevel", 0);
             indexed.dependencies = texts(product, "dependencies");
             indexed.additionalLanguages = texts(product, "additionalLanguages");
-            indexed.installSize = product.value("installSize", std::uint64_t{0});
+            indexed.installSize = foundation::json::integerOr(product, "installSize", std::uint64_t{0});
             indexed.archive = fileFrom(product.at("archive"), owner);
             index.products.push_back(std::move(indexed));
         }

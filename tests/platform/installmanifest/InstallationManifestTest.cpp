@@ -80,7 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
                                   "products": [], "registrations": [{"kind": "x", "path": "/a", "target": "/b"}]})"},
         std::pair{"EmptyBaseCode", record(2, R"({"baseCode": "", "name": "V", "family": "V"})")},
         std::pair{"FileWithoutChecksum", record(2, R"({"baseCode": "V", "name": "V", "family": "V",
-                                                                   "files": [{"path": "a", "size": 1}]})")}),
+                                                                   "files": [{"path": "a", "size": 1}]})")},
+        std::pair{"FormatVersionBeyondAnyInteger",
+                  std::string(R"({"formatVersion": 2.66667e90, "releaseFamily": "R", "releaseStatus": "R",
+                                  "updateLevel": 0, "products": []})")},
+        std::pair{"FractionalUpdateLevel",
+                  std::string(R"({"formatVersion": 2, "releaseFamily": "R", "releaseStatus": "R",
+                                  "updateLevel": 2.5, "products": []})")},
+        std::pair{"NegativeFileSize", record(2, R"({"baseCode": "V", "name": "V", "family": "V",
+                                                 "files": [{"path": "a", "size": -1, "sha256": "00"}]})")}),
     [](const auto& info) { return info.param.first; });
 
 }  // namespace

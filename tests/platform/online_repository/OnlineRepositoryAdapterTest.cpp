@@ -138,6 +138,22 @@ INSTANTIATE_TEST_SUITE_P(
             u"2025.1",
             kHead +
                 R"("products": [{"baseCode": "V", "name": "V", "archive": {"url": "x.enc", "size": 1, "sha256": "abc"}}]})",
+            throws<RepoAdapterDWSExtractException>()},
+        Failure{
+            "NegativeArchiveSize",
+            {},
+            u"2025.1",
+            kHead +
+                R"("products": [{"baseCode": "V", "name": "V", "archive": {"url": "x.enc", "size": -1, "sha256": ")" +
+                kSum + R"("}}]})",
+            throws<RepoAdapterDWSExtractException>()},
+        Failure{
+            "UpdateLevelBeyondAnyInteger",
+            {},
+            u"2025.1",
+            kHead +
+                R"("products": [{"baseCode": "V", "name": "V", "updateLevel": 1e90, "archive": {"url": "x.enc", "size": 1, "sha256": ")" +
+                kSum + R"("}}]})",
             throws<RepoAdapterDWSExtractException>()}),
     [](const auto& info) { return info.param.name; });
 
