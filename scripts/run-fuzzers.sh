@@ -22,7 +22,7 @@ cmake --build "$BUILD" --target fuzzers
 # Target and the longest input it is given: enough for every seed, small enough that each
 # execution stays quick.
 TARGETS=(answers_file:4096 product_catalogue:8192 release_info:4096 installation_record:8192
-         ldap_filter:2048 message:1024 archive:16384)
+         ldap_filter:2048 message:1024 archive:16384 repository_index:4096)
 
 FINDINGS="$BUILD/findings"
 WORK="$(mktemp -d "$BUILD/run.XXXXXX")"
