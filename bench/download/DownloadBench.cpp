@@ -5,15 +5,19 @@
 // fetches all of them twice, each into a fresh folder: with a silent download-only run of
 // velora-installer (sign-in, index, archives, catalogue), and with `curl` (one sign-in request,
 // then the archives four at a time). Prints the median wall times and their ratio; the runs
-// alternate which of the two goes first. The installer's archives are on the disk when it ends,
-// curl's only in the page cache: a second row adds `sync -f` of curl's folder to its time, the
-// same durability as the installer's.
+// alternate which of the two goes first. The installer also checks every archive's SHA-256 and
+// its archives are on the disk when it ends, curl's unchecked and only in the page cache: a
+// second row adds to curl's time `openssl dgst -sha256` of what it fetched (compared with the
+// index), a third `sync -f` of its folder, each the part of the installer's work plain curl
+// leaves out.
 //
 // The account's password lies in a file of the work folder, the token curl sends in a header
 // file: neither goes on a command line.
 #include <chrono>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,8 +46,9 @@ public:
     int run() {
         curl_ = velora::tools::findOnPath("curl");
         sync_ = velora::tools::findOnPath("sync");
-        if (curl_.empty() || sync_.empty()) {
-            std::cerr << "curl or sync not found (Debian packages curl, coreutils)\n";
+        openssl_ = velora::tools::findOnPath("openssl");
+        if (curl_.empty() || sync_.empty() || openssl_.empty()) {
+            std::cerr << "curl, sync or openssl not found (Debian packages curl, coreutils, openssl)\n";
             return 1;
         }
         prepare();
@@ -58,11 +63,13 @@ public:
             [&](int run) { return timeCurl(repository, run); });
         const bool same = compareResults(settings_.runs - 1);
         std::cout << ratioLine(wall.row("download", "s", kGoalRatio)) << '\n';
-        PairedRuns durable = wall;
-        for (std::size_t run = 0; run < durable.reference.size(); ++run)
-            durable.reference[run] += curlFlushSeconds_[run];
-        std::cout << ratioLine(durable.row("download-vs-flushed-curl", "s", kGoalRatio)) << '\n';
-        return same ? 0 : 1;
+        std::cout << ratioLine(withCurlTime(wall, curlCheckSeconds_)
+                                   .row("download-vs-checked-curl", "s", kGoalRatio))
+                  << '\n';
+        std::cout << ratioLine(withCurlTime(wall, curlFlushSeconds_)
+                                   .row("download-vs-flushed-curl", "s", kGoalRatio))
+                  << '\n';
+        return same && checked_ ? 0 : 1;
     }
 
 private:
@@ -116,13 +123,41 @@ private:
         const auto download = runTimed(curl_, arguments, output, directToLoopback());
         require(download, "curl", output);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        curlCheckSeconds_.push_back(checkCurlArchives(folder));
         const auto flush = runTimed(sync_, {"-f", folder.string()}, output, directToLoopback());
         require(flush, "sync", output);
         curlFlushSeconds_.push_back(flush.wallTime.count());
         std::cout << "curl      run " << run + 1 << ": " << std::fixed << std::setprecision(3)
                   << elapsed.count() << " s wall, " << signIn.cpuTime.count() + download.cpuTime.count()
-                  << " s cpu, then " << flush.wallTime.count() << " s to flush\n";
+                  << " s cpu, then " << curlCheckSeconds_.back() << " s to check, " << flush.wallTime.count()
+                  << " s to flush\n";
         return elapsed.count();
+    }
+
+    // SHA-256 of every archive curl fetched, with the checksums the index gives; its wall time.
+    double checkCurlArchives(const fs::path& folder) {
+        const fs::path output = work_.output() / "curl-sha256.txt";
+        fs::remove(output);
+        std::vector<std::string> arguments{"dgst", "-sha256", "-r"};
+        for (const GeneratedProduct& product : products_)
+            arguments.push_back((folder / (product.baseCode + ".enc")).string());
+        const auto check = runTimed(openssl_, arguments, output, directToLoopback());
+        require(check, "openssl dgst", output);
+        std::ifstream written(output);
+        const std::string digests{std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()};
+        for (const GeneratedProduct& product : products_) {
+            if (digests.find(product.sha256) == std::string::npos) {
+                std::cout << "curl's " << product.baseCode << " does not have the index's checksum\n";
+                checked_ = false;
+            }
+        }
+        return check.wallTime.count();
+    }
+
+    // The runs with the given seconds added to each of curl's, in the order the runs were made.
+    static PairedRuns withCurlTime(PairedRuns runs, const std::vector<double>& seconds) {
+        for (std::size_t run = 0; run < runs.reference.size(); ++run) runs.reference[run] += seconds[run];
+        return runs;
     }
 
     // The installer's archives of the last run (in its time-stamped run folder) against curl's.
@@ -145,8 +180,12 @@ private:
     BenchWorkspace work_;
     fs::path curl_;
     fs::path sync_;
-    // Per run, in the order the runs were made: how long `sync -f` took after curl's downloads.
+    fs::path openssl_;
+    // Per run, in the order the runs were made: how long checking the checksums of curl's
+    // downloads took, and `sync -f` after them.
+    std::vector<double> curlCheckSeconds_;
     std::vector<double> curlFlushSeconds_;
+    bool checked_ = true;
     fs::path installer_;
     std::vector<GeneratedProduct> products_;
     BenchAccount account_;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <system_error>
@@ -145,6 +146,9 @@ void DownloadRun::run() {
     }
     for (const std::string& platform : request_.platforms)
         fs::create_directories(request_.archivesFolder / platform);
+    // Largest first: a large archive started last would run on alone long after the others.
+    std::stable_sort(transfers.begin(), transfers.end(),
+                     [](const Transfer& a, const Transfer& b) { return a.source.size > b.source.size; });
 
     DownloadProgress progress(transfers.size(), total);
     ProductWorkers workers(transfers.size(), kTransfersAtOnce);
