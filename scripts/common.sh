@@ -5,7 +5,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PACKAGES=(build-essential cmake ninja-build pkg-config libboost-dev libboost-log-dev libarchive-dev
           libcurl4-openssl-dev libssl-dev libpugixml-dev nlohmann-json3-dev libfmt-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libarchive-tools curl zip libcpp-httplib-dev clang libclang-rt-14-dev)
+          libbenchmark-dev libarchive-tools curl openssl zip libcpp-httplib-dev clang libclang-rt-14-dev)
 
 install_missing_packages() {
     local missing=()
