@@ -1,5 +1,6 @@
 #include "host/WorkflowRunner.h"
 
+#include "fl/i18n/TextConversion.h"
 #include "install/cpputil/Interrupt.h"
 
 namespace velora::installer {
@@ -128,6 +129,19 @@ WorkflowRunner::StepEnd WorkflowRunner::runStep(const std::u16string& gateName,
         });
         // A user who changes the workflow leaves this page for the new workflow's first page.
         if (application_.getWorkflowName() != workflow_) return StepEnd::Switched;
+        // What a page checks before it lets the user go on (the runtime's disk space, product
+        // files to install) is asked as a user interface asks it when Next is pressed.
+        bool ready = true;
+        call(gate, [&] { ready = gate.checkIfDataIsReady(); });
+        if (!ready) {
+            const auto status = application_.getValidationStatus();
+            if (status && !status.getMessage().empty()) {
+                frontEnd_.showFailure(status.getTitle(), status.getMessage());
+            } else {
+                frontEnd_.showInformation("The step " + fl::i18n::to_string(gateName) + " cannot go on.");
+            }
+            return StepEnd::Failed;
+        }
         if (settings_.beforeProcessing && !settings_.beforeProcessing(gateName)) return StepEnd::Stopped;
         call(gate, [&] { gate.processData(); });
 

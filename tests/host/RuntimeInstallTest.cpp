@@ -155,6 +155,30 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, RuntimeDecisionTest, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
+// The validation page checks the target volume before anything is unpacked: here against a
+// repository that says its runtime takes an exbibyte once installed.
+TEST_F(RuntimeInstallTest, ARuntimeLargerThanTheFreeSpaceIsRefusedBeforeAnythingIsInstalled) {
+    const fs::path repository = root() / "repository";
+    fs::copy(VELORA_SAMPLE_RUNTIME_REPOSITORY, repository, fs::copy_options::recursive);
+    const fs::path index = repository / "index" / "2025.1" / "Release" / "l64pc.json";
+    nlohmann::json products = nlohmann::json::parse(readText(index));
+    for (auto& product : products.at("products")) product["installSize"] = std::uint64_t{1} << 60;
+    std::ofstream(index) << products.dump();
+    const workflow_test::RepoServerProcess server(VELORA_REPO_SERVER,
+                                                  std::vector<std::string>{"--root", repository.string()});
+    std::vector<std::string> arguments = runtimeInstall(packages("offered", 0, {}));
+    arguments.insert(arguments.end(),
+                     {"--workflow", "Interactive Online Install", "--repository", server.url()});
+
+    const InstallerOutcome outcome = runInstaller(arguments);
+
+    EXPECT_EQ(outcome.exitStatus, 1) << outcome.transcript();
+    EXPECT_THAT(outcome.out + outcome.err,
+                HasSubstr("There is not enough free disk space for the selected products, which require"));
+    EXPECT_FALSE(fs::exists(runtimeFolder() / "VersionInfo.xml"));
+    EXPECT_THAT(registry(), Not(HasSubstr(nlohmann::json(runtimeFolder().string()).dump())));
+}
+
 class InterruptedReplacementTest : public RuntimeInstallTest, public ::testing::WithParamInterface<int> {};
 
 // Interrupted, the run puts the earlier runtime back itself; killed, the next run does.

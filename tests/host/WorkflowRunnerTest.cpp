@@ -1,5 +1,6 @@
 // A change of workflow made on a page, as the runner follows it with the real switch listener and
-// workflow manager: where the new workflow starts, what is not processed, what a failed switch shows.
+// workflow manager: where the new workflow starts, what is not processed, what a failed switch shows;
+// and a page that says its data is not ready, which ends the run before it is processed.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -22,6 +23,7 @@ struct SwitchCase {
     Names processed;  // in order; never the page the switch was made on
     Names switched;   // "from>to" of the switches the installer application is told of
     Names failures;
+    std::set<std::u16string> notReady = {};  // pages whose data is not ready (not enough space)
 };
 void PrintTo(const SwitchCase& row, std::ostream* out) { *out << row.name; }
 
@@ -46,6 +48,13 @@ protected:
         }
         void setRequiredData() const override { test_.handler->setDataRequired(name_); }
         bool checkIfShouldBeSkipped() const override { return GetParam().skipped.contains(name_); }
+        bool checkIfDataIsReady() const override {
+            if (!GetParam().notReady.contains(name_)) return true;
+            test_.handler->setCurrentValidationFailure(
+                install::datamodels::product_installer::validationResultType(24), u"Not enough space",
+                u"Disk Space");
+            return false;
+        }
         void skip() const override { test_.handler->setDataProcessed(name_); }
 
     private:
@@ -116,7 +125,10 @@ INSTANTIATE_TEST_SUITE_P(Switches, WorkflowRunnerSwitchTest, ::testing::Values(
     SwitchCase{"ANewFirstGateThatAsksToBeSkippedIsSkipped", u"LoginGate", u"DownloadOnly", {u"SLAGate"},
                RunEnd::Completed, {u"WelcomeGate", u"DownloadFolderGate", u"FinalGate"}, {kToDownload}, {}},
     SwitchCase{"ToAnUnknownWorkflowFailsWithThePreparedStatus", u"LoginGate", u"Nope", {}, RunEnd::Failed,
-               {u"WelcomeGate"}, {}, {u"Workflow Error"}}),
+               {u"WelcomeGate"}, {}, {u"Workflow Error"}},
+    // What the page checks on its own (the runtime's space check) stops the run as its failure.
+    SwitchCase{"APageWhoseDataIsNotReadyIsNotProcessed", u"", u"", {}, RunEnd::Failed,
+               {u"WelcomeGate", u"LoginGate", u"SLAGate"}, {}, {u"Disk Space"}, {u"FolderSelectionGate"}}),
     [](const auto& info) { return info.param.name; });
 // clang-format on
 
