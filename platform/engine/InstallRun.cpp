@@ -94,7 +94,7 @@ void InstallRun::work() {
                                                    "An interrupted installation cannot be taken back",
                                                    failure.what(), kStartLocation);
         }
-        installAll(products, destination, createdFolder);
+        installAll(products, destination, createdFolder || request_.inheritsCreatedFolder);
     } catch (...) {
         // A folder this run made goes again with the run (when nothing else was put in it); the
         // archive cache stays for the next run to resume.

@@ -41,6 +41,8 @@ struct InstallRequest {
     ProxySettings proxy;
     // Stated in the folder's "VersionInfo.xml" when given.
     std::optional<ReleaseRecord> release;
+    // The installation replaces one that had made the folder: the record says this one made it.
+    bool inheritsCreatedFolder = false;
 };
 
 // One installation, all or nothing: every product's archive is located before anything is

@@ -90,6 +90,7 @@ void LocalEngine::start(const std::vector<std::u16string>& products, const std::
     if (!platforms.empty()) request.platform = platforms.front();
     request.proxy = {config.getProxyUrl(), config.getProxyUserName(), config.getProxyPassword()};
     request.release = config.getRelease();
+    request.inheritsCreatedFolder = RuntimeReplacement::replacedOneThatCreatedItsFolder(target);
     try {
         try {
             RuntimeReplacement::settleLeftovers(target);

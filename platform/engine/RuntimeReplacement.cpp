@@ -48,7 +48,10 @@ bool isDirectory(const fs::path& folder) {
 
 void RuntimeReplacement::setAside(const fs::path& folder) {
     try {
-        ProductRemoval(folder).setAside(ownPrefix());
+        ProductRemoval removal(folder);
+        // The name carries whether the replaced installation had made its folder, so that the
+        // new record says so too and its uninstaller removes the folder as the old one would.
+        removal.setAside(ownPrefix() + (removal.manifest().getCreatedFolder() ? kCreatedFolderMark : ""));
     } catch (...) {
         // Kept already when only the last flush to disk failed.
         putBack(folder);
@@ -75,6 +78,16 @@ void RuntimeReplacement::putBack(const fs::path& folder) noexcept {
             StagingArea::takeBackKept(destination, name);
     } catch (const std::exception&) {
         // The next run puts it back: no installation took its place.
+    }
+}
+
+bool RuntimeReplacement::replacedOneThatCreatedItsFolder(const fs::path& folder) {
+    try {
+        if (!isDirectory(folder)) return false;
+        const enczip::ConfinedFolder destination(folder);
+        return !namesStartingWith(destination, ownPrefix() + kCreatedFolderMark).empty();
+    } catch (const std::exception&) {
+        return false;
     }
 }
 

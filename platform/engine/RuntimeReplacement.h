@@ -17,10 +17,13 @@ namespace install::engine {
 class RuntimeReplacement {
 public:
     static constexpr const char* kPrefix = ".velora-replaced-";
+    static constexpr const char* kCreatedFolderMark = "created-";
 
     // Takes every product of the installation in `folder` out, reporting uninstall progress, and
     // sets it aside. Throws as ProductRemoval does; nothing changed then.
     static void setAside(const std::filesystem::path& folder);
+    // Whether what this process set aside was an installation that had made its folder.
+    static bool replacedOneThatCreatedItsFolder(const std::filesystem::path& folder);
     // The new installation is in place: what this process set aside goes. A failure leaves it for
     // the next run, which drops it.
     static void discard(const std::filesystem::path& folder) noexcept;

@@ -31,6 +31,7 @@ struct RuntimeCase {
     std::string output;                 // expected in the run's output
     bool replaced = false;              // the earlier runtime was removed first
 };
+void PrintTo(const RuntimeCase& row, std::ostream* out) { *out << row.name; }
 
 class RuntimeInstallTest : public InstallerEndToEndTest {
 protected:
@@ -129,9 +130,11 @@ TEST_P(RuntimeDecisionTest, TheRunFollowsTheUpdateDecision) {
         EXPECT_THAT(outcome.err,
                     HasSubstr(englishMessage("existingSystemPathTooLong", {runtimeFolder().string()})));
     }
-    // The runtime's uninstaller takes its registry record with it.
+    // The runtime's uninstaller takes its registry record with it, and the folder the first
+    // installation made, whatever level replaced it since.
     ASSERT_EQ(runInstaller({"--uninstall", runtimeFolder().string()}).exitStatus, 0);
     EXPECT_THAT(registry(), Not(HasSubstr(nlohmann::json(runtimeFolder().string()).dump())));
+    EXPECT_FALSE(fs::exists(runtimeFolder()));
 }
 
 const std::vector<std::string> kWhole = {kRuntime, kGraphics};
