@@ -117,6 +117,13 @@ struct curl_slist* curl_slist_append(struct curl_slist* list, const char* text) 
 }
 void curl_slist_free_all(struct curl_slist* list) { curl().slistFreeAll(list); }
 
+// The two variadic functions keep libcurl's own signatures, whose last named parameter is an
+// enumeration. In C, where libcurl defines them, that parameter is compatible with the int it is
+// passed as; C++ does not say so, and clang warns about va_start. Every ABI libcurl supports passes
+// the enumeration exactly as an int, as libcurl itself relies on.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wvarargs"
+
 // The option's number says which type its value has; the value is read back as that type, so it
 // reaches libcurl exactly as the caller passed it.
 CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {
@@ -147,6 +154,8 @@ CURLcode curl_easy_getinfo(CURL* handle, CURLINFO info, ...) {
     va_end(arguments);
     return result;
 }
+
+#pragma GCC diagnostic pop
 
 CURLM* curl_multi_init() { return curl().multiInit(); }
 CURLMcode curl_multi_cleanup(CURLM* multi) { return curl().multiCleanup(multi); }
