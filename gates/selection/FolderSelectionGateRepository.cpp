@@ -111,10 +111,12 @@ FolderSelectionGate::createRepoAdapterInstanceForOnline() const {
     configuration.setIsKestrelixProductInstaller(true);
     repository->configure(configuration);
 
+    // As every other step hands them on: both values, or none.
     const auto proxyUserName = handler->getProxyUserName();
-    if (!proxyUserName.empty()) {
+    const auto proxyPassword = handler->getProxyPassword();
+    if (!proxyUserName.empty() && !proxyPassword.empty()) {
         repository->setProxyCredentials(fl::i18n::to_string(proxyUserName),
-                                        fl::i18n::to_string(handler->getProxyPassword()));
+                                        fl::i18n::to_string(proxyPassword));
     }
     return repository;
 }

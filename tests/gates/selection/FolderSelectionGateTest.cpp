@@ -345,6 +345,7 @@ struct AvailabilityRow {
     bool onlineUsed;
     std::function<void()> failure = {};                     // of the online product list
     std::string messageKey = {}, titleKey = {}, code = {};  // of a failure with result type 1
+    std::u16string proxyPassword = u"p\u00e4ss";            // credentials go on only with both values
 };
 
 template <class Kind>
@@ -363,6 +364,7 @@ const AvailabilityRow kAvailabilityRows[] = {
     {"DownloadFailure", "", false, Fails, true, failing<ra::RepoAdapterDWSDownloadException>(), "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
     {"ExtractFailure", "", false, Fails, true, failing<ra::RepoAdapterDWSExtractException>(), "noProductsAlertMsg", "noProductsAlertTitle", "2800"},
     {"ExtractBrokenOffByTheUser", "", false, FailsWhileBrokenOff, true, failing<ra::RepoAdapterDWSExtractException>()},
+    {"ProxyUserWithoutPassword", "", false, Products, true, {}, {}, {}, {}, u""},
 };
 // clang-format on
 
@@ -402,7 +404,10 @@ TEST_P(AvailabilityTest, ProductsComeFromTheHeldFolderOrElseTheOnlineRepository)
     }
     if (row.online == FailsWhileBrokenOff) install::cpputil::interrupt::set();
     if (row.online == Unregistered) gate.setServiceRegistry(nullptr);
-    EXPECT_CALL(*online, setProxyCredentials("j\xc3\xbcrgen", "p\xc3\xa4ss")).Times(row.onlineUsed ? 1 : 0);
+    independent().getProxy().setPassword(row.proxyPassword);
+    EXPECT_CALL(*online, setProxyCredentials("j\xc3\xbcrgen", "p\xc3\xa4ss"))
+        .Times(row.onlineUsed && !row.proxyPassword.empty() ? 1 : 0);
+    EXPECT_CALL(*online, setProxyCredentials(testing::_, "")).Times(0);
 
     try {
         submit(gate);
