@@ -11,111 +11,89 @@
 
 namespace {
 
+// Every function forwarded, named once: the table's members and the lookups follow from it.
+// clang-format off
+#define VELORA_CURL_FUNCTIONS(X) \
+    X(curl_global_init) \
+    X(curl_easy_init) \
+    X(curl_easy_cleanup) \
+    X(curl_easy_setopt) \
+    X(curl_easy_perform) \
+    X(curl_easy_getinfo) \
+    X(curl_easy_header) \
+    X(curl_easy_strerror) \
+    X(curl_easy_escape) \
+    X(curl_free) \
+    X(curl_slist_append) \
+    X(curl_slist_free_all) \
+    X(curl_multi_init) \
+    X(curl_multi_cleanup) \
+    X(curl_multi_add_handle) \
+    X(curl_multi_remove_handle) \
+    X(curl_multi_perform) \
+    X(curl_multi_poll) \
+    X(curl_multi_wakeup) \
+    X(curl_multi_info_read) \
+    X(curl_multi_strerror) \
+    X(curl_url) \
+    X(curl_url_cleanup) \
+    X(curl_url_get) \
+    X(curl_url_set)
+// clang-format on
+
 struct CurlFunctions {
-    decltype(&curl_global_init) globalInit;
-    decltype(&curl_easy_init) easyInit;
-    decltype(&curl_easy_cleanup) easyCleanup;
-    decltype(&curl_easy_setopt) easySetopt;
-    decltype(&curl_easy_perform) easyPerform;
-    decltype(&curl_easy_getinfo) easyGetinfo;
-    decltype(&curl_easy_header) easyHeader;
-    decltype(&curl_easy_strerror) easyStrerror;
-    decltype(&curl_easy_escape) easyEscape;
-    decltype(&curl_free) free;
-    decltype(&curl_slist_append) slistAppend;
-    decltype(&curl_slist_free_all) slistFreeAll;
-    decltype(&curl_multi_init) multiInit;
-    decltype(&curl_multi_cleanup) multiCleanup;
-    decltype(&curl_multi_add_handle) multiAddHandle;
-    decltype(&curl_multi_remove_handle) multiRemoveHandle;
-    decltype(&curl_multi_perform) multiPerform;
-    decltype(&curl_multi_poll) multiPoll;
-    decltype(&curl_multi_wakeup) multiWakeup;
-    decltype(&curl_multi_info_read) multiInfoRead;
-    decltype(&curl_multi_strerror) multiStrerror;
-    decltype(&curl_url) url;
-    decltype(&curl_url_cleanup) urlCleanup;
-    decltype(&curl_url_get) urlGet;
-    decltype(&curl_url_set) urlSet;
+#define VELORA_CURL_MEMBER(name) decltype(&::name) name = nullptr;
+    VELORA_CURL_FUNCTIONS(VELORA_CURL_MEMBER)
+#undef VELORA_CURL_MEMBER
 };
 
-class CurlLibrary {
-public:
-    CurlLibrary() {
-        // Kept open for the life of the process, as linking it would: libcurl's global state
-        // must outlive every handle.
-        handle_ = ::dlopen(VELORA_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-        if (handle_ == nullptr) throw std::runtime_error(std::string("Cannot load libcurl: ") + ::dlerror());
-        find(functions_.globalInit, "curl_global_init");
-        find(functions_.easyInit, "curl_easy_init");
-        find(functions_.easyCleanup, "curl_easy_cleanup");
-        find(functions_.easySetopt, "curl_easy_setopt");
-        find(functions_.easyPerform, "curl_easy_perform");
-        find(functions_.easyGetinfo, "curl_easy_getinfo");
-        find(functions_.easyHeader, "curl_easy_header");
-        find(functions_.easyStrerror, "curl_easy_strerror");
-        find(functions_.easyEscape, "curl_easy_escape");
-        find(functions_.free, "curl_free");
-        find(functions_.slistAppend, "curl_slist_append");
-        find(functions_.slistFreeAll, "curl_slist_free_all");
-        find(functions_.multiInit, "curl_multi_init");
-        find(functions_.multiCleanup, "curl_multi_cleanup");
-        find(functions_.multiAddHandle, "curl_multi_add_handle");
-        find(functions_.multiRemoveHandle, "curl_multi_remove_handle");
-        find(functions_.multiPerform, "curl_multi_perform");
-        find(functions_.multiPoll, "curl_multi_poll");
-        find(functions_.multiWakeup, "curl_multi_wakeup");
-        find(functions_.multiInfoRead, "curl_multi_info_read");
-        find(functions_.multiStrerror, "curl_multi_strerror");
-        find(functions_.url, "curl_url");
-        find(functions_.urlCleanup, "curl_url_cleanup");
-        find(functions_.urlGet, "curl_url_get");
-        find(functions_.urlSet, "curl_url_set");
-    }
+template <class Function>
+void find(void* library, Function& function, const char* name) {
+    void* const address = ::dlsym(library, name);
+    if (address == nullptr)
+        throw std::runtime_error(std::string("Cannot load libcurl: it has no ") + name +
+                                 " (version 7.83 or later is needed)");
+    function = reinterpret_cast<Function>(address);
+}
 
-    const CurlFunctions& functions() const { return functions_; }
-
-private:
-    template <class Function>
-    void find(Function& function, const char* name) {
-        void* const address = ::dlsym(handle_, name);
-        if (address == nullptr)
-            throw std::runtime_error(std::string("Cannot load libcurl: it has no ") + name +
-                                     " (version 7.83 or later is needed)");
-        function = reinterpret_cast<Function>(address);
-    }
-
-    void* handle_ = nullptr;
-    CurlFunctions functions_{};
-};
+CurlFunctions load() {
+    // Never closed, as linking it would: libcurl's global state must outlive every handle.
+    void* const library = ::dlopen(VELORA_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) throw std::runtime_error(std::string("Cannot load libcurl: ") + ::dlerror());
+    CurlFunctions functions;
+#define VELORA_CURL_FIND(name) find(library, functions.name, #name);
+    VELORA_CURL_FUNCTIONS(VELORA_CURL_FIND)
+#undef VELORA_CURL_FIND
+    return functions;
+}
 
 // Opened by the first call from any thread; a failed opening is tried again by the next call.
 const CurlFunctions& curl() {
-    static const CurlLibrary library;
-    return library.functions();
+    static const CurlFunctions functions = load();
+    return functions;
 }
 
 }  // namespace
 
 extern "C" {
 
-CURLcode curl_global_init(long flags) { return curl().globalInit(flags); }
-CURL* curl_easy_init() { return curl().easyInit(); }
-void curl_easy_cleanup(CURL* handle) { curl().easyCleanup(handle); }
-CURLcode curl_easy_perform(CURL* handle) { return curl().easyPerform(handle); }
-const char* curl_easy_strerror(CURLcode code) { return curl().easyStrerror(code); }
+CURLcode curl_global_init(long flags) { return curl().curl_global_init(flags); }
+CURL* curl_easy_init() { return curl().curl_easy_init(); }
+void curl_easy_cleanup(CURL* handle) { curl().curl_easy_cleanup(handle); }
+CURLcode curl_easy_perform(CURL* handle) { return curl().curl_easy_perform(handle); }
+const char* curl_easy_strerror(CURLcode code) { return curl().curl_easy_strerror(code); }
 char* curl_easy_escape(CURL* handle, const char* text, int length) {
-    return curl().easyEscape(handle, text, length);
+    return curl().curl_easy_escape(handle, text, length);
 }
 CURLHcode curl_easy_header(CURL* handle, const char* name, size_t index, unsigned int origin, int request,
                            struct curl_header** header) {
-    return curl().easyHeader(handle, name, index, origin, request, header);
+    return curl().curl_easy_header(handle, name, index, origin, request, header);
 }
-void curl_free(void* pointer) { curl().free(pointer); }
+void curl_free(void* pointer) { curl().curl_free(pointer); }
 struct curl_slist* curl_slist_append(struct curl_slist* list, const char* text) {
-    return curl().slistAppend(list, text);
+    return curl().curl_slist_append(list, text);
 }
-void curl_slist_free_all(struct curl_slist* list) { curl().slistFreeAll(list); }
+void curl_slist_free_all(struct curl_slist* list) { curl().curl_slist_free_all(list); }
 
 // The two variadic functions keep libcurl's own signatures, whose last named parameter is an
 // enumeration. In C, where libcurl defines them, that parameter is compatible with the int it is
@@ -131,16 +109,16 @@ CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {
     va_start(arguments, option);
     CURLcode result;
     if (option < CURLOPTTYPE_OBJECTPOINT) {
-        result = curl().easySetopt(handle, option, va_arg(arguments, long));
+        result = curl().curl_easy_setopt(handle, option, va_arg(arguments, long));
     } else if (option < CURLOPTTYPE_FUNCTIONPOINT) {
-        result = curl().easySetopt(handle, option, va_arg(arguments, void*));
+        result = curl().curl_easy_setopt(handle, option, va_arg(arguments, void*));
     } else if (option < CURLOPTTYPE_OFF_T) {
         using AnyFunction = void (*)();
-        result = curl().easySetopt(handle, option, va_arg(arguments, AnyFunction));
+        result = curl().curl_easy_setopt(handle, option, va_arg(arguments, AnyFunction));
     } else if (option < CURLOPTTYPE_BLOB) {
-        result = curl().easySetopt(handle, option, va_arg(arguments, curl_off_t));
+        result = curl().curl_easy_setopt(handle, option, va_arg(arguments, curl_off_t));
     } else {
-        result = curl().easySetopt(handle, option, va_arg(arguments, void*));
+        result = curl().curl_easy_setopt(handle, option, va_arg(arguments, void*));
     }
     va_end(arguments);
     return result;
@@ -150,35 +128,39 @@ CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {
 CURLcode curl_easy_getinfo(CURL* handle, CURLINFO info, ...) {
     std::va_list arguments;
     va_start(arguments, info);
-    const CURLcode result = curl().easyGetinfo(handle, info, va_arg(arguments, void*));
+    const CURLcode result = curl().curl_easy_getinfo(handle, info, va_arg(arguments, void*));
     va_end(arguments);
     return result;
 }
 
 #pragma GCC diagnostic pop
 
-CURLM* curl_multi_init() { return curl().multiInit(); }
-CURLMcode curl_multi_cleanup(CURLM* multi) { return curl().multiCleanup(multi); }
-CURLMcode curl_multi_add_handle(CURLM* multi, CURL* handle) { return curl().multiAddHandle(multi, handle); }
-CURLMcode curl_multi_remove_handle(CURLM* multi, CURL* handle) {
-    return curl().multiRemoveHandle(multi, handle);
+CURLM* curl_multi_init() { return curl().curl_multi_init(); }
+CURLMcode curl_multi_cleanup(CURLM* multi) { return curl().curl_multi_cleanup(multi); }
+CURLMcode curl_multi_add_handle(CURLM* multi, CURL* handle) {
+    return curl().curl_multi_add_handle(multi, handle);
 }
-CURLMcode curl_multi_perform(CURLM* multi, int* running) { return curl().multiPerform(multi, running); }
+CURLMcode curl_multi_remove_handle(CURLM* multi, CURL* handle) {
+    return curl().curl_multi_remove_handle(multi, handle);
+}
+CURLMcode curl_multi_perform(CURLM* multi, int* running) { return curl().curl_multi_perform(multi, running); }
 CURLMcode curl_multi_poll(CURLM* multi, struct curl_waitfd extra[], unsigned int count, int timeout,
                           int* ready) {
-    return curl().multiPoll(multi, extra, count, timeout, ready);
+    return curl().curl_multi_poll(multi, extra, count, timeout, ready);
 }
-CURLMcode curl_multi_wakeup(CURLM* multi) { return curl().multiWakeup(multi); }
-CURLMsg* curl_multi_info_read(CURLM* multi, int* queued) { return curl().multiInfoRead(multi, queued); }
-const char* curl_multi_strerror(CURLMcode code) { return curl().multiStrerror(code); }
+CURLMcode curl_multi_wakeup(CURLM* multi) { return curl().curl_multi_wakeup(multi); }
+CURLMsg* curl_multi_info_read(CURLM* multi, int* queued) {
+    return curl().curl_multi_info_read(multi, queued);
+}
+const char* curl_multi_strerror(CURLMcode code) { return curl().curl_multi_strerror(code); }
 
-CURLU* curl_url() { return curl().url(); }
-void curl_url_cleanup(CURLU* address) { curl().urlCleanup(address); }
+CURLU* curl_url() { return curl().curl_url(); }
+void curl_url_cleanup(CURLU* address) { curl().curl_url_cleanup(address); }
 CURLUcode curl_url_get(CURLU* address, CURLUPart part, char** text, unsigned int flags) {
-    return curl().urlGet(address, part, text, flags);
+    return curl().curl_url_get(address, part, text, flags);
 }
 CURLUcode curl_url_set(CURLU* address, CURLUPart part, const char* text, unsigned int flags) {
-    return curl().urlSet(address, part, text, flags);
+    return curl().curl_url_set(address, part, text, flags);
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // repository, saved under plain names, with SHA-256 checksums.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <stdexcept>
 
 #include "FuzzSupport.h"
@@ -13,13 +14,16 @@ using install::repository_adapter::RepositoryIndex;
 
 namespace {
 
+// Judged independently of the index's own rules: resolved below a repository folder, the address
+// stays below it, and the checksum is hexadecimal.
 bool insideTheRepository(const IndexedFile& file) {
     const std::string& url = file.url;
-    const bool climbs = url == ".." || url.starts_with("../") || url.find("/../") != std::string::npos ||
-                        url.ends_with("/..");
-    const bool hex = file.sha256.size() == 64 && std::all_of(file.sha256.begin(), file.sha256.end(),
-                                                             [](char c) { return std::isxdigit(c); });
-    return !url.empty() && url.front() != '/' && url.find("://") == std::string::npos && !climbs && hex;
+    const std::filesystem::path resolved = (std::filesystem::path("/repository") / url).lexically_normal();
+    const bool hex = file.sha256.size() == 64 &&
+                     std::all_of(file.sha256.begin(), file.sha256.end(),
+                                 [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    return !url.empty() && url.front() != '/' && url.find("://") == std::string::npos &&
+           resolved.string().starts_with("/repository/") && hex;
 }
 
 }  // namespace
